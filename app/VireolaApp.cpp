@@ -1,0 +1,50 @@
+#include "VireolaApp.h"
+#include "CommandLine.h"
+#include "../color/DesktopView.h"
+#include "../res/resource.h"
+#include "../settings/Settings.h"
+#include "../ui/VireolaDlg.h"
+
+// The program-wide objects, constructed in this order and destroyed in reverse.
+CVireolaApp theApp;
+CVireolaDlg g_VireolaDlg;
+CImageList g_PreviewImageList;
+
+// The settings dialog becomes the main window; the program lives as long as it.
+static bool CreateMainDialog(CWinApp& app)
+{
+    if (!g_VireolaDlg.Create(nullptr))
+        return false;
+    app.m_pMainWnd = &g_VireolaDlg;
+    return true;
+}
+
+BOOL CVireolaApp::StartInstance()
+{
+    if (!FindDesktopListView())
+        return FALSE;
+
+    char title[30];
+    LoadStringA(m_hInstance, IDS_APP_TITLE, title, sizeof title);
+    if (HWND hRunning = FindWindowA(nullptr, title)) {
+        ShowWindow(hRunning, SW_SHOWNORMAL);
+        SetForegroundWindow(hRunning);
+        return FALSE;
+    }
+
+    SetSettingsCompanyKey();
+    ColorTable table = g_ColorTemplate;
+    FillAutoColors(table);
+
+    if (IsSettingsSwitch(m_lpCmdLine)) {
+        if (!CreateMainDialog(*this))
+            return FALSE;
+        ShowWindow(g_VireolaDlg.m_hWnd, SW_SHOWNORMAL);
+        return TRUE;
+    }
+
+    ApplyDesktopColors(ColorAt(table, ReadTextColorIndex()), CLR_NONE);
+    if (!ReadReApply())
+        return FALSE;
+    return CreateMainDialog(*this);
+}

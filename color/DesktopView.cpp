@@ -1,0 +1,61 @@
+#include "DesktopView.h"
+
+HWND FindDesktopListView()
+{
+    HWND hProgman = FindWindowA("ProgMan", "Program Manager");
+    if (!hProgman)
+        return nullptr;
+    HWND hDefView = FindWindowExA(hProgman, nullptr, "SHELLDLL_DefView", nullptr);
+    if (!hDefView)
+        return nullptr;
+    return FindWindowExA(hDefView, nullptr, "SysListView32", nullptr);
+}
+
+// False when the view did not answer in time.
+static bool SendToView(HWND hView, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr)
+{
+    DWORD_PTR dummy;
+    return SendMessageTimeoutA(hView, message, wParam, lParam, SMTO_ABORTIFHUNG,
+                               SHELL_MESSAGE_TIMEOUT_MS, result ? result : &dummy) != 0;
+}
+
+void SetListViewColors(HWND hListView, COLORREF text, COLORREF textBk)
+{
+    DWORD_PTR count;
+    if (!hListView
+        || !SendToView(hListView, LVM_SETTEXTBKCOLOR, 0, (LPARAM)textBk)
+        || !SendToView(hListView, LVM_SETTEXTCOLOR, 0, (LPARAM)text)
+        || !SendToView(hListView, LVM_GETITEMCOUNT, 0, 0, &count))
+        return;
+    if (!SendToView(hListView, LVM_REDRAWITEMS, 0, (LPARAM)((int)count - 1)))
+        return;
+    UpdateWindow(hListView);
+}
+
+void ApplyDesktopColors(COLORREF text, COLORREF textBk)
+{
+    SetListViewColors(FindDesktopListView(), text, textBk);
+}
+
+void ReapplyIfReset(COLORREF wanted)
+{
+    // Colours are compared as the view reports them, all 32 bits.
+    DWORD_PTR textBk, text;
+    HWND hView = FindDesktopListView();
+    if (!hView || !SendToView(hView, LVM_GETTEXTBKCOLOR, 0, 0, &textBk))
+        return;
+    if ((COLORREF)textBk == CLR_NONE) {
+        hView = FindDesktopListView();
+        if (!hView || !SendToView(hView, LVM_GETTEXTCOLOR, 0, 0, &text))
+            return;
+        if ((COLORREF)text == wanted)
+            return;
+    }
+    ApplyDesktopColors(wanted, CLR_NONE);
+}
+
+void RestoreDesktopColors(const ColorTable& table)
+{
+    ApplyDesktopColors(table.entry[SYSTEM_TEXT_COLOR].color,
+                       table.entry[SYSTEM_BACKGROUND_COLOR].color);
+}

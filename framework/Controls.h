@@ -1,0 +1,47 @@
+// Thin wrappers over the standard controls, each bound to a dialog item.
+#pragma once
+#include "WinApp.h"
+#include <commctrl.h>
+
+class CButton : public CWnd
+{
+public:
+    int GetCheck() const { return (int)SendMessageA(m_hWnd, BM_GETCHECK, 0, 0); }
+    void SetCheck(int nCheck) { SendMessageA(m_hWnd, BM_SETCHECK, (WPARAM)nCheck, 0); }
+    void EnableWindow(BOOL bEnable) { ::EnableWindow(m_hWnd, bEnable); }
+};
+
+class CComboBox : public CWnd
+{
+public:
+    int GetCurSel() const { return (int)SendMessageA(m_hWnd, CB_GETCURSEL, 0, 0); }
+    void SetCurSel(int nSelect) { SendMessageA(m_hWnd, CB_SETCURSEL, (WPARAM)nSelect, 0); }
+};
+
+class CStatic : public CWnd
+{
+public:
+    void SetWindowText(const char* text) { ::SetWindowTextA(m_hWnd, text); }
+};
+
+class CListCtrl : public CWnd
+{
+};
+
+class CImageList
+{
+public:
+    ~CImageList()
+    {
+        if (m_hImageList)
+            ImageList_Destroy(m_hImageList);
+    }
+    BOOL Create(int cx, int cy, UINT flags, int initial, int grow)
+    {
+        m_hImageList = ImageList_Create(cx, cy, flags, initial, grow);
+        return m_hImageList != nullptr;
+    }
+    int Add(HICON hIcon) { return ImageList_ReplaceIcon(m_hImageList, -1, hIcon); }
+
+    HIMAGELIST m_hImageList = nullptr;
+};

@@ -1,0 +1,37 @@
+// Dialogs from templates, modeless or modal, with their messages routed to
+// virtual handlers.
+#pragma once
+#include "WinApp.h"
+
+class CDialog : public CWnd
+{
+public:
+    explicit CDialog(UINT nIDTemplate) : m_nIDTemplate(nIDTemplate) {}
+    virtual ~CDialog() {}
+
+    // Modeless: the window is created and initialised, but shown only if the
+    // template says so.
+    BOOL Create(HWND hParent);
+    // Modal, owned by the application's main window.
+    INT_PTR DoModal();
+    virtual BOOL DestroyWindow();
+
+protected:
+    virtual void DoDataExchange() {}
+    virtual BOOL OnInitDialog();
+    virtual void OnOK();
+    virtual void OnCancel();
+    // Handles one message; returns false to leave it to the default dialog
+    // handling. A handled message's result goes back to its sender.
+    virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+
+    void DDX_Control(int nIDC, CWnd& control) { control.m_hWnd = GetDlgItem(m_hWnd, nIDC); }
+
+private:
+    static INT_PTR CALLBACK DialogProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);
+    INT_PTR Dispatch(UINT message, WPARAM wParam, LPARAM lParam);
+    void CenterOverOwner();
+
+    UINT m_nIDTemplate;
+    bool m_bModal = false;
+};

@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Installs what building and running Vireola needs on Debian 12, as root:
+# the mingw-w64 cross compilers, CMake, Wine (32- and 64-bit) and Xvfb.
+set -euo pipefail
+
+need=()
+command -v i686-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-i686-posix)
+command -v x86_64-w64-mingw32-g++-posix >/dev/null || need+=(g++-mingw-w64-x86-64-posix)
+command -v cmake >/dev/null || need+=(cmake)
+command -v wine >/dev/null || need+=(wine wine64)
+dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
+command -v Xvfb >/dev/null || need+=(xvfb xauth)
+command -v import >/dev/null || need+=(imagemagick)
+[ -d /usr/src/googletest ] || need+=(googletest)
+[ ${#need[@]} -eq 0 ] && exit 0
+
+dpkg --add-architecture i386
+apt-get update -q
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}"

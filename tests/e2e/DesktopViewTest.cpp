@@ -1,0 +1,122 @@
+// The messages the program sends to the shell's desktop icon view.
+#include "Harness.h"
+#include "res/resource.h"
+#include "tools/StandInShell.h"
+
+namespace {
+
+using DesktopView = EndToEnd;
+
+const std::string APPLY_BLACK_8[] = {"SETTEXTBKCOLOR 0 -1", "SETTEXTCOLOR 0 0", "GETITEMCOUNT 0 0",
+                                     "REDRAWITEMS 0 7"};
+
+std::vector<std::string> Apply(COLORREF text, int items)
+{
+    return {"SETTEXTBKCOLOR 0 -1", "SETTEXTCOLOR 0 " + std::to_string(text), "GETITEMCOUNT 0 0",
+            "REDRAWITEMS 0 " + std::to_string(items - 1)};
+}
+
+// Waits until the log holds at least n messages, and returns them.
+std::vector<std::string> Collect(Desktop& desktop, std::vector<std::string>& log, size_t n)
+{
+    WaitFor([&] {
+        for (const std::string& m : desktop.NewMessages())
+            log.push_back(m);
+        return log.size() >= n;
+    });
+    return log;
+}
+
+// A resident program that has applied black to an 8-icon desktop.
+struct Resident
+{
+    Desktop desktop;
+    Vireola program;
+    std::vector<std::string> log;
+
+    Resident(const std::string& shellOptions = "") : desktop(shellOptions)
+    {
+        Collect(desktop, log, 4);
+        EXPECT_EQ(Apply(RGB(0, 0, 0), 8), std::vector<std::string>(log.begin(), log.begin() + 4));
+        log.erase(log.begin(), log.begin() + 4);
+    }
+};
+
+TEST_F(DesktopView, ATickThatFindsTheColoursInPlaceOnlyAsks)
+{
+    Resident r;
+    Collect(r.desktop, r.log, 10);
+    for (size_t i = 0; i + 1 < r.log.size(); i += 2) {
+        EXPECT_EQ("GETTEXTBKCOLOR 0 0", r.log[i]);
+        EXPECT_EQ("GETTEXTCOLOR 0 0", r.log[i + 1]);
+    }
+}
+
+TEST_F(DesktopView, ATickReappliesAnOpaqueBackgroundWithoutAskingForTheText)
+{
+    Resident r;
+    r.desktop.Reset();
+    r.log.clear();
+    r.desktop.NewMessages();
+    std::vector<std::string> log;
+    Collect(r.desktop, log, 5);
+    std::vector<std::string> expected = {"GETTEXTBKCOLOR 0 0"};
+    for (const std::string& m : Apply(RGB(0, 0, 0), 8))
+        expected.push_back(m);
+    // the reset may have come between the two queries of a tick
+    if (log[0] == "GETTEXTCOLOR 0 0")
+        log.erase(log.begin());
+    Collect(r.desktop, log, 5);
+    EXPECT_EQ(expected, std::vector<std::string>(log.begin(), log.begin() + 5));
+    EXPECT_EQ(RGB(0, 0, 0), r.desktop.TextColor());
+    EXPECT_EQ(CLR_NONE, r.desktop.TextBkColor());
+}
+
+TEST_F(DesktopView, ATickReappliesAChangedTextColourOnATransparentBackground)
+{
+    Resident r;
+    SendMessageA(r.desktop.ListView(), LVM_SETTEXTCOLOR, 0, RGB(1, 2, 3));
+    ASSERT_TRUE(WaitFor([&] { return r.desktop.TextColor() == RGB(0, 0, 0); }));
+    // find the tick that saw the wrong colour: both queries, then the apply
+    std::vector<std::string> log = Collect(r.desktop, r.log, 0);
+    std::vector<std::string> expected = {"GETTEXTBKCOLOR 0 0", "GETTEXTCOLOR 0 0"};
+    for (const std::string& m : Apply(RGB(0, 0, 0), 8))
+        expected.push_back(m);
+    auto set = std::find(log.begin(), log.end(), "SETTEXTBKCOLOR 0 -1");
+    ASSERT_NE(log.end(), set);
+    ASSERT_GE(set - log.begin(), 3);   // the test's own set, then the two queries
+    EXPECT_EQ(expected, std::vector<std::string>(set - 2, std::min(set + 4, log.end())));
+}
+
+TEST_F(DesktopView, AnEmptyViewGetsBothColoursAndNoItemIsRedrawn)
+{
+    SetDword("Settings", "ReApply", 0);
+    Desktop desktop("--items 0");
+    Vireola program;
+    EXPECT_EQ(0u, program.Wait());
+    EXPECT_EQ(Apply(RGB(0, 0, 0), 0), desktop.NewMessages());
+}
+
+TEST_F(DesktopView, TheWatchRepairsResetsWithinAFewTicks)
+{
+    Resident r;
+    for (int i = 0; i < 5; ++i) {
+        r.desktop.Reset();
+        ASSERT_EQ(RGB(255, 255, 255), r.desktop.TextColor());
+        EXPECT_TRUE(WaitFor([&] { return r.desktop.TextBkColor() == CLR_NONE; }, 1000)) << i;
+        EXPECT_EQ(RGB(0, 0, 0), r.desktop.TextColor());
+    }
+}
+
+TEST_F(DesktopView, AShellThatComesBackIsFoundAgain)
+{
+    auto desktop = std::make_unique<Desktop>();
+    Vireola program;
+    ASSERT_TRUE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }));
+    desktop.reset();
+    desktop = std::make_unique<Desktop>();
+    EXPECT_TRUE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }, 2000));
+    EXPECT_EQ(RGB(0, 0, 0), desktop->TextColor());
+}
+
+} // namespace

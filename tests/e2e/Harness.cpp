@@ -1,0 +1,331 @@
+#include "Harness.h"
+#include "res/resource.h"
+#include "tools/StandInShell.h"
+#include <fstream>
+#include <sstream>
+
+static const char APP_KEY[] = "Software\\Morvane\\Vireola";
+
+static void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (condition())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+std::string BinPath(const char* file)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.find_last_of("\\/") + 1) + file;
+}
+
+Process::Process(const std::string& commandLine) { Start(commandLine); }
+
+Process::~Process()
+{
+    Kill();
+}
+
+bool Process::Start(const std::string& commandLine)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string cmd = commandLine;
+    return CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) != 0;
+}
+
+DWORD Process::Wait(DWORD timeoutMs)
+{
+    if (!m_pi.hProcess)
+        return (DWORD)-1;
+    WaitFor([&] { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_pi.hProcess, &code);
+    return code;
+}
+
+bool Process::Running() const
+{
+    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void Process::Kill()
+{
+    if (!m_pi.hProcess)
+        return;
+    if (Running()) {
+        TerminateProcess(m_pi.hProcess, 1);
+        WaitForSingleObject(m_pi.hProcess, 5000);
+    }
+    CloseHandle(m_pi.hProcess);
+    CloseHandle(m_pi.hThread);
+    m_pi = {};
+}
+
+static std::string TempLogPath()
+{
+    char dir[MAX_PATH], path[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "shl", 0, path);
+    return path;
+}
+
+Desktop::Desktop(const std::string& options) : m_logPath(TempLogPath())
+{
+    m_process.Start("\"" + BinPath("StandInShell.exe") + "\" --log \"" + m_logPath + "\" " + options);
+    bool up = WaitFor([&] { return Progman() != nullptr; });
+    EXPECT_TRUE(up) << "the stand-in shell did not start";
+}
+
+Desktop::~Desktop()
+{
+    Close();
+    DeleteFileA(m_logPath.c_str());
+}
+
+HWND Desktop::Progman() const
+{
+    return FindWindowA("Progman", "Program Manager");
+}
+
+HWND Desktop::ListView() const
+{
+    HWND hDefView = FindWindowExA(Progman(), nullptr, "SHELLDLL_DefView", nullptr);
+    return FindWindowExA(hDefView ? hDefView : Progman(), nullptr, "SysListView32", nullptr);
+}
+
+COLORREF Desktop::TextColor() const
+{
+    return (COLORREF)SendMessageA(ListView(), LVM_GETTEXTCOLOR, 0, 0);
+}
+
+COLORREF Desktop::TextBkColor() const
+{
+    return (COLORREF)SendMessageA(ListView(), LVM_GETTEXTBKCOLOR, 0, 0);
+}
+
+void Desktop::Reset() const
+{
+    SendMessageA(Progman(), SHELL_RESET_COLORS, 0, 0);
+}
+
+void Desktop::Hang(DWORD ms) const
+{
+    PostMessageA(Progman(), SHELL_HANG, ms, 0);
+}
+
+void Desktop::Close()
+{
+    if (!m_process.Running())
+        return;
+    PostMessageA(Progman(), WM_CLOSE, 0, 0);
+    if (m_process.Wait(3000) == STILL_ACTIVE)
+        m_process.Kill();
+}
+
+std::vector<std::string> Desktop::NewMessages()
+{
+    std::ifstream log(m_logPath);
+    std::string all((std::istreambuf_iterator<char>(log)), std::istreambuf_iterator<char>());
+    std::vector<std::string> lines;
+    if (all.size() > m_logRead) {
+        std::istringstream fresh(all.substr(m_logRead));
+        for (std::string line; std::getline(fresh, line);)
+            lines.push_back(line);
+        m_logRead = all.size();
+    }
+    return lines;
+}
+
+Vireola::Vireola(const std::string& args)
+{
+    Start("\"" + BinPath("Vireola.exe") + "\"" + (args.empty() ? "" : " " + args));
+}
+
+HWND FindSettingsDialog()
+{
+    return FindWindowA("#32770", "Vireola");
+}
+
+HWND DialogItem(int id)
+{
+    return GetDlgItem(FindSettingsDialog(), id);
+}
+
+int ComboSelection()
+{
+    return (int)SendMessageA(DialogItem(IDC_TEXT_COLOR), CB_GETCURSEL, 0, 0);
+}
+
+int CheckState(int id)
+{
+    return (int)SendMessageA(DialogItem(id), BM_GETCHECK, 0, 0);
+}
+
+void Click(int id)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(FindSettingsDialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED),
+                        (LPARAM)DialogItem(id), SMTO_NORMAL, 5000, &result);
+}
+
+void SelectColor(int index)
+{
+    HWND hCombo = DialogItem(IDC_TEXT_COLOR);
+    SendMessageA(hCombo, CB_SETCURSEL, index, 0);
+    SendMessageA(FindSettingsDialog(), WM_COMMAND, MAKEWPARAM(IDC_TEXT_COLOR, CBN_SELCHANGE), (LPARAM)hCombo);
+}
+
+static void DeleteTree(HKEY hParent, const char* name)
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(hParent, name, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
+        return;
+    char child[256];
+    DWORD size = sizeof child;
+    while (RegEnumKeyExA(hKey, 0, child, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
+        DeleteTree(hKey, child);
+        size = sizeof child;
+    }
+    RegCloseKey(hKey);
+    RegDeleteKeyA(hParent, name);
+}
+
+void DeleteAllSettings()
+{
+    DeleteTree(HKEY_CURRENT_USER, "Software\\Morvane");
+}
+
+bool KeyExists(const char* subKey)
+{
+    std::string path = std::string(APP_KEY) + (*subKey ? "\\" : "") + subKey;
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    RegCloseKey(hKey);
+    return true;
+}
+
+static HKEY CreateSection(const char* section)
+{
+    std::string path = std::string(APP_KEY) + "\\" + section;
+    HKEY hKey = nullptr;
+    RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &hKey, nullptr);
+    return hKey;
+}
+
+void SetValue(const char* section, const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY hKey = CreateSection(section);
+    RegSetValueExA(hKey, name, 0, type, (const BYTE*)data, size);
+    RegCloseKey(hKey);
+}
+
+void SetDword(const char* section, const char* name, DWORD value)
+{
+    SetValue(section, name, REG_DWORD, &value, sizeof value);
+}
+
+bool GetDword(const char* section, const char* name, DWORD& value)
+{
+    std::string path = std::string(APP_KEY) + "\\" + section;
+    DWORD type, size = sizeof value;
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    LONG status = RegQueryValueExA(hKey, name, nullptr, &type, (BYTE*)&value, &size);
+    RegCloseKey(hKey);
+    return status == ERROR_SUCCESS && type == REG_DWORD && size == sizeof value;
+}
+
+std::vector<std::string> ValueNames(const char* section)
+{
+    std::vector<std::string> names;
+    std::string path = std::string(APP_KEY) + "\\" + section;
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return names;
+    char name[256];
+    DWORD size = sizeof name;
+    for (DWORD i = 0; RegEnumValueA(hKey, i, name, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS; ++i) {
+        names.push_back(name);
+        size = sizeof name;
+    }
+    RegCloseKey(hKey);
+    return names;
+}
+
+static LRESULT CALLBACK OtherWndProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+OtherWindow::OtherWindow()
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = OtherWndProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "VireolaTestOtherWindow";
+    RegisterClassA(&wc);
+    m_hWnd = CreateWindowExA(0, wc.lpszClassName, "Other", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 10, 10,
+                             200, 100, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+OtherWindow::~OtherWindow()
+{
+    DestroyWindow(m_hWnd);
+}
+
+void OtherWindow::Activate()
+{
+    SetForegroundWindow(m_hWnd);
+    SetActiveWindow(m_hWnd);
+    PumpMessages();
+}
+
+// Ends whatever an earlier test may have left running.
+static void EndLeftovers()
+{
+    for (const char* cls : {"#32770", "Progman"}) {
+        HWND hWnd;
+        while ((hWnd = FindWindowA(cls, cls[0] == '#' ? "Vireola" : "Program Manager")) != nullptr) {
+            DWORD pid = 0;
+            GetWindowThreadProcessId(hWnd, &pid);
+            HANDLE hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
+            if (!hProcess)
+                break;
+            TerminateProcess(hProcess, 1);
+            WaitForSingleObject(hProcess, 5000);
+            CloseHandle(hProcess);
+        }
+    }
+}
+
+void EndToEnd::SetUp()
+{
+    EndLeftovers();
+    DeleteAllSettings();
+}
+
+void EndToEnd::TearDown()
+{
+    EndLeftovers();
+    DeleteAllSettings();
+}

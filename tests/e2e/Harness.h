@@ -1,0 +1,102 @@
+// Drives the real Vireola.exe against the stand-in desktop shell, each in a
+// process of its own, and reads back what they show and store.
+#pragma once
+#include <windows.h>
+#include <commctrl.h>
+#include <functional>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+// Polls until the condition holds or the bound passes; never sleeps blindly.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+std::string BinPath(const char* file);
+
+class Process
+{
+public:
+    Process() = default;
+    Process(const std::string& commandLine);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool Start(const std::string& commandLine);
+    // The exit code, or STILL_ACTIVE if the process did not end in time.
+    DWORD Wait(DWORD timeoutMs = 5000);
+    bool Running() const;
+    void Kill();
+    DWORD Id() const { return m_pi.dwProcessId; }
+    HANDLE Handle() const { return m_pi.hProcess; }
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+};
+
+// The stand-in shell, started with the given options and a message log.
+class Desktop
+{
+public:
+    explicit Desktop(const std::string& options = "");
+    ~Desktop();
+
+    HWND Progman() const;
+    HWND ListView() const;
+    COLORREF TextColor() const;
+    COLORREF TextBkColor() const;
+    // Label colours as the shell's own look puts them back.
+    void Reset() const;
+    void Hang(DWORD ms) const;
+    void Close();
+    // The list-view messages sent to it from other processes since the last
+    // call (or since it started).
+    std::vector<std::string> NewMessages();
+
+private:
+    std::string m_logPath;
+    size_t m_logRead = 0;
+    Process m_process;
+};
+
+// Vireola.exe with an argument text.
+class Vireola : public Process
+{
+public:
+    explicit Vireola(const std::string& args = "");
+};
+
+// The running program's settings dialog, or none.
+HWND FindSettingsDialog();
+HWND DialogItem(int id);
+int ComboSelection();
+int CheckState(int id);
+void Click(int id);          // BN_CLICKED, sent as the control itself would
+void SelectColor(int index); // as the user picks an entry: selection, then CBN_SELCHANGE
+
+// Registry under HKCU\Software\Morvane\Vireola.
+void DeleteAllSettings();
+bool KeyExists(const char* subKey);
+void SetValue(const char* section, const char* name, DWORD type, const void* data, DWORD size);
+void SetDword(const char* section, const char* name, DWORD value);
+// false when the value is missing
+bool GetDword(const char* section, const char* name, DWORD& value);
+std::vector<std::string> ValueNames(const char* section);
+
+// A top-level window of the test's own, to take the activation away.
+class OtherWindow
+{
+public:
+    OtherWindow();
+    ~OtherWindow();
+    void Activate();
+    HWND m_hWnd;
+};
+
+// Every test starts with no settings, no copy of the program and no shell.
+class EndToEnd : public ::testing::Test
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+};

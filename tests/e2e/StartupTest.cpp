@@ -1,0 +1,138 @@
+// What one start of the program does: the five outcomes of start-up.
+#include "Harness.h"
+#include "res/resource.h"
+
+namespace {
+
+using StartUp = EndToEnd;
+
+const COLORREF BLACK = RGB(0, 0, 0);
+const COLORREF WHITE = RGB(255, 255, 255);
+
+bool AnySetMessage(const std::vector<std::string>& messages)
+{
+    for (const std::string& m : messages)
+        if (m.rfind("SET", 0) == 0)
+            return true;
+    return false;
+}
+
+TEST_F(StartUp, WithNoSettingsAppliesBlackAndStaysResident)
+{
+    Desktop desktop;
+    Vireola program;
+    ASSERT_TRUE(WaitFor([&] { return FindSettingsDialog() != nullptr; }));
+    EXPECT_EQ(BLACK, desktop.TextColor());
+    EXPECT_EQ(CLR_NONE, desktop.TextBkColor());
+    EXPECT_TRUE(program.Running());
+    EXPECT_FALSE(IsWindowVisible(FindSettingsDialog()));
+    // reading the custom colour has made the keys, but nothing is stored
+    EXPECT_TRUE(KeyExists("Settings"));
+    EXPECT_TRUE(ValueNames("Settings").empty());
+}
+
+TEST_F(StartUp, WithReApplyOffAppliesTheStoredColourOnceAndEnds)
+{
+    SetDword("Settings", "ReApply", 0);
+    SetDword("Settings", "TextColorIndex", 20);
+    Desktop desktop;
+    Vireola program;
+    EXPECT_EQ(0u, program.Wait());
+    // one application and no watch ticks afterwards
+    EXPECT_EQ((std::vector<std::string>{"SETTEXTBKCOLOR 0 -1", "SETTEXTCOLOR 0 16777215",
+                                        "GETITEMCOUNT 0 0", "REDRAWITEMS 0 7"}),
+              desktop.NewMessages());
+    EXPECT_EQ(WHITE, desktop.TextColor());
+    EXPECT_EQ(CLR_NONE, desktop.TextBkColor());
+}
+
+TEST_F(StartUp, WithoutTheDesktopViewEndsAtOnceAndTouchesNoSetting)
+{
+    Vireola program;
+    EXPECT_EQ(0u, program.Wait());
+    EXPECT_FALSE(KeyExists(""));
+}
+
+TEST_F(StartUp, WithoutTheDefViewChildFindsNoDesktopView)
+{
+    Desktop desktop("--no-defview");
+    Vireola program;
+    EXPECT_EQ(0u, program.Wait());
+    EXPECT_FALSE(KeyExists(""));
+    EXPECT_TRUE(desktop.NewMessages().empty());
+}
+
+TEST_F(StartUp, AWindowWithTheTitleCountsAsTheRunningCopy)
+{
+    Desktop desktop;
+    HWND hOther = CreateWindowExA(0, "STATIC", "Vireola", WS_POPUP, 0, 0, 50, 50, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    Vireola program;
+    EXPECT_EQ(0u, program.Wait());
+    EXPECT_TRUE(IsWindowVisible(hOther));
+    EXPECT_FALSE(KeyExists(""));
+    EXPECT_TRUE(desktop.NewMessages().empty());
+    DestroyWindow(hOther);
+}
+
+TEST_F(StartUp, TheSwitchOpensTheDialogWithoutTouchingTheDesktop)
+{
+    for (const char* args : {"/f", "-F", "/foo"}) {
+        SCOPED_TRACE(args);
+        Desktop desktop;
+        Vireola program(args);
+        ASSERT_TRUE(WaitFor([] { return IsWindowVisible(FindSettingsDialog()); }));
+        EXPECT_FALSE(AnySetMessage(desktop.NewMessages()));
+        Click(IDC_REMOVE_FROM_MEMORY);
+        EXPECT_EQ(0u, program.Wait());
+    }
+}
+
+TEST_F(StartUp, AnyOtherArgumentTextStartsSilently)
+{
+    SetDword("Settings", "ReApply", 0);
+    SetDword("Settings", "TextColorIndex", 16);
+    for (const char* args : {"f", "/g", "--f", ""}) {
+        SCOPED_TRACE(args);
+        Desktop desktop;
+        Vireola program(args);
+        EXPECT_EQ(0u, program.Wait());
+        EXPECT_EQ(RGB(255, 0, 0), desktop.TextColor());
+    }
+}
+
+TEST_F(StartUp, ASecondStartShowsTheResidentCopysDialogAndEnds)
+{
+    for (const char* args : {"", "/f"}) {
+        SCOPED_TRACE(args);
+        Desktop desktop;
+        Vireola resident;
+        ASSERT_TRUE(WaitFor([] { return FindSettingsDialog() != nullptr; }));
+        ASSERT_FALSE(IsWindowVisible(FindSettingsDialog()));
+        SetDword("Settings", "TextColorIndex", 20);
+
+        Vireola second(args);
+        EXPECT_EQ(0u, second.Wait());
+        EXPECT_TRUE(WaitFor([] { return IsWindowVisible(FindSettingsDialog()); }));
+        EXPECT_EQ(FindSettingsDialog(), GetForegroundWindow());
+        // the second copy neither applied nor stored anything
+        EXPECT_EQ(BLACK, desktop.TextColor());
+        EXPECT_TRUE(resident.Running());
+        resident.Kill();
+        DeleteAllSettings();
+    }
+}
+
+TEST_F(StartUp, ASecondStartWithoutTheDesktopViewLeavesTheResidentCopyHidden)
+{
+    auto desktop = std::make_unique<Desktop>();
+    Vireola resident;
+    ASSERT_TRUE(WaitFor([] { return FindSettingsDialog() != nullptr; }));
+    desktop.reset();
+
+    Vireola second;
+    EXPECT_EQ(0u, second.Wait());
+    EXPECT_FALSE(IsWindowVisible(FindSettingsDialog()));
+}
+
+} // namespace

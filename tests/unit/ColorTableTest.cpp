@@ -1,0 +1,93 @@
+#include "color/ColorTable.h"
+#include <gtest/gtest.h>
+
+namespace {
+
+const COLORREF WHITE = RGB(255, 255, 255);
+const COLORREF BLACK = RGB(0, 0, 0);
+
+struct ContrastCase
+{
+    BYTE r, g, b;
+    COLORREF expected;
+};
+
+TEST(ContrastColor, PicksWhiteOrBlackForTellingBackgrounds)
+{
+    const ContrastCase cases[] = {
+        {0, 0, 0, WHITE},       {255, 0, 0, WHITE},     {0, 0, 255, WHITE},
+        {0, 204, 0, WHITE},     {0, 205, 0, BLACK},     {0, 128, 128, WHITE},
+        {128, 128, 128, WHITE}, {129, 128, 128, BLACK}, {192, 192, 192, BLACK},
+        {1, 0, 255, BLACK},     {128, 64, 0, WHITE},    {255, 192, 0, BLACK},
+        {255, 255, 255, BLACK},
+    };
+    for (const ContrastCase& c : cases)
+        EXPECT_EQ(c.expected, GetContrastColor(RGB(c.r, c.g, c.b)))
+            << "background " << int(c.r) << ", " << int(c.g) << ", " << int(c.b);
+}
+
+TEST(ContrastColor, IgnoresTheTopByte)
+{
+    EXPECT_EQ(WHITE, GetContrastColor(0xFF808000));
+    EXPECT_EQ(BLACK, GetContrastColor(0xFFC0C0C0));
+    EXPECT_EQ(WHITE, GetContrastColor(0xFF000000));
+}
+
+TEST(ColorTable, HoldsTheTwentyOneEntriesInListOrder)
+{
+    EXPECT_STREQ("(System Text Color)", g_ColorTemplate.entry[0].name);
+    EXPECT_STREQ("(Custom Text Color)", g_ColorTemplate.entry[2].name);
+    EXPECT_STREQ("Black", g_ColorTemplate.entry[3].name);
+    EXPECT_EQ(RGB(255, 255, 0), g_ColorTemplate.entry[18].color);
+    EXPECT_STREQ("Yellow", g_ColorTemplate.entry[18].name);
+    EXPECT_EQ(RGB(255, 192, 0), g_ColorTemplate.entry[19].color);
+    EXPECT_STREQ("White", g_ColorTemplate.entry[20].name);
+    for (const ColorEntry& e : g_ColorTemplate.entry)
+        EXPECT_EQ(0u, e.color >> 24) << e.name;
+}
+
+TEST(ColorTable, FillsTheAutomaticEntriesOnly)
+{
+    ColorTable table = g_ColorTemplate;
+    FillAutoColors(table, RGB(192, 192, 192), RGB(255, 0, 0));
+    EXPECT_EQ(BLACK, table.entry[SYSTEM_TEXT_COLOR].color);
+    EXPECT_EQ(RGB(192, 192, 192), table.entry[SYSTEM_BACKGROUND_COLOR].color);
+    EXPECT_EQ(RGB(255, 0, 0), table.entry[CUSTOM_TEXT_COLOR].color);
+    for (int i = 3; i < COLOR_COUNT; ++i)
+        EXPECT_EQ(g_ColorTemplate.entry[i].color, table.entry[i].color) << i;
+
+    FillAutoColors(table, RGB(0, 128, 128), 0);
+    EXPECT_EQ(WHITE, table.entry[SYSTEM_TEXT_COLOR].color);
+    EXPECT_EQ(RGB(0, 128, 128), table.entry[SYSTEM_BACKGROUND_COLOR].color);
+    EXPECT_EQ(BLACK, table.entry[CUSTOM_TEXT_COLOR].color);
+}
+
+TEST(ColorTable, LooksUpOutOfRangeIndicesAsBlack)
+{
+    ColorTable table = g_ColorTemplate;
+    FillAutoColors(table, RGB(0, 0, 128), RGB(1, 2, 3));
+    EXPECT_EQ(WHITE, ColorAt(table, 0));
+    EXPECT_EQ(RGB(1, 2, 3), ColorAt(table, 2));
+    EXPECT_EQ(WHITE, ColorAt(table, 20));
+    for (int bad : {21, -1, 1000, INT_MIN, INT_MAX}) {
+        EXPECT_EQ(3, ValidColorIndex(bad)) << bad;
+        EXPECT_EQ(BLACK, ColorAt(table, bad)) << bad;
+    }
+}
+
+TEST(ColorTable, AddsTheNamesToAComboBoxInTableOrder)
+{
+    HWND hCombo = CreateWindowExA(0, "COMBOBOX", "", CBS_DROPDOWNLIST, 0, 0, 100, 100, nullptr,
+                                  nullptr, GetModuleHandleA(nullptr), nullptr);
+    ASSERT_TRUE(hCombo);
+    AddColorNames(hCombo, g_ColorTemplate);
+    ASSERT_EQ(COLOR_COUNT, SendMessageA(hCombo, CB_GETCOUNT, 0, 0));
+    char text[64];
+    for (int i = 0; i < COLOR_COUNT; ++i) {
+        SendMessageA(hCombo, CB_GETLBTEXT, i, (LPARAM)text);
+        EXPECT_STREQ(g_ColorTemplate.entry[i].name, text);
+    }
+    DestroyWindow(hCombo);
+}
+
+} // namespace

@@ -1,0 +1,265 @@
+// A stand-in for the desktop shell, for tests and demos under Wine, which has
+// no desktop icon view of its own: a "Progman" window titled "Program Manager"
+// with a "SHELLDLL_DefView" child holding a real "SysListView32" of icons.
+//
+//   --items N          number of icons (default 8, 0 allowed)
+//   --color RRGGBB     desktop colour; also made the system's COLOR_BACKGROUND
+//   --reset-after MS   reset the label colours to the shell's own look once
+//   --reset-every MS   ... and periodically
+//   --no-defview       the list view sits directly in "Progman"
+//   --workerw          the "SHELLDLL_DefView" sits in a top-level "WorkerW"
+//   --hang-after MS    stop answering messages after MS ...
+//   --hang-for MS      ... for that long (default 3000)
+//   --taskbar          also a "Shell_TrayWnd" that logs notification-icon requests
+//   --log FILE         log every list-view message sent from another thread
+#include "StandInShell.h"
+#include <commctrl.h>
+#include <stdio.h>
+#include <stdlib.h>
+#include <string.h>
+
+enum { TIMER_RESET_ONCE = 1, TIMER_RESET_EVERY, TIMER_HANG };
+
+static HWND g_hProgman, g_hList;
+static WNDPROC g_pfnListProc;
+static FILE* g_log;
+static COLORREF g_desktop;
+static int g_hangFor = 3000;
+static LONG g_resetCount;
+
+static COLORREF ShellTextColor(COLORREF bk)
+{
+    int luma = (GetRValue(bk) * 299 + GetGValue(bk) * 587 + GetBValue(bk) * 114) / 1000;
+    return luma >= 128 ? RGB(0, 0, 0) : RGB(255, 255, 255);
+}
+
+// What the real shell does when it redraws the desktop its own way.
+static void ResetLabelColors()
+{
+    ListView_SetBkColor(g_hList, g_desktop);
+    ListView_SetTextBkColor(g_hList, g_desktop);
+    ListView_SetTextColor(g_hList, ShellTextColor(g_desktop));
+    InvalidateRect(g_hList, nullptr, TRUE);
+    ++g_resetCount;
+}
+
+static const char* MessageName(UINT msg)
+{
+    switch (msg) {
+    case LVM_GETTEXTCOLOR: return "GETTEXTCOLOR";
+    case LVM_SETTEXTCOLOR: return "SETTEXTCOLOR";
+    case LVM_GETTEXTBKCOLOR: return "GETTEXTBKCOLOR";
+    case LVM_SETTEXTBKCOLOR: return "SETTEXTBKCOLOR";
+    case LVM_GETITEMCOUNT: return "GETITEMCOUNT";
+    case LVM_REDRAWITEMS: return "REDRAWITEMS";
+    case LVM_GETBKCOLOR: return "GETBKCOLOR";
+    case LVM_SETBKCOLOR: return "SETBKCOLOR";
+    }
+    return nullptr;
+}
+
+static void Log(const char* line)
+{
+    if (!g_log)
+        return;
+    fputs(line, g_log);
+    fputc('\n', g_log);
+    fflush(g_log);
+}
+
+static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg >= LVM_FIRST && msg < LVM_FIRST + 0x100 && InSendMessage()) {
+        char line[80];
+        const char* name = MessageName(msg);
+        if (name)
+            snprintf(line, sizeof line, "%s %ld %ld", name, (long)wParam, (long)lParam);
+        else
+            snprintf(line, sizeof line, "0x%04X %ld %ld", msg, (long)wParam, (long)lParam);
+        Log(line);
+    }
+    return CallWindowProcA(g_pfnListProc, hWnd, msg, wParam, lParam);
+}
+
+static void SetDesktopColor(COLORREF color)
+{
+    g_desktop = color;
+    INT element = COLOR_BACKGROUND;
+    SetSysColors(1, &element, &color);
+    ResetLabelColors();
+}
+
+static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    switch (msg) {
+    case WM_TIMER:
+        if (wParam == TIMER_RESET_ONCE) {
+            KillTimer(hWnd, wParam);
+            ResetLabelColors();
+        } else if (wParam == TIMER_RESET_EVERY) {
+            ResetLabelColors();
+        } else if (wParam == TIMER_HANG) {
+            KillTimer(hWnd, wParam);
+            Sleep(g_hangFor);
+        }
+        return 0;
+    case SHELL_RESET_COLORS:
+        ResetLabelColors();
+        return 0;
+    case SHELL_HANG:
+        Sleep((DWORD)wParam);
+        return 0;
+    case SHELL_RESET_PERIOD:
+        if (wParam)
+            SetTimer(hWnd, TIMER_RESET_EVERY, (UINT)wParam, nullptr);
+        else
+            KillTimer(hWnd, TIMER_RESET_EVERY);
+        return 0;
+    case SHELL_RESET_COUNT:
+        return g_resetCount;
+    case SHELL_SET_DESKTOP_COLOR:
+        SetDesktopColor((COLORREF)lParam);
+        return 0;
+    case WM_CLOSE:
+        DestroyWindow(hWnd);
+        return 0;
+    case WM_DESTROY:
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+// Wine delivers Shell_NotifyIcon requests to the newest "Shell_TrayWnd" as
+// WM_COPYDATA: dwData the request, then window, id, flags, callback message,
+// icon and the tip in UTF-16.
+struct WineNotifyData
+{
+    DWORD hWnd, uID, uFlags, uCallbackMessage;
+    DWORD hIcon;
+};
+
+static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    if (msg != WM_COPYDATA)
+        return DefWindowProcA(hWnd, msg, wParam, lParam);
+    const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lParam;
+    char line[200] = "";
+    if (cds->cbData >= sizeof(WineNotifyData)) {
+        const WineNotifyData* d = (const WineNotifyData*)cds->lpData;
+        snprintf(line, sizeof line, "TRAY %lu hwnd=%lx id=%lu flags=%lu callback=0x%lX icon=%d",
+                 (unsigned long)cds->dwData, (unsigned long)d->hWnd, (unsigned long)d->uID,
+                 (unsigned long)d->uFlags, (unsigned long)d->uCallbackMessage, d->hIcon != 0);
+    }
+    Log(line);
+    return TRUE;
+}
+
+static void AddItems(int count)
+{
+    HIMAGELIST hImages = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 4, 4);
+    const char* icons[] = {IDI_APPLICATION, IDI_WINLOGO, IDI_INFORMATION, IDI_WARNING};
+    for (const char* id : icons)
+        ImageList_AddIcon(hImages, LoadIconA(nullptr, id));
+    ListView_SetImageList(g_hList, hImages, LVSIL_NORMAL);
+    static const char* names[] = {"My Computer", "Recycle Bin", "My Documents", "Network",
+                                  "Notes", "Projects", "Photos", "Readme"};
+    for (int i = 0; i < count; ++i) {
+        char text[64];
+        if (i < 8)
+            lstrcpynA(text, names[i], sizeof text);
+        else
+            snprintf(text, sizeof text, "Item %d", i + 1);
+        LVITEMA item = {};
+        item.mask = LVIF_TEXT | LVIF_IMAGE;
+        item.iItem = i;
+        item.pszText = text;
+        item.iImage = i % 4;
+        SendMessageA(g_hList, LVM_INSERTITEMA, 0, (LPARAM)&item);
+    }
+}
+
+static HWND CreatePlainWindow(const char* cls, const char* title, DWORD style, HWND hParent,
+                              WNDPROC proc, int cx, int cy)
+{
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = proc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = cls;
+    wc.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    RegisterClassA(&wc);
+    return CreateWindowExA(0, cls, title, style, 0, 0, cx, cy, hParent, nullptr, wc.hInstance, nullptr);
+}
+
+int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+{
+    int items = 8, resetAfter = 0, resetEvery = 0, hangAfter = 0;
+    bool defView = true, workerW = false, taskbar = false;
+    g_desktop = GetSysColor(COLOR_BACKGROUND);
+    bool setColor = false;
+    for (int i = 1; i < __argc; ++i) {
+        const char* a = __argv[i];
+        const char* v = i + 1 < __argc ? __argv[i + 1] : "0";
+        if (!strcmp(a, "--items")) items = atoi(v), ++i;
+        else if (!strcmp(a, "--color")) {
+            unsigned long rgb = strtoul(v, nullptr, 16);
+            g_desktop = RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
+            setColor = true;
+            ++i;
+        }
+        else if (!strcmp(a, "--reset-after")) resetAfter = atoi(v), ++i;
+        else if (!strcmp(a, "--reset-every")) resetEvery = atoi(v), ++i;
+        else if (!strcmp(a, "--hang-after")) hangAfter = atoi(v), ++i;
+        else if (!strcmp(a, "--hang-for")) g_hangFor = atoi(v), ++i;
+        else if (!strcmp(a, "--no-defview")) defView = false;
+        else if (!strcmp(a, "--workerw")) workerW = true;
+        else if (!strcmp(a, "--taskbar")) taskbar = true;
+        else if (!strcmp(a, "--log")) g_log = fopen(v, "w"), ++i;
+    }
+
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+
+    if (taskbar)
+        CreatePlainWindow("Shell_TrayWnd", "", WS_POPUP, nullptr, TrayProc, 0, 0);
+    g_hProgman = CreatePlainWindow("Progman", "Program Manager", WS_POPUP | WS_VISIBLE, nullptr,
+                                   ProgmanProc, cx, cy);
+    HWND hParent = g_hProgman;
+    if (workerW)
+        hParent = CreatePlainWindow("WorkerW", "", WS_POPUP | WS_VISIBLE, nullptr, DefWindowProcA, cx, cy);
+    if (defView || workerW)
+        hParent = CreatePlainWindow("SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, hParent,
+                                    DefWindowProcA, cx, cy);
+    g_hList = CreateWindowExA(0, WC_LISTVIEWA, "FolderView",
+                              WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_AUTOARRANGE, 0, 0, cx, cy,
+                              hParent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    AddItems(items);
+    INT element = COLOR_BACKGROUND;
+    COLORREF original = GetSysColor(COLOR_BACKGROUND);
+    if (setColor)
+        SetDesktopColor(g_desktop);
+    else
+        ResetLabelColors();
+    g_resetCount = 0;
+    g_pfnListProc = (WNDPROC)SetWindowLongPtrA(g_hList, GWLP_WNDPROC, (LONG_PTR)ListProc);
+
+    if (resetAfter)
+        SetTimer(g_hProgman, TIMER_RESET_ONCE, resetAfter, nullptr);
+    if (resetEvery)
+        SetTimer(g_hProgman, TIMER_RESET_EVERY, resetEvery, nullptr);
+    if (hangAfter)
+        SetTimer(g_hProgman, TIMER_HANG, hangAfter, nullptr);
+
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+    // the system colour is the prefix's, shared with later runs
+    if (setColor)
+        SetSysColors(1, &element, &original);
+    if (g_log)
+        fclose(g_log);
+    return 0;
+}

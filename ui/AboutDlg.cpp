@@ -1,0 +1,49 @@
+#include "AboutDlg.h"
+#include "../res/resource.h"
+
+CAboutDlg::CAboutDlg() : CDialog(IDD_ABOUTBOX) {}
+
+void CAboutDlg::DoDataExchange()
+{
+    DDX_Control(IDC_VERSION_TEXT, m_VersionText);
+}
+
+BOOL CAboutDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    char version[255];
+    LoadStringA(AfxGetApp()->m_hInstance, IDS_VERSION_LINE, version, sizeof version);
+    m_VersionText.SetWindowText(version);
+    return TRUE;
+}
+
+void AddAboutMenuEntry(HWND hDlg)
+{
+    HMENU hMenu = GetSystemMenu(hDlg, FALSE);
+    char text[255];
+    if (!hMenu || LoadStringA(AfxGetApp()->m_hInstance, IDS_ABOUTBOX, text, sizeof text) <= 0)
+        return;
+    AppendMenuA(hMenu, MF_SEPARATOR, 0, nullptr);
+    AppendMenuA(hMenu, MF_STRING, ID_SYSMENU_ABOUT, text);
+}
+
+bool IsAboutCommand(UINT nID)
+{
+    // the low four bits of a system command belong to the system
+    return (nID & 0xFFF0) == ID_SYSMENU_ABOUT;
+}
+
+void ShowAboutBox()
+{
+    CAboutDlg dlg;
+    dlg.DoModal();
+}
+
+void ShowNotImplemented(HWND hOwner)
+{
+    HINSTANCE hInst = AfxGetApp()->m_hInstance;
+    char caption[30], text[255];
+    LoadStringA(hInst, IDS_NOT_IMPLEMENTED_CAPTION, caption, sizeof caption);
+    LoadStringA(hInst, IDS_NOT_IMPLEMENTED_TEXT, text, sizeof text);
+    MessageBoxA(hOwner, text, caption, MB_OK | MB_ICONINFORMATION);
+}

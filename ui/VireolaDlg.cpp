@@ -1,0 +1,323 @@
+#include "VireolaDlg.h"
+#include "../color/DesktopView.h"
+#include "../res/resource.h"
+#include "../settings/Settings.h"
+#include "AboutDlg.h"
+#include "TrayIcon.h"
+#include <commdlg.h>
+
+// Sent by the shell when it has made a new taskbar, with an empty notification area.
+static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
+
+CVireolaDlg::CVireolaDlg() : CDialog(IDD_VIREOLA_DIALOG), m_Colors(g_ColorTemplate) {}
+
+void CVireolaDlg::DoDataExchange()
+{
+    DDX_Control(IDC_TEXT_COLOR, m_TextColorCombo);
+    DDX_Control(IDC_TRAY_ICON, m_TrayIconCheck);
+    DDX_Control(IDC_REAPPLY, m_ReApplyCheck);
+    DDX_Control(IDC_ALL_COLORS, m_AllColorsCheck);
+    DDX_Control(IDC_PREVIEW, m_PreviewList);
+    DDX_Control(IDC_COLOR, m_ColorButton);
+    DDX_Control(IDC_APPLY, m_ApplyButton);
+}
+
+BOOL CVireolaDlg::OnInitDialog()
+{
+    CDialog::OnInitDialog();
+    AddAboutMenuEntry(m_hWnd);
+
+    HINSTANCE hInst = AfxGetApp()->m_hInstance;
+    m_hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, (LPARAM)m_hIcon);
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
+    SetWindowTextA(m_hWnd, AfxGetAppName());
+
+    InitPreview();
+    AddColorNames(m_TextColorCombo.m_hWnd, m_Colors);
+    FillAutoColors(m_Colors);
+    LoadControls();
+    UpdatePreview();
+
+    if (m_TrayIconCheck.GetCheck() == BST_CHECKED) {
+        AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_hIcon, AfxGetAppName());
+        g_bTrayIconShown = 1;
+    }
+    StartWatchIfTicked();
+
+    SetFocus(m_TextColorCombo.m_hWnd);
+    return FALSE;
+}
+
+// One item that looks like a desktop icon, drawn on no background.
+void CVireolaDlg::InitPreview()
+{
+    HINSTANCE hInst = AfxGetApp()->m_hInstance;
+    g_PreviewImageList.Create(32, 32, ILC_COLOR4 | ILC_MASK, 0, 1);
+    g_PreviewImageList.Add(LoadIconA(hInst, MAKEINTRESOURCEA(IDI_DESKTOP_ICON)));
+    SendMessageA(m_PreviewList.m_hWnd, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)g_PreviewImageList.m_hImageList);
+    SendMessageA(m_PreviewList.m_hWnd, LVM_SETBKCOLOR, 0, (LPARAM)CLR_NONE);
+
+    char label[255];
+    LoadStringA(hInst, IDS_PREVIEW_LABEL, label, sizeof label);
+    LVITEMA item = {};
+    item.mask = LVIF_TEXT | LVIF_IMAGE;
+    item.pszText = label;
+    item.iImage = 0;
+    SendMessageA(m_PreviewList.m_hWnd, LVM_INSERTITEMA, 0, (LPARAM)&item);
+}
+
+void CVireolaDlg::LoadControls()
+{
+    m_TextColorCombo.SetCurSel(ValidColorIndex(ReadTextColorIndex()));
+    m_ReApplyCheck.SetCheck(ReadReApply());
+    m_TrayIconCheck.SetCheck(ReadSetting(SETTINGS_SECTION, TRAY_ICON_VALUE, DEFAULT_TRAY_ICON));
+    UpdateColorButton();
+}
+
+COLORREF CVireolaDlg::SelectedColor() const
+{
+    return ColorAt(m_Colors, m_TextColorCombo.GetCurSel());
+}
+
+void CVireolaDlg::UpdatePreview()
+{
+    SetListViewColors(m_PreviewList.m_hWnd, SelectedColor(), CLR_NONE);
+}
+
+// Only the custom entry has a colour of the user's to choose.
+void CVireolaDlg::UpdateColorButton()
+{
+    m_ColorButton.EnableWindow(m_TextColorCombo.GetCurSel() == CUSTOM_TEXT_COLOR);
+}
+
+void CVireolaDlg::StartWatchIfTicked()
+{
+    if (m_ReApplyCheck.GetCheck() == BST_CHECKED)
+        SetTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr);
+}
+
+void CVireolaDlg::StopWatch()
+{
+    KillTimer(m_hWnd, WATCH_TIMER_ID);
+}
+
+bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    if (message == WM_TASKBARCREATED) {
+        OnTaskbarCreated();
+        return false;
+    }
+    switch (message) {
+    case WM_COMMAND:
+        return OnCommand(LOWORD(wParam), HIWORD(wParam));
+    case WM_SYSCOMMAND:
+        if (!IsAboutCommand((UINT)wParam))
+            return false;
+        ShowAboutBox();
+        return true;
+    case WM_PAINT:
+        if (!IsIconic(m_hWnd))
+            return false;
+        OnPaint();
+        return true;
+    case WM_QUERYDRAGICON:
+        result = (LRESULT)m_hIcon;
+        return true;
+    case WM_TIMER:
+        OnTimer();
+        return true;
+    case WM_ACTIVATE:
+        OnActivate(LOWORD(wParam));
+        return false;
+    case WM_SHOWWINDOW:
+        OnShowWindow((BOOL)wParam);
+        return false;
+    case WM_SYSCOLORCHANGE:
+        OnSysColorChange();
+        return false;
+    case WM_ENDSESSION:
+        OnEndSession();
+        return false;
+    case WM_TRAYNOTIFY:
+        result = OnTrayNotify(lParam);
+        return true;
+    }
+    return false;
+}
+
+bool CVireolaDlg::OnCommand(UINT nID, UINT nCode)
+{
+    if (nID == IDC_TEXT_COLOR) {
+        if (nCode != CBN_SELCHANGE)
+            return false;
+        OnSelChangeTextColor();
+        return true;
+    }
+    if (nCode != BN_CLICKED)
+        return false;
+    switch (nID) {
+    case IDC_REMOVE_FROM_MEMORY: OnRemoveFromMemory(); return true;
+    case IDC_COLOR: OnColor(); return true;
+    case IDC_ABOUT: ShowAboutBox(); return true;
+    case IDC_APPLY: OnApply(); return true;
+    case IDC_ALL_COLORS:
+    case IDC_FONT: ShowNotImplemented(m_hWnd); return true;
+    case IDC_RESTORE_WINDOWS_COLORS: OnRestoreWindowsColors(); return true;
+    }
+    return false;
+}
+
+void CVireolaDlg::OnSelChangeTextColor()
+{
+    UpdatePreview();
+    UpdateColorButton();
+}
+
+void CVireolaDlg::OnColor()
+{
+    COLORREF customColors[CUSTOM_COLOR_COUNT];
+    LoadCustomColors(customColors);
+
+    CHOOSECOLORA cc = {};
+    cc.lStructSize = sizeof cc;
+    cc.hwndOwner = m_hWnd;
+    cc.rgbResult = m_Colors.entry[CUSTOM_TEXT_COLOR].color;
+    cc.lpCustColors = customColors;
+    cc.Flags = CC_RGBINIT | CC_FULLOPEN;
+    if (ChooseColorA(&cc)) {
+        WriteSetting(SETTINGS_SECTION, TEXT_COLOR_VALUE, (LONG)cc.rgbResult);
+        m_Colors.entry[CUSTOM_TEXT_COLOR].color = cc.rgbResult;
+        SaveCustomColors(customColors);
+    }
+    UpdatePreview();
+}
+
+void CVireolaDlg::OnApply()
+{
+    ApplyDesktopColors(SelectedColor(), CLR_NONE);
+    SaveDialogSettings(ValidColorIndex(m_TextColorCombo.GetCurSel()), m_ReApplyCheck.GetCheck(),
+                       m_TrayIconCheck.GetCheck());
+    SyncTrayIcon();
+}
+
+// The icon follows its box only when the settings are applied.
+void CVireolaDlg::SyncTrayIcon()
+{
+    bool ticked = m_TrayIconCheck.GetCheck() == BST_CHECKED;
+    if (g_bTrayIconShown && !ticked) {
+        DeleteTrayIcon(m_hWnd, TRAY_ICON_ID);
+        g_bTrayIconShown = 0;
+    } else if (!g_bTrayIconShown && ticked) {
+        AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_hIcon, AfxGetAppName());
+        g_bTrayIconShown = 1;
+    }
+}
+
+void CVireolaDlg::OnOK()
+{
+    ShowWindow(m_hWnd, SW_HIDE);
+    OnApply();
+    if (!ReadReApply())
+        OnRemoveFromMemory();
+}
+
+void CVireolaDlg::OnCancel()
+{
+    ShowWindow(m_hWnd, SW_HIDE);
+    LoadControls();
+    UpdatePreview();
+    StartWatchIfTicked();
+    if (!ReadReApply())
+        OnRemoveFromMemory();
+}
+
+void CVireolaDlg::OnRestoreWindowsColors()
+{
+    // the watch would put the chosen colour straight back
+    StopWatch();
+    m_TextColorCombo.SetCurSel(SYSTEM_TEXT_COLOR);
+    m_ReApplyCheck.SetCheck(BST_UNCHECKED);
+    UpdatePreview();
+    RestoreDesktopColors(m_Colors);
+}
+
+void CVireolaDlg::OnRemoveFromMemory()
+{
+    if (g_bTrayIconShown)
+        DeleteTrayIcon(m_hWnd, TRAY_ICON_ID);
+    DestroyWindow();
+}
+
+BOOL CVireolaDlg::DestroyWindow()
+{
+    StopWatch();
+    return CDialog::DestroyWindow();
+}
+
+// The watch runs while the dialog is hidden or another window is active, and
+// stops while the user has the dialog in front.
+void CVireolaDlg::OnActivate(UINT nState)
+{
+    if (nState == WA_INACTIVE)
+        StartWatchIfTicked();
+    else if (IsWindowVisible(m_hWnd))
+        StopWatch();
+}
+
+// A hidden dialog can already be the active window (focus set during its
+// initialisation), and showing it then brings no new activation.
+void CVireolaDlg::OnShowWindow(BOOL bShow)
+{
+    if (!bShow)
+        StartWatchIfTicked();
+    else if (GetActiveWindow() == m_hWnd)
+        StopWatch();
+}
+
+void CVireolaDlg::OnTimer()
+{
+    ReapplyIfReset(SelectedColor());
+}
+
+void CVireolaDlg::OnSysColorChange()
+{
+    FillAutoColors(m_Colors);
+    UpdatePreview();
+}
+
+void CVireolaDlg::OnEndSession()
+{
+    StopWatch();
+}
+
+LRESULT CVireolaDlg::OnTrayNotify(LPARAM lParam)
+{
+    if ((UINT)lParam != WM_LBUTTONDBLCLK)
+        return 0;
+    StopWatch();
+    ShowWindow(m_hWnd, SW_SHOWNORMAL);
+    SetForegroundWindow(m_hWnd);
+    return 1;
+}
+
+// A restarted shell has forgotten the icon.
+void CVireolaDlg::OnTaskbarCreated()
+{
+    if (g_bTrayIconShown)
+        AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_hIcon, AfxGetAppName());
+}
+
+void CVireolaDlg::OnPaint()
+{
+    PAINTSTRUCT ps;
+    HDC hDC = BeginPaint(m_hWnd, &ps);
+    SendMessageA(m_hWnd, WM_ICONERASEBKGND, (WPARAM)hDC, 0);
+    int cxIcon = GetSystemMetrics(SM_CXICON), cyIcon = GetSystemMetrics(SM_CYICON);
+    RECT rect;
+    GetClientRect(m_hWnd, &rect);
+    int x = (rect.right - rect.left - cxIcon + 1) / 2;
+    int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
+    DrawIcon(hDC, x, y, m_hIcon);
+    EndPaint(m_hWnd, &ps);
+}
