@@ -131,12 +131,12 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
 }
 
 // Wine delivers Shell_NotifyIcon requests to the newest "Shell_TrayWnd" as
-// WM_COPYDATA: dwData the request, then window, id, flags, callback message,
-// icon and the tip in UTF-16.
+// WM_COPYDATA: dwData the request, then window, id, flags and callback
+// message, then the tip in UTF-16, then the icon's pixels if there is one.
 struct WineNotifyData
 {
     DWORD hWnd, uID, uFlags, uCallbackMessage;
-    DWORD hIcon;
+    WCHAR szTip[128];
 };
 
 static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -144,12 +144,16 @@ static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     if (msg != WM_COPYDATA)
         return DefWindowProcA(hWnd, msg, wParam, lParam);
     const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lParam;
-    char line[200] = "";
+    char line[300] = "TRAY short";
     if (cds->cbData >= sizeof(WineNotifyData)) {
         const WineNotifyData* d = (const WineNotifyData*)cds->lpData;
-        snprintf(line, sizeof line, "TRAY %lu hwnd=%lx id=%lu flags=%lu callback=0x%lX icon=%d",
+        char tip[128];
+        WideCharToMultiByte(CP_ACP, 0, d->szTip, -1, tip, sizeof tip, nullptr, nullptr);
+        tip[sizeof tip - 1] = '\0';
+        snprintf(line, sizeof line, "TRAY %lu hwnd=%lu id=%lu flags=%lu callback=0x%lX tip=\"%s\" bytes=%lu",
                  (unsigned long)cds->dwData, (unsigned long)d->hWnd, (unsigned long)d->uID,
-                 (unsigned long)d->uFlags, (unsigned long)d->uCallbackMessage, d->hIcon != 0);
+                 (unsigned long)d->uFlags, (unsigned long)d->uCallbackMessage, tip,
+                 (unsigned long)cds->cbData);
     }
     Log(line);
     return TRUE;

@@ -154,6 +154,17 @@ std::vector<std::string> Desktop::NewMessages()
     return lines;
 }
 
+std::vector<std::string> Desktop::TrayRequests(size_t n, DWORD timeoutMs)
+{
+    WaitFor([&] {
+        for (const std::string& line : NewMessages())
+            if (line.rfind("TRAY", 0) == 0)
+                m_tray.push_back(line);
+        return m_tray.size() >= n;
+    }, timeoutMs);
+    return m_tray;
+}
+
 Vireola::Vireola(const std::string& args)
 {
     Start("\"" + BinPath("Vireola.exe") + "\"" + (args.empty() ? "" : " " + args));

@@ -49,13 +49,18 @@ public:
     void Reset() const;
     void Hang(DWORD ms) const;
     void Close();
-    // The list-view messages sent to it from other processes since the last
-    // call (or since it started).
+    // The list-view messages sent to it from other processes, and the
+    // notification-icon requests its taskbar received, since the last call
+    // (or since it started).
     std::vector<std::string> NewMessages();
+    // Collects notification-icon requests until there are n of them.
+    std::vector<std::string> TrayRequests(size_t n, DWORD timeoutMs = 3000);
+    DWORD ProcessId() const { return m_process.Id(); }
 
 private:
     std::string m_logPath;
     size_t m_logRead = 0;
+    std::vector<std::string> m_tray;
     Process m_process;
 };
 

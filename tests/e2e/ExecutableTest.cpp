@@ -1,0 +1,102 @@
+// The built executable itself: what it imports and its version record.
+#include "Harness.h"
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+std::vector<char> ReadFile(const std::string& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    return std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+}
+
+// The DLL names of a 32-bit PE file's import directory.
+std::vector<std::string> ImportedDlls(const std::vector<char>& image)
+{
+    std::vector<std::string> dlls;
+    const auto* dos = (const IMAGE_DOS_HEADER*)image.data();
+    const auto* nt = (const IMAGE_NT_HEADERS32*)(image.data() + dos->e_lfanew);
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    const auto* sections = IMAGE_FIRST_SECTION(nt);
+    auto offset = [&](DWORD rva) -> size_t {
+        for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
+            const IMAGE_SECTION_HEADER& s = sections[i];
+            if (rva >= s.VirtualAddress && rva < s.VirtualAddress + s.Misc.VirtualSize)
+                return rva - s.VirtualAddress + s.PointerToRawData;
+        }
+        return 0;
+    };
+    for (auto* d = (const IMAGE_IMPORT_DESCRIPTOR*)(image.data() + offset(dir.VirtualAddress)); d->Name; ++d) {
+        std::string name = image.data() + offset(d->Name);
+        std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+        dlls.push_back(name);
+    }
+    return dlls;
+}
+
+TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
+{
+    std::vector<char> image = ReadFile(BinPath("Vireola.exe"));
+    ASSERT_GT(image.size(), 1024u);
+    const auto* nt = (const IMAGE_NT_HEADERS32*)(image.data() + ((const IMAGE_DOS_HEADER*)image.data())->e_lfanew);
+    EXPECT_EQ(IMAGE_FILE_MACHINE_I386, nt->FileHeader.Machine);
+    EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, nt->OptionalHeader.Subsystem);
+
+    const std::vector<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll",
+                                             "comdlg32.dll", "shell32.dll", "advapi32.dll", "msvcrt.dll"};
+    std::vector<std::string> dlls = ImportedDlls(image);
+    EXPECT_FALSE(dlls.empty());
+    for (const std::string& dll : dlls)
+        EXPECT_NE(system.end(), std::find(system.begin(), system.end(), dll)) << dll;
+}
+
+std::string VersionString(const std::vector<char>& info, const char* name)
+{
+    char* value = nullptr;
+    UINT size = 0;
+    std::string path = std::string("\\StringFileInfo\\040904B0\\") + name;
+    if (!VerQueryValueA(info.data(), path.c_str(), (void**)&value, &size))
+        return "<missing>";
+    return std::string(value, size ? size - 1 : 0);
+}
+
+TEST(Executable, CarriesItsVersionRecord)
+{
+    std::string path = BinPath("Vireola.exe");
+    DWORD handle;
+    std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), &handle));
+    ASSERT_FALSE(info.empty());
+    ASSERT_TRUE(GetFileVersionInfoA(path.c_str(), 0, (DWORD)info.size(), info.data()));
+
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void**)&fixed, &size));
+    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
+    EXPECT_EQ(MAKELONG(1, 0), fixed->dwFileVersionLS);
+    EXPECT_EQ(MAKELONG(0, 1), fixed->dwProductVersionMS);
+    EXPECT_EQ(MAKELONG(1, 0), fixed->dwProductVersionLS);
+    EXPECT_TRUE(fixed->dwFileFlags & VS_FF_SPECIALBUILD);
+
+    WORD* translation = nullptr;
+    ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", (void**)&translation, &size));
+    EXPECT_EQ(0x0409, translation[0]);
+    EXPECT_EQ(1200, translation[1]);
+
+    const std::pair<const char*, const char*> strings[] = {
+        {"FileDescription", "Vireola Application"},
+        {"ProductName", "Vireola Application"},
+        {"FileVersion", "3.00"},
+        {"ProductVersion", "3.00"},
+        {"InternalName", "Vireola"},
+        {"OriginalFilename", "Vireola.exe"},
+        {"SpecialBuild", "Development Version"},
+        {"Comments", "This program is provided as is with no warranty expressed or implied. You have been warned."},
+        {"CompanyName", ""},
+    };
+    for (const auto& s : strings)
+        EXPECT_EQ(s.second, VersionString(info, s.first)) << s.first;
+}
+
+} // namespace
