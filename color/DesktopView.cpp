@@ -1,11 +1,25 @@
 #include "DesktopView.h"
 
+// Newer shells sometimes move the icon view out of "Progman" into a
+// top-level "WorkerW" window (wallpaper slideshows, desktop transitions).
+static HWND FindDefView(HWND hProgman)
+{
+    HWND hDefView = FindWindowExA(hProgman, nullptr, "SHELLDLL_DefView", nullptr);
+    for (HWND hWorker = nullptr; !hDefView;) {
+        hWorker = FindWindowExA(nullptr, hWorker, "WorkerW", nullptr);
+        if (!hWorker)
+            break;
+        hDefView = FindWindowExA(hWorker, nullptr, "SHELLDLL_DefView", nullptr);
+    }
+    return hDefView;
+}
+
 HWND FindDesktopListView()
 {
     HWND hProgman = FindWindowA("ProgMan", "Program Manager");
     if (!hProgman)
         return nullptr;
-    HWND hDefView = FindWindowExA(hProgman, nullptr, "SHELLDLL_DefView", nullptr);
+    HWND hDefView = FindDefView(hProgman);
     if (!hDefView)
         return nullptr;
     return FindWindowExA(hDefView, nullptr, "SysListView32", nullptr);

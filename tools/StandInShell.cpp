@@ -25,7 +25,17 @@ static WNDPROC g_pfnListProc;
 static FILE* g_log;
 static COLORREF g_desktop;
 static int g_hangFor = 3000;
-static LONG g_resetCount;
+static LONG g_resetCount, g_repairCount, g_lastRepairUs;
+static LARGE_INTEGER g_resetTime;
+static bool g_resetPending;
+
+static LONG MicrosecondsSince(const LARGE_INTEGER& start)
+{
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    return (LONG)((now.QuadPart - start.QuadPart) * 1000000 / freq.QuadPart);
+}
 
 static COLORREF ShellTextColor(COLORREF bk)
 {
@@ -41,6 +51,8 @@ static void ResetLabelColors()
     ListView_SetTextColor(g_hList, ShellTextColor(g_desktop));
     InvalidateRect(g_hList, nullptr, TRUE);
     ++g_resetCount;
+    g_resetPending = true;
+    QueryPerformanceCounter(&g_resetTime);
 }
 
 static const char* MessageName(UINT msg)
@@ -69,7 +81,13 @@ static void Log(const char* line)
 
 static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    if (msg >= LVM_FIRST && msg < LVM_FIRST + 0x100 && InSendMessage()) {
+    bool external = InSendMessage() != FALSE;
+    if (external && msg == LVM_SETTEXTCOLOR && g_resetPending) {
+        g_lastRepairUs = MicrosecondsSince(g_resetTime);
+        g_resetPending = false;
+        ++g_repairCount;
+    }
+    if (msg >= LVM_FIRST && msg < LVM_FIRST + 0x100 && external) {
         char line[80];
         const char* name = MessageName(msg);
         if (name)
@@ -107,6 +125,8 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         ResetLabelColors();
         return 0;
     case SHELL_HANG:
+        if (lParam)
+            ResetLabelColors();
         Sleep((DWORD)wParam);
         return 0;
     case SHELL_RESET_PERIOD:
@@ -117,6 +137,10 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return 0;
     case SHELL_RESET_COUNT:
         return g_resetCount;
+    case SHELL_REPAIR_COUNT:
+        return g_repairCount;
+    case SHELL_LAST_REPAIR_US:
+        return g_lastRepairUs;
     case SHELL_SET_DESKTOP_COLOR:
         SetDesktopColor((COLORREF)lParam);
         return 0;
@@ -230,8 +254,12 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     g_hProgman = CreatePlainWindow("Progman", "Program Manager", WS_POPUP | WS_VISIBLE, nullptr,
                                    ProgmanProc, cx, cy);
     HWND hParent = g_hProgman;
-    if (workerW)
-        hParent = CreatePlainWindow("WorkerW", "", WS_POPUP | WS_VISIBLE, nullptr, DefWindowProcA, cx, cy);
+    if (workerW) {
+        // an empty one first, as the real shell has
+        CreatePlainWindow("WorkerW", "", WS_POPUP, nullptr, DefWindowProcA, cx, cy);
+        hParent = CreateWindowExA(0, "WorkerW", "", WS_POPUP | WS_VISIBLE, 0, 0, cx, cy, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    }
     if (defView || workerW)
         hParent = CreatePlainWindow("SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, hParent,
                                     DefWindowProcA, cx, cy);
@@ -246,6 +274,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     else
         ResetLabelColors();
     g_resetCount = 0;
+    g_resetPending = false;
     g_pfnListProc = (WNDPROC)SetWindowLongPtrA(g_hList, GWLP_WNDPROC, (LONG_PTR)ListProc);
 
     if (resetAfter)
@@ -254,6 +283,9 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         SetTimer(g_hProgman, TIMER_RESET_EVERY, resetEvery, nullptr);
     if (hangAfter)
         SetTimer(g_hProgman, TIMER_HANG, hangAfter, nullptr);
+    // a new taskbar has an empty notification area
+    if (taskbar)
+        PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

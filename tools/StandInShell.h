@@ -5,8 +5,10 @@
 
 enum {
     SHELL_RESET_COLORS = WM_APP + 1,    // put the shell's own label look back now
-    SHELL_HANG = WM_APP + 2,            // wParam: stop answering for that many ms
+    SHELL_HANG = WM_APP + 2,            // wParam: stop answering for that many ms; lParam 1: reset first
     SHELL_RESET_PERIOD = WM_APP + 3,    // wParam: reset every that many ms, 0 stops
     SHELL_RESET_COUNT = WM_APP + 4,     // returns how many resets so far
     SHELL_SET_DESKTOP_COLOR = WM_APP + 5, // lParam: new COLORREF, system colour included
+    SHELL_REPAIR_COUNT = WM_APP + 6,    // returns how many resets another process has repaired
+    SHELL_LAST_REPAIR_US = WM_APP + 7,  // returns the last reset-to-repair time, in microseconds
 };

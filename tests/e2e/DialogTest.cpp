@@ -52,7 +52,7 @@ struct Shown
 
     Shown()
     {
-        EXPECT_TRUE(WaitFor([] { return FindSettingsDialog() != nullptr; }));
+        EXPECT_TRUE(WaitFor(DialogReady));
         Vireola second;
         EXPECT_EQ(0u, second.Wait());
         EXPECT_TRUE(WaitFor(DialogInFront));
@@ -242,6 +242,10 @@ TEST_F(SettingsDialog, ColorIsEnabledOnlyForTheCustomEntry)
     EXPECT_FALSE(IsWindowEnabled(DialogItem(IDC_COLOR)));
 }
 
+// The red, green and blue boxes of the full colour dialog, and its
+// "Add to Custom Colors" button.
+enum { COLOR_RED_EDIT = 706, COLOR_GREEN_EDIT = 707, COLOR_BLUE_EDIT = 708, COLOR_ADD_BUTTON = 712 };
+
 // The colour dialog of the platform, once it is up.
 HWND FindColorDialog()
 {
@@ -251,7 +255,8 @@ HWND FindColorDialog()
 void PressColor()
 {
     PostMessageA(FindSettingsDialog(), WM_COMMAND, MAKEWPARAM(IDC_COLOR, BN_CLICKED), (LPARAM)DialogItem(IDC_COLOR));
-    EXPECT_TRUE(WaitFor([] { return FindColorDialog() != nullptr; }));
+    // a modal dialog is shown once its initialisation is done
+    EXPECT_TRUE(WaitFor([] { return IsWindowVisible(FindColorDialog()) != FALSE; }));
 }
 
 void EndColorDialog(int button)
@@ -260,10 +265,6 @@ void EndColorDialog(int button)
     PostMessageA(hColor, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED), (LPARAM)GetDlgItem(hColor, button));
     EXPECT_TRUE(WaitFor([] { return FindColorDialog() == nullptr; }));
 }
-
-// The red, green and blue boxes of the full colour dialog, and its
-// "Add to Custom Colors" button.
-enum { COLOR_RED_EDIT = 706, COLOR_GREEN_EDIT = 707, COLOR_BLUE_EDIT = 708, COLOR_ADD_BUTTON = 712 };
 
 void TypeColor(BYTE r, BYTE g, BYTE b)
 {

@@ -108,6 +108,8 @@ HWND Desktop::Progman() const
 HWND Desktop::ListView() const
 {
     HWND hDefView = FindWindowExA(Progman(), nullptr, "SHELLDLL_DefView", nullptr);
+    for (HWND hWorker = nullptr; !hDefView && (hWorker = FindWindowExA(nullptr, hWorker, "WorkerW", nullptr));)
+        hDefView = FindWindowExA(hWorker, nullptr, "SHELLDLL_DefView", nullptr);
     return FindWindowExA(hDefView ? hDefView : Progman(), nullptr, "SysListView32", nullptr);
 }
 
@@ -126,9 +128,14 @@ void Desktop::Reset() const
     SendMessageA(Progman(), SHELL_RESET_COLORS, 0, 0);
 }
 
-void Desktop::Hang(DWORD ms) const
+void Desktop::Hang(DWORD ms, bool resetFirst) const
 {
-    PostMessageA(Progman(), SHELL_HANG, ms, 0);
+    PostMessageA(Progman(), SHELL_HANG, ms, resetFirst);
+}
+
+LRESULT Desktop::Ask(UINT message) const
+{
+    return SendMessageA(Progman(), message, 0, 0);
 }
 
 void Desktop::Close()
@@ -173,6 +180,11 @@ Vireola::Vireola(const std::string& args)
 HWND FindSettingsDialog()
 {
     return FindWindowA("#32770", "Vireola");
+}
+
+bool DialogReady()
+{
+    return FindSettingsDialog() && ComboSelection() >= 0;
 }
 
 HWND DialogItem(int id)

@@ -47,7 +47,9 @@ public:
     COLORREF TextBkColor() const;
     // Label colours as the shell's own look puts them back.
     void Reset() const;
-    void Hang(DWORD ms) const;
+    void Hang(DWORD ms, bool resetFirst = false) const;
+    // One of the stand-in's counters (SHELL_RESET_COUNT, SHELL_REPAIR_COUNT, ...).
+    LRESULT Ask(UINT message) const;
     void Close();
     // The list-view messages sent to it from other processes, and the
     // notification-icon requests its taskbar received, since the last call
@@ -73,6 +75,8 @@ public:
 
 // The running program's settings dialog, or none.
 HWND FindSettingsDialog();
+// The dialog exists and has loaded its controls from the store.
+bool DialogReady();
 HWND DialogItem(int id);
 int ComboSelection();
 int CheckState(int id);

@@ -21,7 +21,7 @@ TEST_F(StartUp, WithNoSettingsAppliesBlackAndStaysResident)
 {
     Desktop desktop;
     Vireola program;
-    ASSERT_TRUE(WaitFor([&] { return FindSettingsDialog() != nullptr; }));
+    ASSERT_TRUE(WaitFor(DialogReady));
     EXPECT_EQ(BLACK, desktop.TextColor());
     EXPECT_EQ(CLR_NONE, desktop.TextBkColor());
     EXPECT_TRUE(program.Running());
@@ -107,7 +107,7 @@ TEST_F(StartUp, ASecondStartShowsTheResidentCopysDialogAndEnds)
         SCOPED_TRACE(args);
         Desktop desktop;
         Vireola resident;
-        ASSERT_TRUE(WaitFor([] { return FindSettingsDialog() != nullptr; }));
+        ASSERT_TRUE(WaitFor(DialogReady));
         ASSERT_FALSE(IsWindowVisible(FindSettingsDialog()));
         SetDword("Settings", "TextColorIndex", 20);
 
@@ -127,7 +127,7 @@ TEST_F(StartUp, ASecondStartWithoutTheDesktopViewLeavesTheResidentCopyHidden)
 {
     auto desktop = std::make_unique<Desktop>();
     Vireola resident;
-    ASSERT_TRUE(WaitFor([] { return FindSettingsDialog() != nullptr; }));
+    ASSERT_TRUE(WaitFor(DialogReady));
     desktop.reset();
 
     Vireola second;

@@ -46,7 +46,7 @@ struct Resident
 
     Resident()
     {
-        EXPECT_TRUE(WaitFor([] { return FindSettingsDialog() != nullptr; }));
+        EXPECT_TRUE(WaitFor(DialogReady));
     }
     void Show()
     {
