@@ -13,6 +13,9 @@ CImageList g_PreviewImageList;
 // The settings dialog becomes the main window; the program lives as long as it.
 static bool CreateMainDialog(CWinApp& app)
 {
+    // the preview is a list view
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
     if (!g_VireolaDlg.Create(nullptr))
         return false;
     app.m_pMainWnd = &g_VireolaDlg;

@@ -1,38 +1,10 @@
 // Drives the real Vireola.exe against the stand-in desktop shell, each in a
 // process of its own, and reads back what they show and store.
 #pragma once
-#include <windows.h>
+#include "tools/Launch.h"
 #include <commctrl.h>
-#include <functional>
 #include <gtest/gtest.h>
-#include <string>
 #include <vector>
-
-// Polls until the condition holds or the bound passes; never sleeps blindly.
-bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
-
-std::string BinPath(const char* file);
-
-class Process
-{
-public:
-    Process() = default;
-    Process(const std::string& commandLine);
-    ~Process();
-    Process(const Process&) = delete;
-    Process& operator=(const Process&) = delete;
-
-    bool Start(const std::string& commandLine);
-    // The exit code, or STILL_ACTIVE if the process did not end in time.
-    DWORD Wait(DWORD timeoutMs = 5000);
-    bool Running() const;
-    void Kill();
-    DWORD Id() const { return m_pi.dwProcessId; }
-    HANDLE Handle() const { return m_pi.hProcess; }
-
-private:
-    PROCESS_INFORMATION m_pi = {};
-};
 
 // The stand-in shell, started with the given options and a message log.
 class Desktop

@@ -1,0 +1,42 @@
+// The floors the benchmarks measure Vireola against, built with the same
+// toolchain:
+//   --exit     a Windows program that does nothing and ends
+//   --dialog   a hidden modeless dialog and a message loop, nothing else
+//   --watch    the re-apply watch written bare: every 100 ms the same window
+//              look-ups and the two label-colour queries, in a plain loop
+#include <windows.h>
+#include <commctrl.h>
+#include <string.h>
+
+static INT_PTR CALLBACK IdleDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+static HWND BareLookUp()
+{
+    HWND hProgman = FindWindowA("ProgMan", "Program Manager");
+    HWND hDefView = hProgman ? FindWindowExA(hProgman, nullptr, "SHELLDLL_DefView", nullptr) : nullptr;
+    return hDefView ? FindWindowExA(hDefView, nullptr, "SysListView32", nullptr) : nullptr;
+}
+
+static void CALLBACK BareTick(HWND, UINT, UINT_PTR, DWORD)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(BareLookUp(), LVM_GETTEXTBKCOLOR, 0, 0, SMTO_ABORTIFHUNG, 500, &result);
+    SendMessageTimeoutA(BareLookUp(), LVM_GETTEXTCOLOR, 0, 0, SMTO_ABORTIFHUNG, 500, &result);
+}
+
+int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR cmdLine, int)
+{
+    if (strstr(cmdLine, "--exit"))
+        return 0;
+    if (strstr(cmdLine, "--dialog"))
+        CreateDialogParamA(hInstance, MAKEINTRESOURCEA(1), nullptr, IdleDialogProc, 0);
+    else if (strstr(cmdLine, "--watch"))
+        SetTimer(nullptr, 0, 100, BareTick);
+    MSG msg;
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+        DispatchMessageA(&msg);
+    return 0;
+}

@@ -1,0 +1,74 @@
+#include "Launch.h"
+
+void PumpMessages()
+{
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
+{
+    DWORD start = GetTickCount();
+    for (;;) {
+        PumpMessages();
+        if (condition())
+            return true;
+        if (GetTickCount() - start > timeoutMs)
+            return false;
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 5, QS_ALLINPUT);
+    }
+}
+
+std::string BinPath(const char* file)
+{
+    char path[MAX_PATH];
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    std::string dir(path);
+    return dir.substr(0, dir.find_last_of("\\/") + 1) + file;
+}
+
+Process::Process(const std::string& commandLine) { Start(commandLine); }
+
+Process::~Process()
+{
+    Kill();
+}
+
+bool Process::Start(const std::string& commandLine)
+{
+    STARTUPINFOA si = {};
+    si.cb = sizeof si;
+    std::string cmd = commandLine;
+    return CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) != 0;
+}
+
+DWORD Process::Wait(DWORD timeoutMs)
+{
+    if (!m_pi.hProcess)
+        return (DWORD)-1;
+    WaitFor([&] { return WaitForSingleObject(m_pi.hProcess, 0) == WAIT_OBJECT_0; }, timeoutMs);
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(m_pi.hProcess, &code);
+    return code;
+}
+
+bool Process::Running() const
+{
+    return m_pi.hProcess && WaitForSingleObject(m_pi.hProcess, 0) == WAIT_TIMEOUT;
+}
+
+void Process::Kill()
+{
+    if (!m_pi.hProcess)
+        return;
+    if (Running()) {
+        TerminateProcess(m_pi.hProcess, 1);
+        WaitForSingleObject(m_pi.hProcess, 5000);
+    }
+    CloseHandle(m_pi.hProcess);
+    CloseHandle(m_pi.hThread);
+    m_pi = {};
+}

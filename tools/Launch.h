@@ -1,0 +1,37 @@
+// Starting and waiting for the build's Windows programs, for the tests and
+// the benchmarks.
+#pragma once
+#include <windows.h>
+#include <functional>
+#include <string>
+
+// Handles whatever messages this thread has waiting.
+void PumpMessages();
+
+// Polls until the condition holds or the bound passes, handling this
+// thread's messages meanwhile; never sleeps blindly.
+bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+
+// A program next to the running one.
+std::string BinPath(const char* file);
+
+class Process
+{
+public:
+    Process() = default;
+    explicit Process(const std::string& commandLine);
+    ~Process();
+    Process(const Process&) = delete;
+    Process& operator=(const Process&) = delete;
+
+    bool Start(const std::string& commandLine);
+    // The exit code, or STILL_ACTIVE if the process did not end in time.
+    DWORD Wait(DWORD timeoutMs = 5000);
+    bool Running() const;
+    void Kill();
+    DWORD Id() const { return m_pi.dwProcessId; }
+    HANDLE Handle() const { return m_pi.hProcess; }
+
+private:
+    PROCESS_INFORMATION m_pi = {};
+};
