@@ -1,6 +1,8 @@
 // The floors the benchmarks measure Vireola against, built with the same
 // toolchain:
 //   --exit     a Windows program that does nothing and ends
+//   --find     one that looks up the shell's window once and ends: the price
+//              of the first window-system call (Wine connects to X here)
 //   --dialog   a hidden modeless dialog and a message loop, nothing else
 //   --watch    the re-apply watch written bare: every 100 ms the same window
 //              look-ups and the two label-colour queries, in a plain loop
@@ -31,6 +33,8 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR cmdLine, int)
 {
     if (strstr(cmdLine, "--exit"))
         return 0;
+    if (strstr(cmdLine, "--find"))
+        return FindWindowA("ProgMan", "Program Manager") ? 0 : 1;
     if (strstr(cmdLine, "--dialog"))
         CreateDialogParamA(hInstance, MAKEINTRESOURCEA(1), nullptr, IdleDialogProc, 0);
     else if (strstr(cmdLine, "--watch"))
