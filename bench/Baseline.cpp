@@ -6,14 +6,12 @@
 //   --dialog   a hidden modeless dialog and a message loop, nothing else
 //   --watch    the re-apply watch written bare: every 100 ms the same window
 //              look-ups and the two label-colour queries, in a plain loop
+//   --dialog-watch  the same calls on the timer of a hidden dialog, through
+//              the dialog message loop, as the program makes them
 #include <windows.h>
 #include <commctrl.h>
 #include <string.h>
 
-static INT_PTR CALLBACK IdleDialogProc(HWND, UINT message, WPARAM, LPARAM)
-{
-    return message == WM_INITDIALOG;
-}
 
 static HWND BareLookUp()
 {
@@ -29,18 +27,40 @@ static void CALLBACK BareTick(HWND, UINT, UINT_PTR, DWORD)
     SendMessageTimeoutA(BareLookUp(), LVM_GETTEXTCOLOR, 0, 0, SMTO_ABORTIFHUNG, 500, &result);
 }
 
+static INT_PTR CALLBACK IdleDialogProc(HWND, UINT message, WPARAM, LPARAM)
+{
+    return message == WM_INITDIALOG;
+}
+
+static INT_PTR CALLBACK WatchDialogProc(HWND hDlg, UINT message, WPARAM, LPARAM)
+{
+    if (message == WM_INITDIALOG)
+        SetTimer(hDlg, 1, 100, nullptr);
+    else if (message == WM_TIMER)
+        BareTick(hDlg, 0, 0, 0);
+    else
+        return FALSE;
+    return TRUE;
+}
+
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR cmdLine, int)
 {
     if (strstr(cmdLine, "--exit"))
         return 0;
     if (strstr(cmdLine, "--find"))
         return FindWindowA("ProgMan", "Program Manager") ? 0 : 1;
-    if (strstr(cmdLine, "--dialog"))
-        CreateDialogParamA(hInstance, MAKEINTRESOURCEA(1), nullptr, IdleDialogProc, 0);
+    HWND hDlg = nullptr;
+    if (strstr(cmdLine, "--dialog-watch"))
+        hDlg = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(1), nullptr, WatchDialogProc, 0);
+    else if (strstr(cmdLine, "--dialog"))
+        hDlg = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(1), nullptr, IdleDialogProc, 0);
     else if (strstr(cmdLine, "--watch"))
         SetTimer(nullptr, 0, 100, BareTick);
     MSG msg;
-    while (GetMessageA(&msg, nullptr, 0, 0) > 0)
+    while (GetMessageA(&msg, nullptr, 0, 0) > 0) {
+        if (hDlg && IsDialogMessageA(hDlg, &msg))
+            continue;
         DispatchMessageA(&msg);
+    }
     return 0;
 }

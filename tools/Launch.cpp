@@ -22,6 +22,13 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
+LRESULT Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(hWnd, message, wParam, lParam, SMTO_NORMAL, 5000, &result);
+    return (LRESULT)result;
+}
+
 std::string BinPath(const char* file)
 {
     char path[MAX_PATH];

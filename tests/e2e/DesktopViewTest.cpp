@@ -74,7 +74,7 @@ TEST_F(DesktopView, ATickReappliesAChangedTextColourOnATransparentBackground)
 {
     Resident r;
     const std::string testsOwnSet = "SETTEXTCOLOR 0 " + std::to_string(RGB(1, 2, 3));
-    SendMessageA(r.desktop.ListView(), LVM_SETTEXTCOLOR, 0, RGB(1, 2, 3));
+    Send(r.desktop.ListView(), LVM_SETTEXTCOLOR, 0, RGB(1, 2, 3));
     WaitFor([&] {
         for (const std::string& m : r.desktop.NewMessages())
             if (m != testsOwnSet)

@@ -14,7 +14,7 @@ const int YELLOW_INDEX = 18;
 
 COLORREF PreviewTextColor()
 {
-    return (COLORREF)SendMessageA(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0);
+    return (COLORREF)Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0);
 }
 
 bool DialogVisible()
@@ -67,7 +67,7 @@ TEST_F(SettingsDialog, TheTypicalRoadFromTheResidentProgramToYellowLabels)
 
     SelectColor(YELLOW_INDEX);
     EXPECT_EQ(YELLOW, PreviewTextColor());
-    EXPECT_EQ(CLR_NONE, (COLORREF)SendMessageA(DialogItem(IDC_PREVIEW), LVM_GETTEXTBKCOLOR, 0, 0));
+    EXPECT_EQ(CLR_NONE, (COLORREF)Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTBKCOLOR, 0, 0));
     EXPECT_TRUE(s.desktop.NewMessages().empty());
     EXPECT_TRUE(ValueNames("Settings").empty());
 
@@ -188,8 +188,8 @@ TEST_F(SettingsDialog, CancelPutsTheStoredValuesBackAndKeepsTheWatch)
     Opened o;
     SelectColor(5);
     Click(IDC_REAPPLY);    // cleared by the user, not applied
-    SendMessageA(DialogItem(IDC_REAPPLY), BM_SETCHECK, BST_UNCHECKED, 0);
-    SendMessageA(DialogItem(IDC_TRAY_ICON), BM_SETCHECK, BST_UNCHECKED, 0);
+    Send(DialogItem(IDC_REAPPLY), BM_SETCHECK, BST_UNCHECKED, 0);
+    Send(DialogItem(IDC_TRAY_ICON), BM_SETCHECK, BST_UNCHECKED, 0);
     Click(IDCANCEL);
     EXPECT_EQ(3, ComboSelection());
     EXPECT_EQ(BST_CHECKED, CheckState(IDC_REAPPLY));
@@ -208,7 +208,7 @@ TEST_F(SettingsDialog, OkAndCancelEndTheProgramWhenReApplyIsStoredOff)
         SetDword("Settings", "ReApply", 0);
         Opened o;
         if (button == IDCANCEL)
-            SendMessageA(DialogItem(IDC_REAPPLY), BM_SETCHECK, BST_CHECKED, 0);   // ticked, not applied
+            Send(DialogItem(IDC_REAPPLY), BM_SETCHECK, BST_CHECKED, 0);   // ticked, not applied
         Click(button);
         EXPECT_EQ(0u, o.program.Wait());
     }
@@ -273,7 +273,7 @@ void TypeColor(BYTE r, BYTE g, BYTE b)
     const BYTE values[] = {r, g, b};
     for (int i = 0; i < 3; ++i) {
         SetDlgItemInt(hColor, ids[i], values[i], FALSE);
-        SendMessageA(hColor, WM_COMMAND, MAKEWPARAM(ids[i], EN_UPDATE), (LPARAM)GetDlgItem(hColor, ids[i]));
+        Send(hColor, WM_COMMAND, MAKEWPARAM(ids[i], EN_UPDATE), (LPARAM)GetDlgItem(hColor, ids[i]));
     }
 }
 
@@ -283,7 +283,7 @@ TEST_F(SettingsDialog, AConfirmedCustomColourIsStoredAtOnceAndSurvivesCancel)
     Opened o;
     PressColor();
     TypeColor(10, 20, 30);
-    SendMessageA(FindColorDialog(), WM_COMMAND, MAKEWPARAM(COLOR_ADD_BUTTON, BN_CLICKED),
+    Send(FindColorDialog(), WM_COMMAND, MAKEWPARAM(COLOR_ADD_BUTTON, BN_CLICKED),
                  (LPARAM)GetDlgItem(FindColorDialog(), COLOR_ADD_BUTTON));
     EndColorDialog(IDOK);
     DWORD last = 0;
@@ -337,7 +337,7 @@ TEST_F(SettingsDialog, ASystemColourChangeRefreshesTheAutomaticEntries)
 
     SelectColor(2);
     SetDword("Settings", "TextColor", RGB(1, 2, 3));
-    SendMessageA(FindSettingsDialog(), WM_SYSCOLORCHANGE, 0, 0);
+    Send(FindSettingsDialog(), WM_SYSCOLORCHANGE, 0, 0);
     EXPECT_EQ(RGB(1, 2, 3), PreviewTextColor());
 }
 

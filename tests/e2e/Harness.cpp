@@ -42,17 +42,17 @@ HWND Desktop::ListView() const
 
 COLORREF Desktop::TextColor() const
 {
-    return (COLORREF)SendMessageA(ListView(), LVM_GETTEXTCOLOR, 0, 0);
+    return (COLORREF)Send(ListView(), LVM_GETTEXTCOLOR, 0, 0);
 }
 
 COLORREF Desktop::TextBkColor() const
 {
-    return (COLORREF)SendMessageA(ListView(), LVM_GETTEXTBKCOLOR, 0, 0);
+    return (COLORREF)Send(ListView(), LVM_GETTEXTBKCOLOR, 0, 0);
 }
 
 void Desktop::Reset() const
 {
-    SendMessageA(Progman(), SHELL_RESET_COLORS, 0, 0);
+    Send(Progman(), SHELL_RESET_COLORS, 0, 0);
 }
 
 void Desktop::Hang(DWORD ms, bool resetFirst) const
@@ -62,7 +62,7 @@ void Desktop::Hang(DWORD ms, bool resetFirst) const
 
 LRESULT Desktop::Ask(UINT message) const
 {
-    return SendMessageA(Progman(), message, 0, 0);
+    return Send(Progman(), message, 0, 0);
 }
 
 void Desktop::Close()
@@ -121,12 +121,12 @@ HWND DialogItem(int id)
 
 int ComboSelection()
 {
-    return (int)SendMessageA(DialogItem(IDC_TEXT_COLOR), CB_GETCURSEL, 0, 0);
+    return (int)Send(DialogItem(IDC_TEXT_COLOR), CB_GETCURSEL, 0, 0);
 }
 
 int CheckState(int id)
 {
-    return (int)SendMessageA(DialogItem(id), BM_GETCHECK, 0, 0);
+    return (int)Send(DialogItem(id), BM_GETCHECK, 0, 0);
 }
 
 void Click(int id)
@@ -139,8 +139,8 @@ void Click(int id)
 void SelectColor(int index)
 {
     HWND hCombo = DialogItem(IDC_TEXT_COLOR);
-    SendMessageA(hCombo, CB_SETCURSEL, index, 0);
-    SendMessageA(FindSettingsDialog(), WM_COMMAND, MAKEWPARAM(IDC_TEXT_COLOR, CBN_SELCHANGE), (LPARAM)hCombo);
+    Send(hCombo, CB_SETCURSEL, index, 0);
+    Send(FindSettingsDialog(), WM_COMMAND, MAKEWPARAM(IDC_TEXT_COLOR, CBN_SELCHANGE), (LPARAM)hCombo);
 }
 
 static void DeleteTree(HKEY hParent, const char* name)

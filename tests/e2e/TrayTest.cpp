@@ -73,7 +73,7 @@ TEST_F(TrayIcon, FollowsTheBoxWhenTheSettingsAreApplied)
     EXPECT_EQ(AddRequest(hDlg), Request(log[0]));
 
     r.Show();
-    SendMessageA(DialogItem(IDC_TRAY_ICON), BM_SETCHECK, BST_UNCHECKED, 0);
+    Send(DialogItem(IDC_TRAY_ICON), BM_SETCHECK, BST_UNCHECKED, 0);
     Click(IDC_APPLY);
     log = r.desktop.TrayRequests(2);
     ASSERT_EQ(2u, log.size());
@@ -81,7 +81,7 @@ TEST_F(TrayIcon, FollowsTheBoxWhenTheSettingsAreApplied)
     EXPECT_LT(Bytes(log[1]), Bytes(log[0]));
 
     Click(IDC_APPLY);
-    SendMessageA(DialogItem(IDC_TRAY_ICON), BM_SETCHECK, BST_CHECKED, 0);
+    Send(DialogItem(IDC_TRAY_ICON), BM_SETCHECK, BST_CHECKED, 0);
     Click(IDC_APPLY);
     Click(IDC_APPLY);
     log = r.desktop.TrayRequests(4, 500);
