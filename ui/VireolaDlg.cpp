@@ -39,10 +39,8 @@ BOOL CVireolaDlg::OnInitDialog()
     LoadControls();
     UpdatePreview();
 
-    if (m_TrayIconCheck.GetCheck() == BST_CHECKED) {
-        AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_hIcon, AfxGetAppName());
-        g_bTrayIconShown = 1;
-    }
+    if (m_TrayIconCheck.GetCheck() == BST_CHECKED)
+        AddIcon();
     StartWatchIfTicked();
 
     SetFocus(m_TextColorCombo.m_hWnd);
@@ -209,9 +207,14 @@ void CVireolaDlg::SyncTrayIcon()
         DeleteTrayIcon(m_hWnd, TRAY_ICON_ID);
         g_bTrayIconShown = 0;
     } else if (!g_bTrayIconShown && ticked) {
-        AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_hIcon, AfxGetAppName());
-        g_bTrayIconShown = 1;
+        AddIcon();
     }
+}
+
+void CVireolaDlg::AddIcon()
+{
+    AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_hIcon, AfxGetAppName());
+    g_bTrayIconShown = 1;
 }
 
 void CVireolaDlg::OnOK()
@@ -305,7 +308,7 @@ LRESULT CVireolaDlg::OnTrayNotify(LPARAM lParam)
 void CVireolaDlg::OnTaskbarCreated()
 {
     if (g_bTrayIconShown)
-        AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_hIcon, AfxGetAppName());
+        AddIcon();
 }
 
 void CVireolaDlg::OnPaint()

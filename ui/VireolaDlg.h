@@ -44,6 +44,7 @@ private:
     void UpdatePreview();
     void UpdateColorButton();
     void SyncTrayIcon();
+    void AddIcon();
     void StartWatchIfTicked();
     void StopWatch();
     COLORREF SelectedColor() const;

@@ -137,7 +137,11 @@ TEST_F(AboutBox, TheDisabledControlsAnswerWithTheNotice)
         SCOPED_TRACE(id);
         PostMessageA(FindSettingsDialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)DialogItem(id));
         HWND hBox = nullptr;
-        ASSERT_TRUE(WaitFor([&] { return (hBox = FindWindowA("#32770", "Feature Not Implemented")) != nullptr; }));
+        // shown once its initialisation is done
+        ASSERT_TRUE(WaitFor([&] {
+            hBox = FindWindowA("#32770", "Feature Not Implemented");
+            return IsWindowVisible(hBox) != FALSE;
+        }));
         EXPECT_EQ("This feature is not implemented in the development version.\n\nNice try though.",
                   MessageBoxText(hBox));
         PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(hBox, IDOK));

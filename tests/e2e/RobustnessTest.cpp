@@ -131,7 +131,7 @@ std::vector<BadValue> BadValues()
 {
     std::vector<BadValue> values;
     for (DWORD type : {(DWORD)REG_SZ, (DWORD)REG_BINARY, (DWORD)REG_QWORD, (DWORD)REG_MULTI_SZ, (DWORD)REG_DWORD})
-        for (size_t length : {0, 1, 3, 4, 5, 8, 300}) {
+        for (size_t length : {0, 1, 2, 3, 4, 5, 6, 7, 8, 300}) {
             std::vector<BYTE> data(length, 0xFF);
             for (size_t i = 0; i < length; ++i)
                 data[i] = (BYTE)(i % 2 ? 0x80 + i : '1' + i);
