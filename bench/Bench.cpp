@@ -192,16 +192,15 @@ void TickCost(int ticks)
 {
     Shell shell;
     ApplyDesktopColors(RGB(0, 0, 0), CLR_NONE);
-    auto bare = [] {
-        DWORD_PTR result;
+    auto lookUp = [] {
         HWND hProgman = FindWindowA("ProgMan", "Program Manager");
-        HWND hView = FindWindowExA(FindWindowExA(hProgman, nullptr, "SHELLDLL_DefView", nullptr), nullptr,
-                                   "SysListView32", nullptr);
-        SendMessageTimeoutA(hView, LVM_GETTEXTBKCOLOR, 0, 0, SMTO_ABORTIFHUNG, 500, &result);
-        hProgman = FindWindowA("ProgMan", "Program Manager");
-        hView = FindWindowExA(FindWindowExA(hProgman, nullptr, "SHELLDLL_DefView", nullptr), nullptr,
-                              "SysListView32", nullptr);
-        SendMessageTimeoutA(hView, LVM_GETTEXTCOLOR, 0, 0, SMTO_ABORTIFHUNG, 500, &result);
+        HWND hDefView = FindWindowExA(hProgman, nullptr, "SHELLDLL_DefView", nullptr);
+        return FindWindowExA(hDefView, nullptr, "SysListView32", nullptr);
+    };
+    auto bare = [&] {
+        DWORD_PTR result;
+        SendMessageTimeoutA(lookUp(), LVM_GETTEXTBKCOLOR, 0, 0, SMTO_ABORTIFHUNG, 500, &result);
+        SendMessageTimeoutA(lookUp(), LVM_GETTEXTCOLOR, 0, 0, SMTO_ABORTIFHUNG, 500, &result);
     };
     double best[2] = {1e9, 1e9};
     for (int round = 0; round < 5; ++round) {   // alternate, keep the best of each
