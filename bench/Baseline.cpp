@@ -3,6 +3,8 @@
 //   --exit     a Windows program that does nothing and ends
 //   --find     one that looks up the shell's window once and ends: the price
 //              of the first window-system call (Wine connects to X here)
+//   --apply    one that sets the label colours once, with the calls a silent
+//              start makes to the shell's view, and ends
 //   --dialog   a hidden modeless dialog and a message loop, nothing else
 //   --watch    the re-apply watch written bare: every 100 ms the same window
 //              look-ups and the two label-colour queries, in a plain loop
@@ -27,6 +29,17 @@ static void CALLBACK BareTick(HWND, UINT, UINT_PTR, DWORD)
     SendMessageTimeoutA(BareLookUp(), LVM_GETTEXTCOLOR, 0, 0, SMTO_ABORTIFHUNG, 500, &result);
 }
 
+static void BareApply()
+{
+    HWND hView = BareLookUp();
+    DWORD_PTR count = 0;
+    SendMessageTimeoutA(hView, LVM_SETTEXTBKCOLOR, 0, CLR_NONE, SMTO_ABORTIFHUNG, 500, &count);
+    SendMessageTimeoutA(hView, LVM_SETTEXTCOLOR, 0, 0, SMTO_ABORTIFHUNG, 500, &count);
+    SendMessageTimeoutA(hView, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 500, &count);
+    SendMessageTimeoutA(hView, LVM_REDRAWITEMS, 0, (LPARAM)count - 1, SMTO_ABORTIFHUNG, 500, &count);
+    UpdateWindow(hView);
+}
+
 static INT_PTR CALLBACK IdleDialogProc(HWND, UINT message, WPARAM, LPARAM)
 {
     return message == WM_INITDIALOG;
@@ -49,6 +62,10 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR cmdLine, int)
         return 0;
     if (strstr(cmdLine, "--find"))
         return FindWindowA("ProgMan", "Program Manager") ? 0 : 1;
+    if (strstr(cmdLine, "--apply")) {
+        BareApply();
+        return 0;
+    }
     HWND hDlg = nullptr;
     if (strstr(cmdLine, "--dialog-watch"))
         hDlg = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(1), nullptr, WatchDialogProc, 0);

@@ -111,7 +111,10 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_CTLCOLORSCROLLBAR:
         return (INT_PTR)result;
     }
-    SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
+    // Stored only when it differs: most handlers leave it 0, and under Wine
+    // each store is a call to the window server, on every timer tick.
+    if (GetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT) != result)
+        SetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT, result);
     return TRUE;
 }
 
