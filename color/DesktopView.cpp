@@ -5,12 +5,8 @@
 static HWND FindDefView(HWND hProgman)
 {
     HWND hDefView = FindWindowExA(hProgman, nullptr, "SHELLDLL_DefView", nullptr);
-    for (HWND hWorker = nullptr; !hDefView;) {
-        hWorker = FindWindowExA(nullptr, hWorker, "WorkerW", nullptr);
-        if (!hWorker)
-            break;
+    for (HWND hWorker = nullptr; !hDefView && (hWorker = FindWindowExA(nullptr, hWorker, "WorkerW", nullptr));)
         hDefView = FindWindowExA(hWorker, nullptr, "SHELLDLL_DefView", nullptr);
-    }
     return hDefView;
 }
 
