@@ -51,7 +51,8 @@ BOOL CVireolaDlg::OnInitDialog()
 void CVireolaDlg::InitPreview()
 {
     HINSTANCE hInst = AfxGetApp()->m_hInstance;
-    g_PreviewImageList.Create(32, 32, ILC_COLOR4 | ILC_MASK, 0, 1);
+    // 16-bit colour keeps the 256-colour images of the sample icon
+    g_PreviewImageList.Create(32, 32, ILC_COLOR16 | ILC_MASK, 0, 1);
     g_PreviewImageList.Add(LoadIconA(hInst, MAKEINTRESOURCEA(IDI_DESKTOP_ICON)));
     SendMessageA(m_PreviewList.m_hWnd, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)g_PreviewImageList.m_hImageList);
     SendMessageA(m_PreviewList.m_hWnd, LVM_SETBKCOLOR, 0, (LPARAM)CLR_NONE);
