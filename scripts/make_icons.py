@@ -5,13 +5,25 @@ Vireola.ico (the program icon): a monitor whose desktop shows one icon with a
 coloured label, 32x32 and 16x16 in 16 colours.
 DesktopIcon.ico (the preview's sample desktop icon): a document folder,
 32x32, 16x16 and 48x48 in 16 and 256 colours.
+
+Both also hold 32-bit images with alpha at every size the common display
+scales ask for (small and large icons at 100% to 200%), drawn anew at each
+size from the same shapes: straight edges fall on whole pixels and no border
+grows thinner than one pixel, so nothing is a scaled copy of another size.
+They are PNG-compressed, which Windows reads from Vista on (ICON_FORMAT=bmp
+writes them uncompressed instead, to compare sizes); a display of 256 colours
+or fewer still picks the palette images.
 """
 import os
 import struct
+import zlib
 
 VGA16 = [(0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128),
          (0, 128, 128), (192, 192, 192), (128, 128, 128), (255, 0, 0), (0, 255, 0),
          (255, 255, 0), (0, 0, 255), (255, 0, 255), (0, 255, 255), (255, 255, 255)]
+
+# SM_CXSMICON and SM_CXICON at 100%, 125%, 150% and 200%
+TRUE_COLOR_SIZES = (16, 20, 24, 32, 40, 48, 64)
 
 
 def palette256():
@@ -22,55 +34,108 @@ def palette256():
     return pal + [(0, 0, 0)] * (256 - len(pal))
 
 
-def rect(x0, y0, x1, y1, color):
-    return lambda x, y: color if x0 <= x < x1 and y0 <= y < y1 else None
+# A shape answers for a point of the 0..1 square (the palette images) and,
+# fitted to a size, for a point in pixels (the 32-bit images).
+
+class Rect:
+    def __init__(self, x0, y0, x1, y1, color):
+        self.box, self.color = (x0, y0, x1, y1), color
+
+    def __call__(self, x, y):
+        x0, y0, x1, y1 = self.box
+        return self.color if x0 <= x < x1 and y0 <= y < y1 else None
+
+    def fit(self, size, fitted):
+        """Edges on whole pixels, at least one pixel wide, and at least one
+        pixel inside every rectangle drawn before that encloses it."""
+        x0, y0, x1, y1 = (round(v * size) for v in self.box)
+        for outer, (ox0, oy0, ox1, oy1) in fitted:
+            b = outer.box
+            if b[0] < self.box[0] and b[1] < self.box[1] and self.box[2] < b[2] and self.box[3] < b[3]:
+                x0, y0, x1, y1 = max(x0, ox0 + 1), max(y0, oy0 + 1), min(x1, ox1 - 1), min(y1, oy1 - 1)
+        x1, y1 = max(x1, x0 + 1), max(y1, y0 + 1)
+        fitted.append((self, (x0, y0, x1, y1)))
+        return lambda x, y: self.color if x0 <= x < x1 and y0 <= y < y1 else None
 
 
-def poly(points, color):
-    def inside(x, y):
+class Poly:
+    def __init__(self, points, color, inside=None):
+        """inside: a polygon of as many corners that this one sits in, as a
+        face in its outline."""
+        self.points, self.color, self.inside = points, color, inside
+
+    def __call__(self, x, y):
         hit = False
-        n = len(points)
+        n = len(self.points)
         for i in range(n):
-            (ax, ay), (bx, by) = points[i], points[(i + 1) % n]
+            (ax, ay), (bx, by) = self.points[i], self.points[(i + 1) % n]
             if (ay > y) != (by > y) and x < (bx - ax) * (y - ay) / (by - ay) + ax:
                 hit = not hit
-        return color if hit else None
-    return inside
+        return self.color if hit else None
+
+    def corners(self, size):
+        """Corners on whole pixels, each at least one pixel inside the
+        outline's corner on every axis where the two differ."""
+        out = [tuple(round(v * size) for v in p) for p in self.points]
+        if self.inside:
+            outer = self.inside.corners(size)
+            for i, (p, o, ou) in enumerate(zip(self.points, self.inside.points, outer)):
+                out[i] = tuple(v if a == b else (max(v, w + 1) if a > b else min(v, w - 1))
+                               for v, w, a, b in zip(out[i], ou, p, o))
+        return out
+
+    def fit(self, size, fitted):
+        # slanted edges are smoothed by the coverage
+        return Poly(self.corners(size), self.color)
 
 
-def shade(base, top, bottom, y0, y1):
+class Shade:
     """A vertical gradient from top to bottom colour inside a shape."""
-    def paint(x, y):
-        if base(x, y) is None:
+    def __init__(self, base, top, bottom, y0, y1):
+        self.base, self.top, self.bottom, self.y0, self.y1 = base, top, bottom, y0, y1
+
+    def paint(self, inside, y):
+        if inside is None:
             return None
-        t = min(max((y - y0) / (y1 - y0), 0.0), 1.0)
-        return tuple(int(a + (b - a) * t) for a, b in zip(top, bottom))
-    return paint
+        t = min(max((y - self.y0) / (self.y1 - self.y0), 0.0), 1.0)
+        return tuple(int(a + (b - a) * t) for a, b in zip(self.top, self.bottom))
+
+    def __call__(self, x, y):
+        return self.paint(self.base(x, y), y)
+
+    def fit(self, size, fitted):
+        base = self.base.fit(size, fitted)
+        return lambda x, y: self.paint(base(x, y), y / size)
 
 
-def monitor_icon():
+def monitor_icon(smooth):
     """Shapes in a 0..1 square, later ones on top."""
+    bezel = Rect(0.06, 0.09, 0.94, 0.77, (192, 192, 192))
+    desktop = Rect(0.12, 0.15, 0.88, 0.70, (0, 128, 128))
+    if smooth:
+        bezel = Shade(bezel, (222, 222, 222), (168, 168, 168), 0.09, 0.77)
+        desktop = Shade(desktop, (0, 150, 150), (0, 100, 112), 0.15, 0.70)
     return [
-        rect(0.30, 0.78, 0.70, 0.86, (128, 128, 128)),     # stand
-        rect(0.20, 0.86, 0.80, 0.94, (192, 192, 192)),     # foot
-        rect(0.03, 0.06, 0.97, 0.80, (0, 0, 0)),           # bezel outline
-        rect(0.06, 0.09, 0.94, 0.77, (192, 192, 192)),     # bezel
-        rect(0.12, 0.15, 0.88, 0.70, (0, 128, 128)),       # desktop
-        rect(0.38, 0.22, 0.62, 0.44, (255, 255, 0)),       # icon on the desktop
-        rect(0.41, 0.25, 0.59, 0.41, (0, 0, 128)),
-        rect(0.24, 0.52, 0.76, 0.60, (255, 255, 0)),       # its label, in the chosen colour
+        Rect(0.30, 0.78, 0.70, 0.86, (128, 128, 128)),     # stand
+        Rect(0.20, 0.86, 0.80, 0.94, (192, 192, 192)),     # foot
+        Rect(0.03, 0.06, 0.97, 0.80, (0, 0, 0)),           # bezel outline
+        bezel,
+        desktop,
+        Rect(0.38, 0.22, 0.62, 0.44, (255, 255, 0)),       # icon on the desktop
+        Rect(0.41, 0.25, 0.59, 0.41, (0, 0, 128)),
+        Rect(0.24, 0.52, 0.76, 0.60, (255, 255, 0)),       # its label, in the chosen colour
     ]
 
 
 def folder_icon(smooth):
-    back = poly([(0.06, 0.22), (0.38, 0.22), (0.46, 0.30), (0.94, 0.30), (0.94, 0.86), (0.06, 0.86)], (128, 128, 0))
-    paper = rect(0.14, 0.18, 0.84, 0.70, (255, 255, 255))
-    lines = [rect(0.22, y, 0.76, y + 0.04, (128, 128, 128)) for y in (0.28, 0.38, 0.48)]
-    front = poly([(0.04, 0.42), (0.96, 0.42), (0.90, 0.90), (0.10, 0.90)], (255, 255, 0))
-    edge = poly([(0.03, 0.40), (0.97, 0.40), (0.91, 0.92), (0.09, 0.92)], (128, 128, 0))
+    back = Poly([(0.06, 0.22), (0.38, 0.22), (0.46, 0.30), (0.94, 0.30), (0.94, 0.86), (0.06, 0.86)], (128, 128, 0))
+    paper = Rect(0.14, 0.18, 0.84, 0.70, (255, 255, 255))
+    lines = [Rect(0.22, y, 0.76, y + 0.04, (128, 128, 128)) for y in (0.28, 0.38, 0.48)]
+    edge = Poly([(0.03, 0.40), (0.97, 0.40), (0.91, 0.92), (0.09, 0.92)], (128, 128, 0))
+    front = Poly([(0.04, 0.42), (0.96, 0.42), (0.90, 0.90), (0.10, 0.90)], (255, 255, 0), inside=edge)
     if smooth:
-        back = shade(back, (230, 180, 60), (170, 120, 20), 0.2, 0.9)
-        front = shade(front, (255, 230, 120), (230, 170, 40), 0.4, 0.9)
+        back = Shade(back, (230, 180, 60), (170, 120, 20), 0.2, 0.9)
+        front = Shade(front, (255, 230, 120), (230, 170, 40), 0.4, 0.9)
     return [back, paper] + lines + [edge, front]
 
 
@@ -105,6 +170,47 @@ def render(shapes, size, pal):
     return pixels, mask
 
 
+def render_rgba(shapes, size):
+    """Rows of (r, g, b, a): colour averaged over the covered samples, alpha
+    the share of samples covered."""
+    n = 8
+    fitted = []
+    painters = [shape.fit(size, fitted) for shape in shapes]
+    rows = []
+    for py in range(size):
+        row = []
+        for px in range(size):
+            acc, hits = [0, 0, 0], 0
+            for sy in range(n):
+                for sx in range(n):
+                    x, y = px + (sx + 0.5) / n, py + (sy + 0.5) / n
+                    color = None
+                    for paint in painters:
+                        c = paint(x, y)
+                        if c is not None:
+                            color = c
+                    if color is not None:
+                        hits += 1
+                        acc = [a + c for a, c in zip(acc, color)]
+            if not hits:
+                row.append((0, 0, 0, 0))
+            else:
+                row.append(tuple(round(a / hits) for a in acc) + (round(255 * hits / (n * n)),))
+        rows.append(row)
+    return rows
+
+
+def and_mask(mask):
+    out = b''
+    for mrow in reversed(mask):
+        bits = bytearray((len(mrow) + 7) // 8)
+        for i, m in enumerate(mrow):
+            if m:
+                bits[i // 8] |= 0x80 >> (i % 8)
+        out += bytes(bits) + b'\0' * (-len(bits) % 4)
+    return out
+
+
 def dib(pixels, mask, pal, bpp):
     size = len(pixels)
     header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, bpp, 0, 0, 0, 0, len(pal), 0)
@@ -116,18 +222,29 @@ def dib(pixels, mask, pal, bpp):
         else:
             data = bytes(row)
         xor += data + b'\0' * (-len(data) % 4)
-    andmask = b''
-    for mrow in reversed(mask):
-        bits = bytearray((size + 7) // 8)
-        for i, m in enumerate(mrow):
-            if m:
-                bits[i // 8] |= 0x80 >> (i % 8)
-        andmask += bytes(bits) + b'\0' * (-len(bits) % 4)
-    return header + colors + xor + andmask
+    return header + colors + xor + and_mask(mask)
+
+
+def dib32(rows):
+    """The uncompressed form; its AND mask leaves out pixels under half
+    covered, for drawers without alpha."""
+    size = len(rows)
+    header = struct.pack('<IiiHHIIiiII', 40, size, size * 2, 1, 32, 0, 0, 0, 0, 0, 0)
+    xor = b''.join(bytes(v for r, g, b, a in row for v in (b, g, r, a)) for row in reversed(rows))
+    return header + xor + and_mask([[a < 128 for *_, a in row] for row in rows])
+
+
+def png(rows):
+    def chunk(kind, data):
+        return struct.pack('>I', len(data)) + kind + data + struct.pack('>I', zlib.crc32(kind + data))
+    size = len(rows)
+    raw = b''.join(b'\0' + bytes(v for px in row for v in px) for row in rows)
+    return (b'\x89PNG\r\n\x1a\n' + chunk(b'IHDR', struct.pack('>IIBBBBB', size, size, 8, 6, 0, 0, 0))
+            + chunk(b'IDAT', zlib.compress(raw, 9)) + chunk(b'IEND', b''))
 
 
 def write_ico(path, images):
-    """images: (size, palette, bpp, dib bytes)"""
+    """images: (size, palette, bpp, image bytes)"""
     out = struct.pack('<HHH', 0, 1, len(images))
     offset = 6 + 16 * len(images)
     for size, pal, bpp, data in images:
@@ -143,14 +260,21 @@ def image(shapes, size, pal, bpp):
     return (size, pal, bpp, dib(pixels, mask, pal, bpp))
 
 
+def true_color_images(shapes, encode):
+    return [(s, [], 32, encode(render_rgba(shapes, s))) for s in TRUE_COLOR_SIZES]
+
+
 def main():
     res = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', 'res')
+    encode = dib32 if os.environ.get('ICON_FORMAT') == 'bmp' else png
     pal256 = palette256()
     write_ico(os.path.join(res, 'Vireola.ico'),
-              [image(monitor_icon(), s, VGA16, 4) for s in (32, 16)])
+              [image(monitor_icon(False), s, VGA16, 4) for s in (32, 16)]
+              + true_color_images(monitor_icon(True), encode))
     write_ico(os.path.join(res, 'DesktopIcon.ico'),
               [image(folder_icon(False), s, VGA16, 4) for s in (32, 16, 48)]
-              + [image(folder_icon(True), s, pal256, 8) for s in (32, 16, 48)])
+              + [image(folder_icon(True), s, pal256, 8) for s in (32, 16, 48)]
+              + true_color_images(folder_icon(True), encode))
 
 
 if __name__ == '__main__':

@@ -56,6 +56,11 @@ TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
         EXPECT_EQ(dlls.end(), std::find(dlls.begin(), dlls.end(), dll)) << dll;
 }
 
+TEST(Executable, StaysUnder64KiBWithEverythingInIt)
+{
+    EXPECT_LT(ReadFile(BinPath("Vireola.exe")).size(), 64u * 1024);
+}
+
 std::string VersionString(const std::vector<char>& info, const char* name)
 {
     char* value = nullptr;
