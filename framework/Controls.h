@@ -45,3 +45,30 @@ public:
 
     HIMAGELIST m_hImageList = nullptr;
 };
+
+// An icon image loaded at a size of the program's choosing: not shared, so
+// its one owner destroys it.
+class CIcon
+{
+public:
+    CIcon() = default;
+    CIcon(const CIcon&) = delete;
+    CIcon& operator=(const CIcon&) = delete;
+    ~CIcon() { Destroy(); }
+    BOOL Load(HINSTANCE hInst, UINT nID, int cx, int cy)
+    {
+        Destroy();
+        m_hIcon = (HICON)LoadImageA(hInst, MAKEINTRESOURCEA(nID), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR);
+        return m_hIcon != nullptr;
+    }
+
+    HICON m_hIcon = nullptr;
+
+private:
+    void Destroy()
+    {
+        if (m_hIcon)
+            DestroyIcon(m_hIcon);
+        m_hIcon = nullptr;
+    }
+};

@@ -27,10 +27,14 @@ BOOL CVireolaDlg::OnInitDialog()
     CDialog::OnInitDialog();
     AddAboutMenuEntry(m_hWnd);
 
+    // Each icon is loaded at the size it is drawn at on this display, so
+    // none is stretched: the large one (caption, minimised, dragging) and
+    // the small one (caption, notification area).
     HINSTANCE hInst = AfxGetApp()->m_hInstance;
     m_hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(IDR_MAINFRAME));
+    m_SmallIcon.Load(hInst, IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, (LPARAM)m_hIcon);
-    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_hIcon);
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_SmallIcon.m_hIcon);
     SetWindowTextA(m_hWnd, AfxGetAppName());
 
     InitPreview();
@@ -51,8 +55,9 @@ BOOL CVireolaDlg::OnInitDialog()
 void CVireolaDlg::InitPreview()
 {
     HINSTANCE hInst = AfxGetApp()->m_hInstance;
-    // 16-bit colour keeps the 256-colour images of the sample icon
-    g_PreviewImageList.Create(32, 32, ILC_COLOR16 | ILC_MASK, 0, 1);
+    // 16-bit colour keeps the 256-colour images of the sample icon; the
+    // size is the large-icon size of the display, which LoadIcon loads
+    g_PreviewImageList.Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), ILC_COLOR16 | ILC_MASK, 0, 1);
     g_PreviewImageList.Add(LoadIconA(hInst, MAKEINTRESOURCEA(IDI_DESKTOP_ICON)));
     SendMessageA(m_PreviewList.m_hWnd, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)g_PreviewImageList.m_hImageList);
     SendMessageA(m_PreviewList.m_hWnd, LVM_SETBKCOLOR, 0, (LPARAM)CLR_NONE);
@@ -214,7 +219,7 @@ void CVireolaDlg::SyncTrayIcon()
 
 void CVireolaDlg::AddIcon()
 {
-    AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_hIcon, AfxGetAppName());
+    AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_SmallIcon.m_hIcon, AfxGetAppName());
     g_bTrayIconShown = 1;
 }
 

@@ -56,7 +56,8 @@ private:
     CListCtrl m_PreviewList;
     CButton m_ColorButton;
     CButton m_ApplyButton;
-    HICON m_hIcon = nullptr;
+    HICON m_hIcon = nullptr;     // large, shared by the system
+    CIcon m_SmallIcon;
     ColorTable m_Colors;
 };
 
