@@ -156,11 +156,19 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
 
 // Wine delivers Shell_NotifyIcon requests to the newest "Shell_TrayWnd" as
 // WM_COPYDATA: dwData the request, then window, id, flags and callback
-// message, then the tip in UTF-16, then the icon's pixels if there is one.
+// message, the tip in UTF-16, the balloon's fields, the icon's size, then
+// the icon's pixels if there is one.
 struct WineNotifyData
 {
     DWORD hWnd, uID, uFlags, uCallbackMessage;
     WCHAR szTip[128];
+    DWORD dwState, dwStateMask;
+    WCHAR szInfo[256];
+    UINT uTimeout;
+    WCHAR szInfoTitle[64];
+    DWORD dwInfoFlags;
+    GUID guidItem;
+    UINT width, height, planes, bpp;
 };
 
 static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -178,6 +186,8 @@ static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
                  (unsigned long)cds->dwData, (unsigned long)d->hWnd, (unsigned long)d->uID,
                  (unsigned long)d->uFlags, (unsigned long)d->uCallbackMessage, tip,
                  (unsigned long)cds->cbData);
+        if (cds->cbData > sizeof(WineNotifyData))
+            snprintf(line + strlen(line), sizeof line - strlen(line), " icon=%ux%u", d->width, d->height);
     }
     Log(line);
     return TRUE;
