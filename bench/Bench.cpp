@@ -266,7 +266,7 @@ void Size()
     GetFileAttributesExA(BinPath("Vireola.exe").c_str(), GetFileExInfoStandard, &data);
     char bytes[40];
     snprintf(bytes, sizeof bytes, "%lu bytes", data.nFileSizeLow);
-    Row("5a. Vireola.exe with its resources", bytes, "48 KiB = 49152", "", "<=48 KiB");
+    Row("5a. Vireola.exe with its resources", bytes, "64 KiB = 65536", "", "<=64 KiB");
 
     SetReApply(1);
     Shell shell;
