@@ -139,6 +139,24 @@ def folder_icon(smooth):
     return [back, paper] + lines + [edge, front]
 
 
+def coverage(shapes, px, py, n, scale):
+    """Over n x n samples of pixel (px, py), with points divided by scale:
+    the sum of the topmost shapes' colours and how many samples they cover."""
+    acc, hits = [0, 0, 0], 0
+    for sy in range(n):
+        for sx in range(n):
+            x, y = (px + (sx + 0.5) / n) / scale, (py + (sy + 0.5) / n) / scale
+            color = None
+            for shape in shapes:
+                c = shape(x, y)
+                if c is not None:
+                    color = c
+            if color is not None:
+                hits += 1
+                acc = [a + c for a, c in zip(acc, color)]
+    return acc, hits
+
+
 def render(shapes, size, pal):
     """Supersamples the shapes; returns palette indices and a transparency mask."""
     n = 4
@@ -146,18 +164,7 @@ def render(shapes, size, pal):
     for py in range(size):
         row, mrow = [], []
         for px in range(size):
-            acc, hits = [0, 0, 0], 0
-            for sy in range(n):
-                for sx in range(n):
-                    x, y = (px + (sx + 0.5) / n) / size, (py + (sy + 0.5) / n) / size
-                    color = None
-                    for shape in shapes:
-                        c = shape(x, y)
-                        if c is not None:
-                            color = c
-                    if color is not None:
-                        hits += 1
-                        acc = [a + c for a, c in zip(acc, color)]
+            acc, hits = coverage(shapes, px, py, n, size)
             if hits * 2 < n * n:
                 row.append(0)
                 mrow.append(1)
@@ -180,18 +187,7 @@ def render_rgba(shapes, size):
     for py in range(size):
         row = []
         for px in range(size):
-            acc, hits = [0, 0, 0], 0
-            for sy in range(n):
-                for sx in range(n):
-                    x, y = px + (sx + 0.5) / n, py + (sy + 0.5) / n
-                    color = None
-                    for paint in painters:
-                        c = paint(x, y)
-                        if c is not None:
-                            color = c
-                    if color is not None:
-                        hits += 1
-                        acc = [a + c for a, c in zip(acc, color)]
+            acc, hits = coverage(painters, px, py, n, 1)
             if not hits:
                 row.append((0, 0, 0, 0))
             else:

@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
-# Takes the README's pictures at 100%, 150% and 200% display scale: the
-# settings dialog, the About box and the notification-area icon in Wine's own
-# tray, into docs/. Each scale has a Wine prefix of its own under build/, so
-# the test prefix keeps its scale, and a private display.
+# Takes the README's pictures at 100%, 150% and 200% display scale (or at
+# the percentages given): the settings dialog, the About box and the
+# notification-area icon in Wine's own tray, into docs/. Each scale has a
+# Wine prefix of its own under build/, so the test prefix keeps its scale,
+# and a private display.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -22,7 +23,7 @@ wait_for() {
     return 1
 }
 
-for percent in 100 150 200; do
+for percent in ${*:-100 150 200}; do
     unset DISPLAY   # winerun starts the prefix's own
     export WINEPREFIX=$build/shots/$percent/prefix
     run() { "$build/winerun" "$@" >/dev/null 2>&1; }

@@ -129,7 +129,8 @@ TEST_P(DisplayScale, EveryIconIsLoadedAtTheSizeItIsDrawnAt)
     saved.Set(scale.dpi);
     Desktop desktop("--taskbar");
     Vireola program("/f");
-    ASSERT_TRUE(WaitFor(DialogReady));
+    // generous: a first start at another scale can be slow on a busy machine
+    ASSERT_TRUE(WaitFor(DialogReady, 15000));
 
     std::vector<std::string> tray = desktop.TrayRequests(1);
     ASSERT_EQ(1u, tray.size());
