@@ -25,9 +25,9 @@ static WNDPROC g_pfnListProc;
 static FILE* g_log;
 static COLORREF g_desktop;
 static int g_hangFor = 3000;
-static LONG g_resetCount, g_repairCount, g_lastRepairUs;
+static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_paintCount;
 static LARGE_INTEGER g_resetTime;
-static bool g_resetPending;
+static bool g_resetPending, g_sysColorChanged;
 
 static LONG MicrosecondsSince(const LARGE_INTEGER& start)
 {
@@ -82,6 +82,8 @@ static void Log(const char* line)
 static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     bool external = InSendMessage() != FALSE;
+    if (msg == WM_PAINT)
+        ++g_paintCount;
     if (external && msg == LVM_SETTEXTCOLOR && g_resetPending) {
         g_lastRepairUs = MicrosecondsSince(g_resetTime);
         g_resetPending = false;
@@ -104,6 +106,7 @@ static void SetDesktopColor(COLORREF color)
     g_desktop = color;
     INT element = COLOR_BACKGROUND;
     SetSysColors(1, &element, &color);
+    g_sysColorChanged = true;
     ResetLabelColors();
 }
 
@@ -141,6 +144,8 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return g_repairCount;
     case SHELL_LAST_REPAIR_US:
         return g_lastRepairUs;
+    case SHELL_PAINT_COUNT:
+        return g_paintCount;
     case SHELL_SET_DESKTOP_COLOR:
         SetDesktopColor((COLORREF)lParam);
         return 0;
@@ -293,7 +298,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         DispatchMessageA(&msg);
     }
     // the system colour is the prefix's, shared with later runs
-    if (setColor)
+    if (g_sysColorChanged)
         SetSysColors(1, &element, &original);
     if (g_log)
         fclose(g_log);

@@ -11,4 +11,5 @@ enum {
     SHELL_SET_DESKTOP_COLOR = WM_APP + 5, // lParam: new COLORREF, system colour included
     SHELL_REPAIR_COUNT = WM_APP + 6,    // returns how many resets another process has repaired
     SHELL_LAST_REPAIR_US = WM_APP + 7,  // returns the last reset-to-repair time, in microseconds
+    SHELL_PAINT_COUNT = WM_APP + 8,     // returns how many times the icon view has painted
 };

@@ -43,7 +43,9 @@ BOOL CVireolaDlg::OnInitDialog()
         AddIcon();
     StartWatchIfTicked();
 
-    SetFocus(m_TextColorCombo.m_hWnd);
+    // A hidden dialog must not take the activation or the keyboard focus: the
+    // user's typing would go into an invisible window. The colour list takes
+    // the focus when the dialog is shown.
     return FALSE;
 }
 
@@ -66,11 +68,18 @@ void CVireolaDlg::InitPreview()
     SendMessageA(m_PreviewList.m_hWnd, LVM_INSERTITEMA, 0, (LPARAM)&item);
 }
 
+// A stored option counts as on when it is nonzero, as at start-up; a box
+// shows only ticked or clear, whatever the number.
+static int CheckState(LONG stored)
+{
+    return stored ? BST_CHECKED : BST_UNCHECKED;
+}
+
 void CVireolaDlg::LoadControls()
 {
     m_TextColorCombo.SetCurSel(ValidColorIndex(ReadTextColorIndex()));
-    m_ReApplyCheck.SetCheck(ReadReApply());
-    m_TrayIconCheck.SetCheck(ReadSetting(SETTINGS_SECTION, TRAY_ICON_VALUE, DEFAULT_TRAY_ICON));
+    m_ReApplyCheck.SetCheck(CheckState(ReadReApply()));
+    m_TrayIconCheck.SetCheck(CheckState(ReadSetting(SETTINGS_SECTION, TRAY_ICON_VALUE, DEFAULT_TRAY_ICON)));
     UpdateColorButton();
 }
 
@@ -111,17 +120,11 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam));
     case WM_SYSCOMMAND:
-        if (!IsAboutCommand((UINT)wParam))
-            return false;
-        ShowAboutBox();
-        return true;
+        return OnSysCommand((UINT)wParam);
     case WM_PAINT:
-        if (!IsIconic(m_hWnd))
-            return false;
-        OnPaint();
-        return true;
+        return OnPaint();
     case WM_QUERYDRAGICON:
-        result = (LRESULT)m_hIcon;
+        result = (LRESULT)OnQueryDragIcon();
         return true;
     case WM_TIMER:
         OnTimer();
@@ -158,10 +161,10 @@ bool CVireolaDlg::OnCommand(UINT nID, UINT nCode)
     switch (nID) {
     case IDC_REMOVE_FROM_MEMORY: OnRemoveFromMemory(); return true;
     case IDC_COLOR: OnColor(); return true;
-    case IDC_ABOUT: ShowAboutBox(); return true;
+    case IDC_ABOUT: OnAbout(); return true;
     case IDC_APPLY: OnApply(); return true;
     case IDC_ALL_COLORS:
-    case IDC_FONT: ShowNotImplemented(m_hWnd); return true;
+    case IDC_FONT: OnNotImplemented(); return true;
     case IDC_RESTORE_WINDOWS_COLORS: OnRestoreWindowsColors(); return true;
     }
     return false;
@@ -266,17 +269,26 @@ void CVireolaDlg::OnActivate(UINT nState)
     if (nState == WA_INACTIVE)
         StartWatchIfTicked();
     else if (IsWindowVisible(m_hWnd))
-        StopWatch();
+        OnInFront();
 }
 
-// A hidden dialog can already be the active window (focus set during its
-// initialisation), and showing it then brings no new activation.
+// A dialog that was hidden while it was active is shown again without a new
+// activation.
 void CVireolaDlg::OnShowWindow(BOOL bShow)
 {
     if (!bShow)
         StartWatchIfTicked();
     else if (GetActiveWindow() == m_hWnd)
-        StopWatch();
+        OnInFront();
+}
+
+// The first time the user has the dialog in front, the focus goes to the
+// colour list; later, the dialog manager puts it back where the user left it.
+void CVireolaDlg::OnInFront()
+{
+    StopWatch();
+    if (!IsChild(m_hWnd, GetFocus()))
+        SetFocus(m_TextColorCombo.m_hWnd);
 }
 
 void CVireolaDlg::OnTimer()
@@ -312,8 +324,34 @@ void CVireolaDlg::OnTaskbarCreated()
         AddIcon();
 }
 
-void CVireolaDlg::OnPaint()
+bool CVireolaDlg::OnSysCommand(UINT nID)
 {
+    if (!IsAboutCommand(nID))
+        return false;
+    OnAbout();
+    return true;
+}
+
+void CVireolaDlg::OnAbout()
+{
+    ShowAboutBox();
+}
+
+void CVireolaDlg::OnNotImplemented()
+{
+    ShowNotImplemented(m_hWnd);
+}
+
+HICON CVireolaDlg::OnQueryDragIcon()
+{
+    return m_hIcon;
+}
+
+// Only the minimised window is painted here: the program icon, centred.
+bool CVireolaDlg::OnPaint()
+{
+    if (!IsIconic(m_hWnd))
+        return false;
     PAINTSTRUCT ps;
     HDC hDC = BeginPaint(m_hWnd, &ps);
     SendMessageA(m_hWnd, WM_ICONERASEBKGND, (WPARAM)hDC, 0);
@@ -324,4 +362,5 @@ void CVireolaDlg::OnPaint()
     int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
     DrawIcon(hDC, x, y, m_hIcon);
     EndPaint(m_hWnd, &ps);
+    return true;
 }

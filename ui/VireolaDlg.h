@@ -25,7 +25,11 @@ protected:
 
 private:
     bool OnCommand(UINT nID, UINT nCode);
-    void OnPaint();
+    bool OnSysCommand(UINT nID);
+    bool OnPaint();
+    HICON OnQueryDragIcon();
+    void OnAbout();
+    void OnNotImplemented();
     void OnSelChangeTextColor();
     void OnColor();
     void OnApply();
@@ -33,6 +37,7 @@ private:
     void OnRemoveFromMemory();
     void OnActivate(UINT nState);
     void OnShowWindow(BOOL bShow);
+    void OnInFront();
     void OnTimer();
     void OnSysColorChange();
     void OnEndSession();

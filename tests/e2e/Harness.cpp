@@ -65,6 +65,11 @@ LRESULT Desktop::Ask(UINT message) const
     return Send(Progman(), message, 0, 0);
 }
 
+bool Desktop::LabelsAre(COLORREF text) const
+{
+    return TextBkColor() == CLR_NONE && TextColor() == text;
+}
+
 void Desktop::Close()
 {
     if (!m_process.Running())
@@ -104,6 +109,11 @@ Vireola::Vireola(const std::string& args)
     Start("\"" + BinPath("Vireola.exe") + "\"" + (args.empty() ? "" : " " + args));
 }
 
+Opened::Opened(const std::string& shellOptions) : desktop(shellOptions)
+{
+    EXPECT_TRUE(WaitFor(DialogInFront));
+}
+
 HWND FindSettingsDialog()
 {
     return FindWindowA("#32770", "Vireola");
@@ -112,6 +122,16 @@ HWND FindSettingsDialog()
 bool DialogReady()
 {
     return FindSettingsDialog() && ComboSelection() >= 0;
+}
+
+bool DialogVisible()
+{
+    return IsWindowVisible(FindSettingsDialog()) != FALSE;
+}
+
+bool DialogInFront()
+{
+    return DialogVisible() && GetForegroundWindow() == FindSettingsDialog();
 }
 
 HWND DialogItem(int id)
