@@ -11,8 +11,11 @@
 //   --hang-after MS    stop answering messages after MS ...
 //   --hang-for MS      ... for that long (default 3000)
 //   --taskbar          also a "Shell_TrayWnd" that logs notification-icon requests
+//   --shell-view       the platform's own view of the desktop folder instead of
+//                      the hand-made one (--items, --no-defview, --workerw ignored)
 //   --log FILE         log every list-view message sent from another thread
 #include "StandInShell.h"
+#include "ShellViewHost.h"
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -224,10 +227,31 @@ static HWND CreatePlainWindow(const char* cls, const char* title, DWORD style, H
     return CreateWindowExA(0, cls, title, style, 0, 0, cx, cy, hParent, nullptr, wc.hInstance, nullptr);
 }
 
+// The desktop's list view as the tests need it: in "SHELLDLL_DefView" or not,
+// under "Progman" or a top-level "WorkerW".
+static HWND CreateHandMadeView(int items, bool defView, bool workerW, int cx, int cy)
+{
+    HWND hParent = g_hProgman;
+    if (workerW) {
+        // an empty one first, as the real shell has
+        CreatePlainWindow("WorkerW", "", WS_POPUP, nullptr, DefWindowProcA, cx, cy);
+        hParent = CreateWindowExA(0, "WorkerW", "", WS_POPUP | WS_VISIBLE, 0, 0, cx, cy, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    }
+    if (defView || workerW)
+        hParent = CreatePlainWindow("SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, hParent,
+                                    DefWindowProcA, cx, cy);
+    g_hList = CreateWindowExA(0, WC_LISTVIEWA, "FolderView",
+                              WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_AUTOARRANGE, 0, 0, cx, cy,
+                              hParent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    AddItems(items);
+    return g_hList;
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     int items = 8, resetAfter = 0, resetEvery = 0, hangAfter = 0;
-    bool defView = true, workerW = false, taskbar = false;
+    bool defView = true, workerW = false, taskbar = false, shellView = false;
     g_desktop = GetSysColor(COLOR_BACKGROUND);
     bool setColor = false;
     for (int i = 1; i < __argc; ++i) {
@@ -247,6 +271,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         else if (!strcmp(a, "--no-defview")) defView = false;
         else if (!strcmp(a, "--workerw")) workerW = true;
         else if (!strcmp(a, "--taskbar")) taskbar = true;
+        else if (!strcmp(a, "--shell-view")) shellView = true;
         else if (!strcmp(a, "--log")) g_log = fopen(v, "w"), ++i;
     }
 
@@ -256,22 +281,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     if (taskbar)
         CreatePlainWindow("Shell_TrayWnd", "", WS_POPUP, nullptr, TrayProc, 0, 0);
-    g_hProgman = CreatePlainWindow("Progman", "Program Manager", WS_POPUP | WS_VISIBLE, nullptr,
-                                   ProgmanProc, cx, cy);
-    HWND hParent = g_hProgman;
-    if (workerW) {
-        // an empty one first, as the real shell has
-        CreatePlainWindow("WorkerW", "", WS_POPUP, nullptr, DefWindowProcA, cx, cy);
-        hParent = CreateWindowExA(0, "WorkerW", "", WS_POPUP | WS_VISIBLE, 0, 0, cx, cy, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    }
-    if (defView || workerW)
-        hParent = CreatePlainWindow("SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, hParent,
-                                    DefWindowProcA, cx, cy);
-    g_hList = CreateWindowExA(0, WC_LISTVIEWA, "FolderView",
-                              WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_AUTOARRANGE, 0, 0, cx, cy,
-                              hParent, nullptr, GetModuleHandleA(nullptr), nullptr);
-    AddItems(items);
+    // titled once everything is in place: only then can the desktop be found
+    g_hProgman = CreatePlainWindow("Progman", "", WS_POPUP | WS_VISIBLE, nullptr, ProgmanProc, cx, cy);
+    g_hList = shellView ? HostDesktopFolderView(g_hProgman) : CreateHandMadeView(items, defView, workerW, cx, cy);
+    if (!g_hList)
+        return 2;
     INT element = COLOR_BACKGROUND;
     COLORREF original = GetSysColor(COLOR_BACKGROUND);
     if (setColor)
@@ -282,6 +296,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     g_resetPending = false;
     g_pfnListProc = (WNDPROC)SetWindowLongPtrA(g_hList, GWLP_WNDPROC, (LONG_PTR)ListProc);
 
+    SetWindowTextA(g_hProgman, "Program Manager");
     if (resetAfter)
         SetTimer(g_hProgman, TIMER_RESET_ONCE, resetAfter, nullptr);
     if (resetEvery)

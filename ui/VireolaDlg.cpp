@@ -44,8 +44,9 @@ BOOL CVireolaDlg::OnInitDialog()
     StartWatchIfTicked();
 
     // A hidden dialog must not take the activation or the keyboard focus: the
-    // user's typing would go into an invisible window. The colour list takes
-    // the focus when the dialog is shown.
+    // user's typing would go into an invisible window. Once it is shown and
+    // active, the dialog manager gives the focus to the first tab stop, the
+    // colour list.
     return FALSE;
 }
 
@@ -269,7 +270,7 @@ void CVireolaDlg::OnActivate(UINT nState)
     if (nState == WA_INACTIVE)
         StartWatchIfTicked();
     else if (IsWindowVisible(m_hWnd))
-        OnInFront();
+        StopWatch();
 }
 
 // A dialog that was hidden while it was active is shown again without a new
@@ -279,16 +280,7 @@ void CVireolaDlg::OnShowWindow(BOOL bShow)
     if (!bShow)
         StartWatchIfTicked();
     else if (GetActiveWindow() == m_hWnd)
-        OnInFront();
-}
-
-// The first time the user has the dialog in front, the focus goes to the
-// colour list; later, the dialog manager puts it back where the user left it.
-void CVireolaDlg::OnInFront()
-{
-    StopWatch();
-    if (!IsChild(m_hWnd, GetFocus()))
-        SetFocus(m_TextColorCombo.m_hWnd);
+        StopWatch();
 }
 
 void CVireolaDlg::OnTimer()

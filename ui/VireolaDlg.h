@@ -37,7 +37,6 @@ private:
     void OnRemoveFromMemory();
     void OnActivate(UINT nState);
     void OnShowWindow(BOOL bShow);
-    void OnInFront();
     void OnTimer();
     void OnSysColorChange();
     void OnEndSession();

@@ -94,14 +94,23 @@ TEST_F(AboutBox, TheCloseCommandDoesNotOpenIt)
     EXPECT_TRUE(o.program.Running());
 }
 
-// No help file belongs to the program: F1 must not bring up anything.
+// No help file belongs to the program: F1 must not bring up anything. The
+// key is pressed for real, so that the system turns it into a help request.
 TEST_F(AboutBox, TheHelpKeyShowsNothing)
 {
     Opened o;
     ASSERT_EQ(1, VisibleWindows(o.program.Id()));
-    HWND hFocus = DialogItem(IDC_TEXT_COLOR);
-    PostMessageA(hFocus, WM_KEYDOWN, VK_F1, 0);
-    PostMessageA(hFocus, WM_KEYUP, VK_F1, 0xC0000000);
+    ASSERT_TRUE(WaitFor([] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(FindSettingsDialog(), nullptr), &info)
+               && info.hwndFocus == DialogItem(IDC_TEXT_COLOR);
+    }));
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(2u, SendInput(2, keys, sizeof keys[0]));
     EXPECT_FALSE(WaitFor([&] { return VisibleWindows(o.program.Id()) != 1; }, 500));
     EXPECT_TRUE(DialogVisible());
 }

@@ -7,6 +7,8 @@
 namespace {
 
 using DesktopView = EndToEnd;
+using DesktopViewOnEveryView = OnEveryView;
+INSTANTIATE_ON_EVERY_VIEW(DesktopViewOnEveryView);
 
 std::vector<std::string> Apply(COLORREF text, int items)
 {
@@ -107,10 +109,10 @@ TEST_F(DesktopView, AnEmptyViewGetsBothColoursAndNoItemIsRedrawn)
 
 // The shell repaints the marked labels itself as soon as it is idle; the
 // program never waits for its painting.
-TEST_F(DesktopView, TheShellRepaintsTheLabelsSoonAfterAnApply)
+TEST_P(DesktopViewOnEveryView, TheShellRepaintsTheLabelsSoonAfterAnApply)
 {
     SetDword("Settings", "ReApply", 0);
-    Desktop desktop;
+    Desktop desktop(View());
     ASSERT_TRUE(WaitFor([&] { return desktop.Ask(SHELL_PAINT_COUNT) > 0; }));
     LRESULT paints = desktop.Ask(SHELL_PAINT_COUNT);
     Vireola program;
@@ -119,23 +121,25 @@ TEST_F(DesktopView, TheShellRepaintsTheLabelsSoonAfterAnApply)
     EXPECT_TRUE(desktop.LabelsAre(BLACK));
 }
 
-TEST_F(DesktopView, TheWatchRepairsResetsWithinAFewTicks)
+TEST_P(DesktopViewOnEveryView, TheWatchRepairsResetsWithinAFewTicks)
 {
-    Resident r;
+    Desktop desktop(View());
+    Vireola program;
+    ASSERT_TRUE(WaitFor([&] { return desktop.LabelsAre(BLACK); }));
     for (int i = 0; i < 5; ++i) {
-        r.desktop.Reset();
-        EXPECT_TRUE(WaitFor([&] { return r.desktop.TextBkColor() == CLR_NONE; }, 1000)) << i;
-        EXPECT_EQ(BLACK, r.desktop.TextColor());
+        desktop.Reset();
+        EXPECT_TRUE(WaitFor([&] { return desktop.TextBkColor() == CLR_NONE; }, 1000)) << i;
+        EXPECT_EQ(BLACK, desktop.TextColor());
     }
 }
 
-TEST_F(DesktopView, AShellThatComesBackIsFoundAgain)
+TEST_P(DesktopViewOnEveryView, AShellThatComesBackIsFoundAgain)
 {
-    auto desktop = std::make_unique<Desktop>();
+    auto desktop = std::make_unique<Desktop>(View());
     Vireola program;
     ASSERT_TRUE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }));
     desktop.reset();
-    desktop = std::make_unique<Desktop>();
+    desktop = std::make_unique<Desktop>(View());
     EXPECT_TRUE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }, 2000));
     EXPECT_EQ(BLACK, desktop->TextColor());
 }

@@ -6,6 +6,8 @@
 namespace {
 
 using SettingsDialog = EndToEnd;
+using SettingsDialogOnEveryView = OnEveryView;
+INSTANTIATE_ON_EVERY_VIEW(SettingsDialogOnEveryView);
 
 COLORREF PreviewTextColor()
 {
@@ -18,7 +20,7 @@ struct Shown
     Desktop desktop;
     Vireola program;
 
-    Shown()
+    explicit Shown(const std::string& shellOptions = "") : desktop(shellOptions)
     {
         EXPECT_TRUE(WaitFor(DialogReady));
         Vireola second;
@@ -27,9 +29,9 @@ struct Shown
     }
 };
 
-TEST_F(SettingsDialog, TheTypicalRoadFromTheResidentProgramToYellowLabels)
+TEST_P(SettingsDialogOnEveryView, TheTypicalRoadFromTheResidentProgramToYellowLabels)
 {
-    Shown s;
+    Shown s(View());
     EXPECT_TRUE(s.desktop.LabelsAre(BLACK));
     s.desktop.NewMessages();
 
@@ -57,7 +59,7 @@ TEST_F(SettingsDialog, TheTypicalRoadFromTheResidentProgramToYellowLabels)
     EXPECT_TRUE(s.program.Running());
 }
 
-TEST_F(SettingsDialog, TheWatchStopsWhileTheDialogIsInFront)
+TEST_P(SettingsDialogOnEveryView, TheWatchStopsWhileTheDialogIsInFront)
 {
     for (int how = 0; how < 2; ++how) {
         SCOPED_TRACE(how ? "shown by a second start" : "opened by the switch");
@@ -65,10 +67,10 @@ TEST_F(SettingsDialog, TheWatchStopsWhileTheDialogIsInFront)
         std::unique_ptr<Shown> shown;
         const Desktop* desktop;
         if (how) {
-            shown = std::make_unique<Shown>();
+            shown = std::make_unique<Shown>(View());
             desktop = &shown->desktop;
         } else {
-            opened = std::make_unique<Opened>();
+            opened = std::make_unique<Opened>(View());
             desktop = &opened->desktop;
         }
         desktop->Reset();
@@ -106,9 +108,9 @@ TEST_F(SettingsDialog, WithTheBoxClearTheWatchNeverRuns)
     EXPECT_FALSE(WaitFor([&] { return o.desktop.TextBkColor() == CLR_NONE; }, 600));
 }
 
-TEST_F(SettingsDialog, RestoreWindowsColorsPutsTheShellsLookBackAndStoresNothing)
+TEST_P(SettingsDialogOnEveryView, RestoreWindowsColorsPutsTheShellsLookBackAndStoresNothing)
 {
-    Opened o("--color 008080");
+    Opened o(View("--color 008080"));
     Click(IDC_APPLY);
     ASSERT_TRUE(o.desktop.LabelsAre(BLACK));
     DeleteAllSettings();

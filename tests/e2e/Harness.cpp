@@ -17,7 +17,7 @@ static std::string TempLogPath()
 Desktop::Desktop(const std::string& options) : m_logPath(TempLogPath())
 {
     m_process.Start("\"" + BinPath("StandInShell.exe") + "\" --log \"" + m_logPath + "\" " + options);
-    bool up = WaitFor([&] { return Progman() != nullptr; });
+    bool up = WaitFor([&] { return ListView() != nullptr; }, 10000);
     EXPECT_TRUE(up) << "the stand-in shell did not start";
 }
 
@@ -63,6 +63,11 @@ void Desktop::Hang(DWORD ms, bool resetFirst) const
 LRESULT Desktop::Ask(UINT message) const
 {
     return Send(Progman(), message, 0, 0);
+}
+
+int Desktop::ItemCount() const
+{
+    return (int)Send(ListView(), LVM_GETITEMCOUNT, 0, 0);
 }
 
 bool Desktop::LabelsAre(COLORREF text) const

@@ -32,6 +32,7 @@ public:
     LRESULT Ask(UINT message) const;
     // The labels show the text colour on a transparent background.
     bool LabelsAre(COLORREF text) const;
+    int ItemCount() const;
     void Close();
     // The list-view messages sent to it from other processes, and the
     // notification-icon requests its taskbar received, since the last call
@@ -104,3 +105,17 @@ protected:
     void SetUp() override;
     void TearDown() override;
 };
+
+// Tests that run against both desktop views the stand-in can show: its own
+// hand-made list view, and the platform's view of the desktop folder, which
+// nobody here wrote. The parameter is the stand-in's option for the view.
+class OnEveryView : public EndToEnd, public ::testing::WithParamInterface<std::string>
+{
+protected:
+    std::string View(const std::string& moreOptions = "") const { return GetParam() + " " + moreOptions; }
+};
+#define INSTANTIATE_ON_EVERY_VIEW(suite)                                                                    \
+    INSTANTIATE_TEST_SUITE_P(, suite, ::testing::Values(std::string(), std::string("--shell-view")),       \
+                             [](const ::testing::TestParamInfo<std::string>& info) {                       \
+                                 return std::string(info.param.empty() ? "HandMadeView" : "PlatformView"); \
+                             })

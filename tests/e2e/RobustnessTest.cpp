@@ -7,6 +7,8 @@
 namespace {
 
 using Robustness = EndToEnd;
+using RobustnessOnEveryView = OnEveryView;
+INSTANTIATE_ON_EVERY_VIEW(RobustnessOnEveryView);
 
 bool Answers(HWND hWnd, DWORD timeoutMs)
 {
@@ -37,14 +39,14 @@ TEST_F(Robustness, AHungShellNeverFreezesTheProgram)
     EXPECT_TRUE(program.Running());
 }
 
-TEST_F(Robustness, ARestartedShellGetsTheColoursAndTheIconBack)
+TEST_P(RobustnessOnEveryView, ARestartedShellGetsTheColoursAndTheIconBack)
 {
-    auto desktop = std::make_unique<Desktop>("--taskbar");
+    auto desktop = std::make_unique<Desktop>(View("--taskbar"));
     Vireola program;
     ASSERT_EQ(1u, desktop->TrayRequests(1).size());
     desktop.reset();
 
-    desktop = std::make_unique<Desktop>("--taskbar");
+    desktop = std::make_unique<Desktop>(View("--taskbar"));
     EXPECT_TRUE(WaitFor([&] { return desktop->LabelsAre(BLACK); }, 2000));
     std::vector<std::string> requests = desktop->TrayRequests(1);
     ASSERT_EQ(1u, requests.size());
