@@ -133,9 +133,6 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam));
         return false;
-    case WM_SHOWWINDOW:
-        OnShowWindow((BOOL)wParam);
-        return false;
     case WM_SYSCOLORCHANGE:
         OnSysColorChange();
         return false;
@@ -270,16 +267,6 @@ void CVireolaDlg::OnActivate(UINT nState)
     if (nState == WA_INACTIVE)
         StartWatchIfTicked();
     else if (IsWindowVisible(m_hWnd))
-        StopWatch();
-}
-
-// A dialog that was hidden while it was active is shown again without a new
-// activation.
-void CVireolaDlg::OnShowWindow(BOOL bShow)
-{
-    if (!bShow)
-        StartWatchIfTicked();
-    else if (GetActiveWindow() == m_hWnd)
         StopWatch();
 }
 

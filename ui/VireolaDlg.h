@@ -36,7 +36,6 @@ private:
     void OnRestoreWindowsColors();
     void OnRemoveFromMemory();
     void OnActivate(UINT nState);
-    void OnShowWindow(BOOL bShow);
     void OnTimer();
     void OnSysColorChange();
     void OnEndSession();
