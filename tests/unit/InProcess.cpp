@@ -88,6 +88,12 @@ LONG StoredShape::AsRead(LONG nDefault) const
     return (LONG)value;
 }
 
+bool StoredShape::CanReadAs(LONG value, LONG nDefault) const
+{
+    bool text = type == REG_SZ || type == REG_MULTI_SZ || type == REG_EXPAND_SZ;
+    return value == AsRead(nDefault) || (text && value == nDefault);
+}
+
 std::vector<StoredShape> EveryTypeAndLength()
 {
     std::vector<StoredShape> shapes;

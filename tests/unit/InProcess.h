@@ -40,6 +40,9 @@ struct StoredShape
     // What a read of it gives: up to four bytes as a little-endian number,
     // the missing high bytes zero; anything longer, the default.
     LONG AsRead(LONG nDefault) const;
+    // Whether a read may give the value: strings are converted by the
+    // system's own rules on the way, and may come out longer than stored.
+    bool CanReadAs(LONG value, LONG nDefault) const;
 };
 
 // Strings, binary, 64-bit and multi-strings, and DWORDs, from 0 to 8 bytes and 300.
