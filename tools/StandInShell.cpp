@@ -11,6 +11,9 @@
 //   --hang-after MS    stop answering messages after MS ...
 //   --hang-for MS      ... for that long (default 3000)
 //   --taskbar          also a "Shell_TrayWnd" that logs notification-icon requests
+//   --reset-on-broadcast  reset the label colours on every system-wide change
+//                      it handles (colours, settings, theme, display, a new
+//                      taskbar), as the real shell does
 //   --shell-view       the platform's own view of the desktop folder instead of
 //                      the hand-made one (--items, --no-defview, --workerw ignored)
 //   --log FILE         log every list-view message sent from another thread
@@ -28,7 +31,9 @@ static WNDPROC g_pfnListProc;
 static FILE* g_log;
 static COLORREF g_desktop;
 static int g_hangFor = 3000;
-static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_paintCount;
+static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_lastRepairAt, g_paintCount;
+static bool g_resetOnBroadcast;
+static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
 static LARGE_INTEGER g_resetTime;
 static bool g_resetPending, g_sysColorChanged;
 
@@ -89,6 +94,7 @@ static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         ++g_paintCount;
     if (external && msg == LVM_SETTEXTCOLOR && g_resetPending) {
         g_lastRepairUs = MicrosecondsSince(g_resetTime);
+        g_lastRepairAt = ShellClockUs();
         g_resetPending = false;
         ++g_repairCount;
     }
@@ -111,6 +117,12 @@ static void SetDesktopColor(COLORREF color)
     SetSysColors(1, &element, &color);
     g_sysColorChanged = true;
     ResetLabelColors();
+}
+
+static void ResetOnBroadcast()
+{
+    if (g_resetOnBroadcast)
+        ResetLabelColors();
 }
 
 static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -149,6 +161,14 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return g_lastRepairUs;
     case SHELL_PAINT_COUNT:
         return g_paintCount;
+    case SHELL_LAST_REPAIR_AT:
+        return g_lastRepairAt;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+    case WM_DISPLAYCHANGE:
+        ResetOnBroadcast();
+        break;
     case SHELL_SET_DESKTOP_COLOR:
         SetDesktopColor((COLORREF)lParam);
         return 0;
@@ -159,6 +179,8 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         PostQuitMessage(0);
         return 0;
     }
+    if (msg == WM_TASKBARCREATED)
+        ResetOnBroadcast();
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
@@ -272,6 +294,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         else if (!strcmp(a, "--workerw")) workerW = true;
         else if (!strcmp(a, "--taskbar")) taskbar = true;
         else if (!strcmp(a, "--shell-view")) shellView = true;
+        else if (!strcmp(a, "--reset-on-broadcast")) g_resetOnBroadcast = true;
         else if (!strcmp(a, "--log")) g_log = fopen(v, "w"), ++i;
     }
 

@@ -102,12 +102,17 @@ void CVireolaDlg::UpdateColorButton()
 
 void CVireolaDlg::StartWatchIfTicked()
 {
-    if (m_ReApplyCheck.GetCheck() == BST_CHECKED)
-        SetTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr);
+    if (m_ReApplyCheck.GetCheck() != BST_CHECKED)
+        return;
+    m_bWatching = true;
+    EndBurst(m_Burst);
+    SetTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr);
 }
 
 void CVireolaDlg::StopWatch()
 {
+    m_bWatching = false;
+    EndBurst(m_Burst);
     KillTimer(m_hWnd, WATCH_TIMER_ID);
 }
 
@@ -135,6 +140,11 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         return false;
     case WM_SYSCOLORCHANGE:
         OnSysColorChange();
+        return false;
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+    case WM_DISPLAYCHANGE:
+        OnSystemChange(BURST_MS);
         return false;
     case WM_ENDSESSION:
         OnEndSession();
@@ -272,6 +282,19 @@ void CVireolaDlg::OnActivate(UINT nState)
 
 void CVireolaDlg::OnTimer()
 {
+    // a fast tick past its burst or its budget gives the watch its period back
+    if (m_Burst.active && !TakeBurstCheck(m_Burst, GetTickCount()))
+        SetTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr);
+    ReapplyIfReset(SelectedColor());
+}
+
+// The shell is resetting the labels as it handles the same change: while the
+// watch runs, it checks at once and then at the fast rate for a while.
+void CVireolaDlg::OnSystemChange(DWORD burstMs)
+{
+    if (!m_bWatching || !StartBurst(m_Burst, GetTickCount(), burstMs) || !TakeBurstCheck(m_Burst, GetTickCount()))
+        return;
+    SetTimer(m_hWnd, WATCH_TIMER_ID, BURST_PERIOD_MS, nullptr);
     ReapplyIfReset(SelectedColor());
 }
 
@@ -279,6 +302,7 @@ void CVireolaDlg::OnSysColorChange()
 {
     FillAutoColors(m_Colors);
     UpdatePreview();
+    OnSystemChange(BURST_MS);
 }
 
 void CVireolaDlg::OnEndSession()
@@ -296,11 +320,12 @@ LRESULT CVireolaDlg::OnTrayNotify(LPARAM lParam)
     return 1;
 }
 
-// A restarted shell has forgotten the icon.
+// A restarted shell has forgotten the icon, and makes a new desktop view.
 void CVireolaDlg::OnTaskbarCreated()
 {
     if (g_bTrayIconShown)
         AddIcon();
+    OnSystemChange(RESTART_BURST_MS);
 }
 
 bool CVireolaDlg::OnSysCommand(UINT nID)

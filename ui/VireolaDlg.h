@@ -4,6 +4,7 @@
 #include "../color/ColorTable.h"
 #include "../framework/Controls.h"
 #include "../framework/Dialog.h"
+#include "ReapplyBurst.h"
 
 enum {
     WATCH_TIMER_ID = 1,
@@ -41,6 +42,7 @@ private:
     void OnEndSession();
     LRESULT OnTrayNotify(LPARAM lParam);
     void OnTaskbarCreated();
+    void OnSystemChange(DWORD burstMs);
 
     void LoadControls();
     void InitPreview();
@@ -61,6 +63,8 @@ private:
     CButton m_ApplyButton;
     HICON m_hIcon = nullptr;
     ColorTable m_Colors;
+    bool m_bWatching = false;
+    ReapplyBurst m_Burst;
 };
 
 extern CVireolaDlg g_VireolaDlg;
