@@ -1,23 +1,59 @@
 #!/usr/bin/env bash
 # Checks the release files that make_packages.sh built in DIR, on this side:
+#   tables       the package keeps the per-user rules that wixl does not check
+#                (ICE38: every component's key path an HKCU value; ICE64: a
+#                RemoveFolder for every folder it makes) and what wixl may
+#                get wrong: the order of the custom actions, the Run value's
+#                condition, the downgrade message
 #   zip          the zip holds Vireola.exe and README.txt (CR LF) and nothing else
 #   checksums    SHA256SUMS names the package and the zip, and their sums hold
 #   signatures   the program and the package verify against the throwaway
 #                certificate, the package carries the same program as the
 #                zip, and the older, unsigned release carries no signature
-# usage: check_release.sh zip|checksums|signatures DIR
+# usage: check_release.sh tables|zip|checksums|signatures DIR
 set -euo pipefail
-check=$1 dir=$2
+check=$1
+dir=$(cd "$2" && pwd)
 root=$(cd "$(dirname "$0")/../.." && pwd)
 current=$dir/current
 msi=$(ls "$current"/Vireola-*.msi)
-zip=$(ls "$current"/Vireola-*-win32.zip)
+zip=$current/$(basename "$msi" .msi)-win32.zip
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-(cd "$work" && cmake -E tar xf "$zip")
+unzip_release() { (cd "$work" && cmake -E tar xf "$zip"); }
+
+# the rows of a table of the package, tab-separated, without the header
+rows() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
+# whether a row of the table meets the awk condition (v: a value for it)
+has() { rows "$1" | awk -F'\t' -v v="${3:-}" "$2 { found = 1 } END { exit !found }"; }
+sequence() { rows InstallExecuteSequence | awk -F'\t' -v a="$1" '$1 == a { n = $3 } END { print n + 0 }'; }
+fail() { echo "$*"; status=1; }
+status=0
 
 case $check in
+tables)
+    # Component: Component ComponentId Directory_ Attributes Condition KeyPath
+    # Registry: Registry Root(1: HKCU) Key Name Value Component_
+    while IFS='|' read -r component attributes keypath; do
+        (( attributes & 4 )) && has Registry '$1 == v && $2 == 1' "$keypath" \
+            || fail "$component: its key path is not a registry value under HKCU"
+    done < <(rows Component | awk -F'\t' '{ print $1 "|" $4 "|" $6 }')
+    # Directory: Directory Directory_Parent DefaultDir
+    # RemoveFile: FileKey Component_ FileName DirProperty InstallMode; no FileName: the folder
+    for directory in $(rows Directory | cut -f1); do
+        case $directory in TARGETDIR | LocalAppDataFolder | ProgramMenuFolder) continue ;; esac
+        has RemoveFile '$3 == "" && $4 == v' "$directory" || fail "$directory: no RemoveFolder"
+    done
+    (( $(sequence LaunchConditions) < $(sequence EndRunningCopy) && $(sequence EndRunningCopy) < $(sequence InstallValidate) )) \
+        || fail "EndRunningCopy is not between LaunchConditions and InstallValidate"
+    (( $(sequence InstallFinalize) < $(sequence StartVireola) )) || fail "StartVireola is not after InstallFinalize"
+    has Component '$1 == "RunAtLogon" && $5 == v' 'AUTOSTART = "1"' || fail "RunAtLogon: not only with AUTOSTART=1"
+    has Property '$1 == "SecureCustomProperties" && (";" $2 ";") ~ /;AUTOSTART;/' || fail "AUTOSTART: not a secure property"
+    has LaunchCondition '$1 == "NOT WIX_DOWNGRADE_DETECTED" && $2 ~ /^A newer version of Vireola is already installed/' \
+        || fail "a downgrade: no message"
+    ;;
 zip)
+    unzip_release
     diff <(cmake -E tar tf "$zip" | sort) <(printf '%s\n' README.txt Vireola.exe)
     sed 's/$/\r/' "$root/packaging/README.txt" | cmp - "$work/README.txt"
     ;;
@@ -26,6 +62,7 @@ checksums)
     (cd "$current" && sha256sum --check --strict SHA256SUMS)
     ;;
 signatures)
+    unzip_release
     for file in "$msi" "$work/Vireola.exe"; do
         osslsigncode verify -CAfile "$dir/cert/cert.pem" -in "$file" >"$work/verify.log" \
             || { cat "$work/verify.log"; exit 1; }
@@ -41,7 +78,8 @@ signatures)
     done
     ;;
 *)
-    echo "usage: $0 zip|checksums|signatures DIR" >&2
+    echo "usage: $0 tables|zip|checksums|signatures DIR" >&2
     exit 2
     ;;
 esac
+exit $status
