@@ -15,6 +15,7 @@ namespace {
 
 const char UPGRADE_CODE[] = "{7757C2D4-9466-4942-AED2-223A8FC7FB93}";
 const char RUN_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char SESSION_MANAGER_KEY[] = "System\\CurrentControlSet\\Control\\Session Manager";
 const DWORD INSTALL_TIMEOUT_MS = 120000;
 // A resident copy shows itself within this; the first start in a fresh
 // prefix is the slowest.
@@ -260,8 +261,18 @@ protected:
             RegDeleteValueA(hKey, "Vireola");
             RegCloseKey(hKey);
         }
-        DeleteFileA(InstalledProgram().c_str());
         DeleteFileA(StartMenuShortcut().c_str());
+        // a file that was in use is left for a restart, under another name
+        WIN32_FIND_DATAA found;
+        HANDLE hFind = FindFirstFileA((InstallFolder() + "\\*").c_str(), &found);
+        for (BOOL more = hFind != INVALID_HANDLE_VALUE; more; more = FindNextFileA(hFind, &found))
+            DeleteFileA((InstallFolder() + "\\" + found.cFileName).c_str());
+        if (hFind != INVALID_HANDLE_VALUE)
+            FindClose(hFind);
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS) {
+            RegDeleteValueA(hKey, "PendingFileRenameOperations");
+            RegCloseKey(hKey);
+        }
         RemoveDirectoryA(InstallFolder().c_str());
         RemoveDirectoryA(ProgramsFolder().c_str());
     }
