@@ -16,7 +16,7 @@ ctest --preset win32 || status=$?
 ctest --preset win64 || status=$?
 
 # the build's Wine servers and displays end with the run
-for prefix in build/win32/wine/prefix build/win64/wine/prefix; do
+for prefix in build/win32/wine/prefix build/win32/wine/package build/win64/wine/prefix; do
     [ -d "$prefix" ] && WINEPREFIX=$PWD/$prefix wineserver -k 2>/dev/null || true
 done
 for pid in build/win32/wine/xvfb.pid build/win64/wine/xvfb.pid; do
