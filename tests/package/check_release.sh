@@ -4,7 +4,7 @@
 #                (ICE38: every component's key path an HKCU value; ICE64: a
 #                RemoveFolder for every folder it makes) and what wixl may
 #                get wrong: the order of the custom actions, the Run value's
-#                condition, the downgrade message
+#                condition, the downgrade message, the Apps & features icon
 #   zip          the zip holds Vireola.exe and README.txt (CR LF) and nothing else
 #   checksums    SHA256SUMS names the package and the zip, and their sums hold
 #   signatures   the program and the package verify against the throwaway
@@ -49,6 +49,8 @@ tables)
     (( $(sequence InstallFinalize) < $(sequence StartVireola) )) || fail "StartVireola is not after InstallFinalize"
     has Component '$1 == "RunAtLogon" && $5 == v' 'AUTOSTART = "1"' || fail "RunAtLogon: not only with AUTOSTART=1"
     has Property '$1 == "SecureCustomProperties" && (";" $2 ";") ~ /;AUTOSTART;/' || fail "AUTOSTART: not a secure property"
+    icon=$(rows Property | awk -F'\t' '$1 == "ARPPRODUCTICON" { print $2 }')
+    has Icon '$1 == v' "$icon" || fail "Apps & features: no icon"
     has LaunchCondition '$1 == "NOT WIX_DOWNGRADE_DETECTED" && $2 ~ /^A newer version of Vireola is already installed/' \
         || fail "a downgrade: no message"
     ;;
