@@ -23,7 +23,8 @@ trap 'rm -rf "$work"' EXIT
 unzip_release() { (cd "$work" && cmake -E tar xf "$zip"); }
 
 # the rows of a table of the package, tab-separated, without the header
-rows() { msiinfo export "$msi" "$1" | tail -n +4 | tr -d '\r'; }
+# (msiinfo writes a table's streams into a folder where it runs)
+rows() { (cd "$work" && msiinfo export "$msi" "$1") | tail -n +4 | tr -d '\r'; }
 # whether a row of the table meets the awk condition (v: a value for it)
 has() { rows "$1" | awk -F'\t' -v v="${3:-}" "$2 { found = 1 } END { exit !found }"; }
 sequence() { rows InstallExecuteSequence | awk -F'\t' -v a="$1" '$1 == a { n = $3 } END { print n + 0 }'; }
