@@ -10,7 +10,9 @@
 #   signatures   the program and the package verify against the throwaway
 #                certificate, the package carries the same program as the
 #                zip, and the older, unsigned release carries no signature
-# usage: check_release.sh tables|zip|checksums|signatures DIR
+#   token        scripts/sign.sh signs from a PKCS#11 token as well: the
+#                throwaway key on a SoftHSM token signs the older program
+# usage: check_release.sh tables|zip|checksums|signatures|token DIR
 set -euo pipefail
 check=$1
 dir=$(cd "$2" && pwd)
@@ -80,8 +82,23 @@ signatures)
         fi
     done
     ;;
+token)
+    export SOFTHSM2_CONF=$work/softhsm2.conf
+    mkdir "$work/tokens"
+    echo "directories.tokendir = $work/tokens" >"$SOFTHSM2_CONF"
+    module=/usr/lib/softhsm/libsofthsm2.so
+    softhsm2-util --init-token --free --label vireola --pin 1234 --so-pin 5678 >/dev/null
+    openssl pkcs8 -topk8 -nocrypt -in "$dir/cert/key.pem" -outform DER -out "$work/key.der"
+    pkcs11-tool --module "$module" --token-label vireola --login --pin 1234 \
+        --write-object "$work/key.der" --type privkey --id 01 --label signing >/dev/null
+    (cd "$work" && cmake -E tar xf "$(ls "$dir"/previous/Vireola-*-win32.zip)" Vireola.exe)
+    VIREOLA_SIGN_PKCS11_MODULE=$module VIREOLA_SIGN_PKCS11_KEY="pkcs11:token=vireola;object=signing;type=private" \
+        VIREOLA_SIGN_CERT=$dir/cert/cert.pem VIREOLA_SIGN_PASSWORD=1234 bash "$root/scripts/sign.sh" "$work/Vireola.exe"
+    osslsigncode verify -CAfile "$dir/cert/cert.pem" -in "$work/Vireola.exe" >"$work/verify.log" \
+        || { cat "$work/verify.log"; exit 1; }
+    ;;
 *)
-    echo "usage: $0 tables|zip|checksums|signatures DIR" >&2
+    echo "usage: $0 tables|zip|checksums|signatures|token DIR" >&2
     exit 2
     ;;
 esac
