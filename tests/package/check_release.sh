@@ -31,6 +31,11 @@ rows() { (cd "$work" && msiinfo export "$msi" "$1") | tail -n +4 | tr -d '\r'; }
 has() { rows "$1" | awk -F'\t' -v v="${3:-}" "$2 { found = 1 } END { exit !found }"; }
 sequence() { rows InstallExecuteSequence | awk -F'\t' -v a="$1" '$1 == a { n = $3 } END { print n + 0 }'; }
 fail() { echo "$*"; status=1; }
+# whether the file's signature verifies against the throwaway certificate
+verify() {
+    osslsigncode verify -CAfile "$dir/cert/cert.pem" -in "$1" >"$work/verify.log" 2>&1 \
+        || { cat "$work/verify.log"; return 1; }
+}
 status=0
 
 case $check in
@@ -68,18 +73,12 @@ checksums)
     ;;
 signatures)
     unzip_release
-    for file in "$msi" "$work/Vireola.exe"; do
-        osslsigncode verify -CAfile "$dir/cert/cert.pem" -in "$file" >"$work/verify.log" \
-            || { cat "$work/verify.log"; exit 1; }
-        echo "verified: $file"
-    done
+    verify "$msi"
+    verify "$work/Vireola.exe"
     msiextract -C "$work/msi" "$msi" >/dev/null
     cmp "$work/Vireola.exe" "$work/msi/Programs/Vireola/Vireola.exe"
     for file in "$dir"/previous/Vireola-*.msi; do
-        if osslsigncode verify -CAfile "$dir/cert/cert.pem" -in "$file" >/dev/null 2>&1; then
-            echo "signed, though built without a certificate: $file"
-            exit 1
-        fi
+        verify "$file" >/dev/null && fail "signed, though built without a certificate: $file"
     done
     ;;
 token)
@@ -94,8 +93,7 @@ token)
     (cd "$work" && cmake -E tar xf "$(ls "$dir"/previous/Vireola-*-win32.zip)" Vireola.exe)
     VIREOLA_SIGN_PKCS11_MODULE=$module VIREOLA_SIGN_PKCS11_KEY="pkcs11:token=vireola;object=signing;type=private" \
         VIREOLA_SIGN_CERT=$dir/cert/cert.pem VIREOLA_SIGN_PASSWORD=1234 bash "$root/scripts/sign.sh" "$work/Vireola.exe"
-    osslsigncode verify -CAfile "$dir/cert/cert.pem" -in "$work/Vireola.exe" >"$work/verify.log" \
-        || { cat "$work/verify.log"; exit 1; }
+    verify "$work/Vireola.exe"
     ;;
 *)
     echo "usage: $0 tables|zip|checksums|signatures|token DIR" >&2
