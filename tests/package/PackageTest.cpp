@@ -209,7 +209,7 @@ public:
     // The exit code once it has ended, or STILL_ACTIVE.
     DWORD ExitCode() const
     {
-        WaitFor([&] { return WaitForSingleObject(m_hProcess, 0) == WAIT_OBJECT_0; });
+        WaitFor([&] { return !Running(); });
         DWORD code = STILL_ACTIVE;
         GetExitCodeProcess(m_hProcess, &code);
         return code;
