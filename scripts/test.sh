@@ -16,6 +16,9 @@ stop() {
     for preset in win32 win64; do
         if [ -x "build/$preset/winerun" ]; then "build/$preset/winerun" --stop; fi
     done
+    if [ -d build/win32/wine/package ]; then
+        WINEPREFIX=$PWD/build/win32/wine/package build/win32/winerun --stop
+    fi
 }
 trap stop EXIT
 
