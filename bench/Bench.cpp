@@ -1,6 +1,6 @@
 // Measures what Vireola costs, each figure beside its floor, and prints one
 // table. Run under Wine in a prefix of its own (scripts/bench.sh).
-//   Bench [--quick]        the five measurements
+//   Bench [--quick]        the measurements
 //   Bench --soak MINUTES   resident under constant resets, start and end figures
 #include "color/DesktopView.h"
 #include "tools/Launch.h"
@@ -206,10 +206,90 @@ void ReapplyLatency(int resets)
     Row("1. re-apply latency (period 100 ms)", median, p99, ratio, "<=1.0 / <=1.5");
 }
 
+void Broadcast(UINT message, WPARAM wParam = 0, LPARAM lParam = 0)
+{
+    DWORD_PTR result;
+    SendMessageTimeoutA(HWND_BROADCAST, message, wParam, lParam, SMTO_ABORTIFHUNG, 2000, &result);
+}
+
+// The system-wide changes that make a shell reset its labels, in turn.
+void BroadcastChange(int kind)
+{
+    switch (kind % 5) {
+    case 0: Broadcast(WM_SYSCOLORCHANGE); break;
+    case 1: Broadcast(WM_SETTINGCHANGE); break;
+    case 2: Broadcast(WM_THEMECHANGED); break;
+    case 3: Broadcast(WM_DISPLAYCHANGE, 32, MAKELPARAM(1280, 1024)); break;
+    case 4: PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0); break;
+    }
+}
+
+// 1b. From a broadcast being sent to the labels that the shell reset while
+// handling it being right again; and the CPU each costs beyond idling.
+void BroadcastLatency(int broadcasts, double idleCpuPerSecond)
+{
+    SetReApply(1);
+    Shell shell("--reset-on-broadcast");
+    Process vireola(Quoted("Vireola.exe"));
+    WaitFor(ResidentReady);
+    WaitFor([] { return false; }, 1500);
+    std::vector<double> ms;
+    srand(2);
+    double cpu0 = CpuSeconds(BinPath("Vireola.exe").c_str()), t0 = Now();
+    for (int i = 0; i < broadcasts; ++i) {
+        // apart as broadcasts come, so that every burst has its budget
+        WaitFor([] { return false; }, 1200 + rand() % 600);
+        LRESULT before = Shell::Ask(SHELL_REPAIR_COUNT);
+        LONG sent = ShellClockUs();
+        BroadcastChange(i);
+        if (WaitFor([&] { return Shell::Ask(SHELL_REPAIR_COUNT) > before; }, 2000))
+            ms.push_back(((Shell::Ask(SHELL_LAST_REPAIR_AT) - sent) & 0x7FFFFFFF) / 1000.0);
+    }
+    double cpu = CpuSeconds(BinPath("Vireola.exe").c_str()) - cpu0, elapsed = Now() - t0;
+    vireola.Kill();
+    char median[40], p99[40], ratio[40];
+    snprintf(median, sizeof median, "median %.1f ms", Percentile(ms, 0.5));
+    snprintf(p99, sizeof p99, "p99 %.1f ms (n=%zu)", Percentile(ms, 0.99), ms.size());
+    snprintf(ratio, sizeof ratio, "%.2f / %.2f", Percentile(ms, 0.5) / 15, Percentile(ms, 0.99) / 30);
+    Row("1b. re-apply latency after a broadcast", median, p99, ratio, "<=15 / <=30 ms");
+    char perBroadcast[40];
+    snprintf(perBroadcast, sizeof perBroadcast, "%.2f ms CPU per broadcast",
+             1000 * (cpu - idleCpuPerSecond * elapsed) / broadcasts);
+    Row("2c. a burst and its repair", perBroadcast, "beyond idling", "", "");
+}
+
+// 2d. A program that broadcasts a change 100 times a second: what the
+// program costs meanwhile, beside a hidden dialog that makes the watch's calls
+// on its timer and receives the same broadcasts, without bursts.
+void BroadcastFlood(int seconds)
+{
+    SetReApply(1);
+    Shell shell;
+    Process vireola(Quoted("Vireola.exe"));
+    WaitFor(ResidentReady);
+    Process dialog(Quoted("Baseline.exe") + " --dialog-watch");
+    WaitFor([] { return false; }, 1500);
+    const std::string names[2] = {BinPath("Vireola.exe"), BinPath("Baseline.exe") + " --dialog-watch"};
+    double cpu0[2] = {CpuSeconds(names[0].c_str()), CpuSeconds(names[1].c_str())}, t0 = Now();
+    for (int i = 0; i < seconds * 100; ++i) {
+        Broadcast(WM_SETTINGCHANGE);
+        WaitFor([] { return false; }, 10);
+    }
+    double elapsed = Now() - t0, cpu[2];
+    for (int i = 0; i < 2; ++i)
+        cpu[i] = (CpuSeconds(names[i].c_str()) - cpu0[i]) / elapsed;
+    vireola.Kill();
+    char program[40], floor[40], ratio[20];
+    snprintf(program, sizeof program, "%.3f%% core", 100 * cpu[0]);
+    snprintf(floor, sizeof floor, "%.3f%% core (dialog timer)", 100 * cpu[1]);
+    snprintf(ratio, sizeof ratio, "%.2f", cpu[1] > 0 ? cpu[0] / cpu[1] : 0.0);
+    Row("2d. 100 broadcasts a second", program, floor, ratio, "");
+}
+
 // 2. CPU used while resident with nothing to repair, beside the bare loop
 // and beside the same bare calls made on a hidden dialog's timer; the three
 // run side by side, and are read block by block.
-void IdleCost(int seconds)
+double IdleCost(int seconds)
 {
     SetReApply(1);
     Shell shell;
@@ -246,6 +326,7 @@ void IdleCost(int seconds)
     cost(floor, sizeof floor, total[2]);
     Row("2b. the same, floor on a dialog timer", program, floor, RatioSpread(Ratios(cpu[0], cpu[2])), "");
     vireola.Kill();
+    return total[0] / elapsed;
 }
 
 // 3. One in-place tick of the program against the same calls made bare.
@@ -385,7 +466,9 @@ int main(int argc, char** argv)
     printf("|%s|%s|%s|%s|%s|\n", std::string(40, '-').c_str(), std::string(26, '-').c_str(),
            std::string(32, '-').c_str(), std::string(19, '-').c_str(), std::string(15, '-').c_str());
     ReapplyLatency(quick ? 30 : 200);
-    IdleCost(quick ? 5 : 60);
+    double idle = IdleCost(quick ? 5 : 60);
+    BroadcastLatency(quick ? 20 : 120, idle);
+    BroadcastFlood(quick ? 3 : 10);
     TickCost(quick ? 200 : 2000);
     StartUp(quick ? 10 : 60);
     Size();
