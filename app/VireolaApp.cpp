@@ -1,5 +1,6 @@
 #include "VireolaApp.h"
 #include "CommandLine.h"
+#include "StartLock.h"
 #include "../color/DesktopView.h"
 #include "../res/resource.h"
 #include "../settings/Settings.h"
@@ -22,6 +23,8 @@ static bool CreateMainDialog(CWinApp& app)
     return true;
 }
 
+CVireolaApp::CVireolaApp() : CWinApp(IDS_APP_TITLE) {}
+
 BOOL CVireolaApp::StartInstance()
 {
     if (!FindDesktopListView())
@@ -29,6 +32,8 @@ BOOL CVireolaApp::StartInstance()
 
     char title[30];
     LoadStringA(m_hInstance, IDS_APP_TITLE, title, sizeof title);
+    // held until this copy's dialog exists or this copy has ended
+    CStartLock lock;
     if (HWND hRunning = FindWindowA(nullptr, title)) {
         ShowWindow(hRunning, SW_SHOWNORMAL);
         SetForegroundWindow(hRunning);

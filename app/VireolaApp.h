@@ -5,5 +5,6 @@
 class CVireolaApp : public CWinApp
 {
 public:
+    CVireolaApp();
     BOOL StartInstance() override;
 };

@@ -37,7 +37,6 @@ static void BareApply()
     SendMessageTimeoutA(hView, LVM_SETTEXTCOLOR, 0, 0, SMTO_ABORTIFHUNG, 500, &count);
     SendMessageTimeoutA(hView, LVM_GETITEMCOUNT, 0, 0, SMTO_ABORTIFHUNG, 500, &count);
     SendMessageTimeoutA(hView, LVM_REDRAWITEMS, 0, (LPARAM)count - 1, SMTO_ABORTIFHUNG, 500, &count);
-    UpdateWindow(hView);
 }
 
 static INT_PTR CALLBACK IdleDialogProc(HWND, UINT message, WPARAM, LPARAM)

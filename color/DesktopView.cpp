@@ -39,7 +39,11 @@ void SetListViewColors(HWND hListView, COLORREF text, COLORREF textBk)
         return;
     if (!SendToView(hListView, LVM_REDRAWITEMS, 0, (LPARAM)((int)count - 1)))
         return;
-    UpdateWindow(hListView);
+    // The shell repaints the marked items as soon as it is idle; updating its
+    // window from here would wait, without a bound, for a shell that is stuck
+    // painting. Only a view of this thread's own is painted at once.
+    if (GetWindowThreadProcessId(hListView, nullptr) == GetCurrentThreadId())
+        UpdateWindow(hListView);
 }
 
 void ApplyDesktopColors(COLORREF text, COLORREF textBk)

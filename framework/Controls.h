@@ -31,15 +31,19 @@ class CListCtrl : public CWnd
 class CImageList
 {
 public:
-    ~CImageList()
-    {
-        if (m_hImageList)
-            ImageList_Destroy(m_hImageList);
-    }
+    // The one owner of its list: whatever it hands the list to must share it.
+    ~CImageList() { DeleteImageList(); }
     BOOL Create(int cx, int cy, UINT flags, int initial, int grow)
     {
+        DeleteImageList();
         m_hImageList = ImageList_Create(cx, cy, flags, initial, grow);
         return m_hImageList != nullptr;
+    }
+    BOOL DeleteImageList()
+    {
+        HIMAGELIST hImageList = m_hImageList;
+        m_hImageList = nullptr;
+        return hImageList && ImageList_Destroy(hImageList);
     }
     int Add(HICON hIcon) { return ImageList_ReplaceIcon(m_hImageList, -1, hIcon); }
 

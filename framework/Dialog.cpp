@@ -100,17 +100,9 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
     LRESULT result = 0;
     if (!OnMessage(message, wParam, lParam, result))
         return FALSE;
-    switch (message) {
-    // these return their result straight from the dialog procedure
-    case WM_QUERYDRAGICON:
-    case WM_CTLCOLORDLG:
-    case WM_CTLCOLORSTATIC:
-    case WM_CTLCOLORBTN:
-    case WM_CTLCOLOREDIT:
-    case WM_CTLCOLORLISTBOX:
-    case WM_CTLCOLORSCROLLBAR:
+    // returns its result straight from the dialog procedure
+    if (message == WM_QUERYDRAGICON)
         return (INT_PTR)result;
-    }
     // Stored only when it differs: most handlers leave it 0, and under Wine
     // each store is a call to the window server, on every timer tick.
     if (GetWindowLongPtrA(m_hWnd, DWLP_MSGRESULT) != result)

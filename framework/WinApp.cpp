@@ -1,10 +1,9 @@
 #include "WinApp.h"
-#include "../res/resource.h"
 #include <string.h>
 
 static CWinApp* g_pApp;
 
-CWinApp::CWinApp() { g_pApp = this; }
+CWinApp::CWinApp(UINT nIDTitle) : m_nIDTitle(nIDTitle) { g_pApp = this; }
 
 CWinApp::~CWinApp() { g_pApp = nullptr; }
 
@@ -29,7 +28,7 @@ const char* SkipProgramName(const char* p)
 
 static void LoadAppName(CWinApp& app)
 {
-    if (LoadStringA(app.m_hInstance, IDS_APP_TITLE, app.m_szAppName, sizeof app.m_szAppName) > 0)
+    if (LoadStringA(app.m_hInstance, app.m_nIDTitle, app.m_szAppName, sizeof app.m_szAppName) > 0)
         return;
     char path[MAX_PATH];
     DWORD n = GetModuleFileNameA(nullptr, path, MAX_PATH);

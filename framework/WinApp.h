@@ -11,7 +11,8 @@ public:
 class CWinApp
 {
 public:
-    CWinApp();
+    // The title is the string nIDTitle of the program's resources.
+    explicit CWinApp(UINT nIDTitle);
     virtual ~CWinApp();
 
     // Runs once after the framework's own set-up; nonzero runs the message
@@ -23,7 +24,8 @@ public:
     HINSTANCE m_hInstance = nullptr;
     const char* m_lpCmdLine = "";   // the argument text, without the program path
     CWnd* m_pMainWnd = nullptr;
-    char m_szAppName[256] = "";     // string 0xE000, or the executable's base name
+    UINT m_nIDTitle;
+    char m_szAppName[256] = "";     // the title, or the executable's base name
 };
 
 CWinApp* AfxGetApp();

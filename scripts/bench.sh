@@ -7,4 +7,6 @@ bash scripts/setup.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target Bench >/dev/null
 build=$PWD/build/win32
-WINEPREFIX=$build/wine/bench "$build/winerun" "$build/bin/Bench.exe" "$@"
+export WINEPREFIX=$build/wine/bench
+trap '"$build/winerun" --stop' EXIT
+"$build/winerun" "$build/bin/Bench.exe" "$@"

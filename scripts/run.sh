@@ -11,18 +11,16 @@ cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target Vireola StandInShell
 
 build=$PWD/build/win32
-private=
-if [ -z "${DISPLAY:-}" ]; then
-    private=1
-    export DISPLAY=:$((90 + RANDOM % 50))
-    Xvfb "$DISPLAY" -screen 0 1024x768x24 -nolisten tcp </dev/null >/dev/null 2>&1 &
-    xvfb=$!
-    trap 'kill $xvfb 2>/dev/null' EXIT
-    sleep 1
-fi
 export WINEPREFIX=$build/wine/demo
 run() { "$build/winerun" "$@"; }
-run cmd /c exit     # makes the prefix on the first run
+private=
+if [ -z "${DISPLAY:-}" ]; then
+    # winerun starts a display of the prefix's own; it ends with this run
+    private=1
+    trap 'run --stop' EXIT
+fi
+run cmd /c exit     # makes the prefix (and the display) on the first run
+[ -n "$private" ] && export DISPLAY=$(cat "$build/wine/xvfb.display")
 
 run "$build/bin/StandInShell.exe" --items 8 --color 3A6EA5 &
 sleep 1
@@ -30,9 +28,4 @@ run "$build/bin/Vireola.exe" "$@" &
 sleep 3
 import -window root "$build/screenshot.png"
 echo "screenshot: $build/screenshot.png"
-
-if [ -n "$private" ]; then
-    wineserver -k || true
-else
-    wait
-fi
+[ -n "$private" ] || wait

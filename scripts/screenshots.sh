@@ -23,14 +23,17 @@ wait_for() {
     return 1
 }
 
+run() { "$build/winerun" "$@" >/dev/null 2>&1; }
+# the current scale's server and display end with the run, however it ends
+trap 'run --stop' EXIT
+
 for percent in ${*:-100 150 200}; do
     unset DISPLAY   # winerun starts the prefix's own
     export WINEPREFIX=$build/shots/$percent/prefix
-    run() { "$build/winerun" "$@" >/dev/null 2>&1; }
     run reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d $((percent * 96 / 100)) /f
     # every Wine process reads the scale as it starts, the tray's too
-    wineserver -k || true
-    run reg query 'HKCU\Control Panel\Desktop' /v LogPixels
+    run --stop
+    run cmd /c exit
     export DISPLAY=$(cat "$build/shots/$percent/xvfb.display")
 
     run "$build/bin/StandInShell.exe" --items 8 --color 3A6EA5 &
@@ -46,8 +49,7 @@ for percent in ${*:-100 150 200}; do
     sleep 1
     import -window "About..." "docs/about-box-$percent.png"
 
-    wineserver -k || true
+    run --stop
     wait
-    kill "$(cat "$build/shots/$percent/xvfb.pid")" 2>/dev/null || true
 done
-ls -l docs/*-100.png docs/*-150.png docs/*-200.png
+ls -l docs/*.png

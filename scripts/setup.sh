@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
 # Installs what building and running Vireola needs on Debian 12, as root:
-# the mingw-w64 cross compilers, CMake, Wine (32- and 64-bit) and Xvfb.
+# the mingw-w64 cross compilers, CMake, Wine (32- and 64-bit) and Xvfb; for
+# the release, wixl and msitools (the installer package), osslsigncode and
+# openssl (signing), and a software token to test signing from a token.
 set -euo pipefail
 
 need=()
@@ -12,6 +14,13 @@ dpkg -s wine32:i386 >/dev/null 2>&1 || need+=(wine32:i386)
 command -v Xvfb >/dev/null || need+=(xvfb xauth)
 command -v import >/dev/null || need+=(imagemagick)
 [ -d /usr/src/googletest ] || need+=(googletest)
+command -v wixl >/dev/null || need+=(wixl)
+command -v msibuild >/dev/null || need+=(msitools)
+command -v osslsigncode >/dev/null || need+=(osslsigncode)
+command -v openssl >/dev/null || need+=(openssl)
+command -v softhsm2-util >/dev/null || need+=(softhsm2)
+command -v pkcs11-tool >/dev/null || need+=(opensc)
+dpkg -s libengine-pkcs11-openssl >/dev/null 2>&1 || need+=(libengine-pkcs11-openssl)
 [ ${#need[@]} -eq 0 ] && exit 0
 
 dpkg --add-architecture i386

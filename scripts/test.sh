@@ -11,15 +11,18 @@ cmake --build --preset win32
 cmake --preset win64 >/dev/null
 cmake --build --preset win64
 
+# the build's Wine servers and displays end with the run, however it ends
+stop() {
+    for preset in win32 win64; do
+        if [ -x "build/$preset/winerun" ]; then "build/$preset/winerun" --stop; fi
+    done
+    if [ -d build/win32/wine/package ]; then
+        WINEPREFIX=$PWD/build/win32/wine/package build/win32/winerun --stop
+    fi
+}
+trap stop EXIT
+
 status=0
 ctest --preset win32 || status=$?
 ctest --preset win64 || status=$?
-
-# the build's Wine servers and displays end with the run
-for prefix in build/win32/wine/prefix build/win64/wine/prefix; do
-    [ -d "$prefix" ] && WINEPREFIX=$PWD/$prefix wineserver -k 2>/dev/null || true
-done
-for pid in build/win32/wine/xvfb.pid build/win64/wine/xvfb.pid; do
-    [ -f "$pid" ] && kill "$(cat "$pid")" 2>/dev/null || true
-done
 exit $status

@@ -11,8 +11,14 @@
 //   --hang-after MS    stop answering messages after MS ...
 //   --hang-for MS      ... for that long (default 3000)
 //   --taskbar          also a "Shell_TrayWnd" that logs notification-icon requests
+//   --reset-on-broadcast  reset the label colours on every system-wide change
+//                      it handles (colours, settings, theme, display, a new
+//                      taskbar), as the real shell does
+//   --shell-view       the platform's own view of the desktop folder instead of
+//                      the hand-made one (--items, --no-defview, --workerw ignored)
 //   --log FILE         log every list-view message sent from another thread
 #include "StandInShell.h"
+#include "ShellViewHost.h"
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -25,9 +31,11 @@ static WNDPROC g_pfnListProc;
 static FILE* g_log;
 static COLORREF g_desktop;
 static int g_hangFor = 3000;
-static LONG g_resetCount, g_repairCount, g_lastRepairUs;
+static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_lastRepairAt, g_paintCount;
+static bool g_resetOnBroadcast;
+static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
 static LARGE_INTEGER g_resetTime;
-static bool g_resetPending;
+static bool g_resetPending, g_sysColorChanged;
 
 static LONG MicrosecondsSince(const LARGE_INTEGER& start)
 {
@@ -82,8 +90,11 @@ static void Log(const char* line)
 static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     bool external = InSendMessage() != FALSE;
+    if (msg == WM_PAINT)
+        ++g_paintCount;
     if (external && msg == LVM_SETTEXTCOLOR && g_resetPending) {
         g_lastRepairUs = MicrosecondsSince(g_resetTime);
+        g_lastRepairAt = ShellClockUs();
         g_resetPending = false;
         ++g_repairCount;
     }
@@ -104,7 +115,14 @@ static void SetDesktopColor(COLORREF color)
     g_desktop = color;
     INT element = COLOR_BACKGROUND;
     SetSysColors(1, &element, &color);
+    g_sysColorChanged = true;
     ResetLabelColors();
+}
+
+static void ResetOnBroadcast()
+{
+    if (g_resetOnBroadcast)
+        ResetLabelColors();
 }
 
 static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -141,6 +159,16 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return g_repairCount;
     case SHELL_LAST_REPAIR_US:
         return g_lastRepairUs;
+    case SHELL_PAINT_COUNT:
+        return g_paintCount;
+    case SHELL_LAST_REPAIR_AT:
+        return g_lastRepairAt;
+    case WM_SYSCOLORCHANGE:
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+    case WM_DISPLAYCHANGE:
+        ResetOnBroadcast();
+        break;
     case SHELL_SET_DESKTOP_COLOR:
         SetDesktopColor((COLORREF)lParam);
         return 0;
@@ -151,6 +179,8 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         PostQuitMessage(0);
         return 0;
     }
+    if (msg == WM_TASKBARCREATED)
+        ResetOnBroadcast();
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
@@ -229,10 +259,31 @@ static HWND CreatePlainWindow(const char* cls, const char* title, DWORD style, H
     return CreateWindowExA(0, cls, title, style, 0, 0, cx, cy, hParent, nullptr, wc.hInstance, nullptr);
 }
 
+// The desktop's list view as the tests need it: in "SHELLDLL_DefView" or not,
+// under "Progman" or a top-level "WorkerW".
+static HWND CreateHandMadeView(int items, bool defView, bool workerW, int cx, int cy)
+{
+    HWND hParent = g_hProgman;
+    if (workerW) {
+        // an empty one first, as the real shell has
+        CreatePlainWindow("WorkerW", "", WS_POPUP, nullptr, DefWindowProcA, cx, cy);
+        hParent = CreateWindowExA(0, "WorkerW", "", WS_POPUP | WS_VISIBLE, 0, 0, cx, cy, nullptr, nullptr,
+                                  GetModuleHandleA(nullptr), nullptr);
+    }
+    if (defView || workerW)
+        hParent = CreatePlainWindow("SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, hParent,
+                                    DefWindowProcA, cx, cy);
+    g_hList = CreateWindowExA(0, WC_LISTVIEWA, "FolderView",
+                              WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_AUTOARRANGE, 0, 0, cx, cy,
+                              hParent, nullptr, GetModuleHandleA(nullptr), nullptr);
+    AddItems(items);
+    return g_hList;
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     int items = 8, resetAfter = 0, resetEvery = 0, hangAfter = 0;
-    bool defView = true, workerW = false, taskbar = false;
+    bool defView = true, workerW = false, taskbar = false, shellView = false;
     g_desktop = GetSysColor(COLOR_BACKGROUND);
     bool setColor = false;
     for (int i = 1; i < __argc; ++i) {
@@ -252,6 +303,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         else if (!strcmp(a, "--no-defview")) defView = false;
         else if (!strcmp(a, "--workerw")) workerW = true;
         else if (!strcmp(a, "--taskbar")) taskbar = true;
+        else if (!strcmp(a, "--shell-view")) shellView = true;
+        else if (!strcmp(a, "--reset-on-broadcast")) g_resetOnBroadcast = true;
         else if (!strcmp(a, "--log")) g_log = fopen(v, "w"), ++i;
     }
 
@@ -261,22 +314,11 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 
     if (taskbar)
         CreatePlainWindow("Shell_TrayWnd", "", WS_POPUP, nullptr, TrayProc, 0, 0);
-    g_hProgman = CreatePlainWindow("Progman", "Program Manager", WS_POPUP | WS_VISIBLE, nullptr,
-                                   ProgmanProc, cx, cy);
-    HWND hParent = g_hProgman;
-    if (workerW) {
-        // an empty one first, as the real shell has
-        CreatePlainWindow("WorkerW", "", WS_POPUP, nullptr, DefWindowProcA, cx, cy);
-        hParent = CreateWindowExA(0, "WorkerW", "", WS_POPUP | WS_VISIBLE, 0, 0, cx, cy, nullptr, nullptr,
-                                  GetModuleHandleA(nullptr), nullptr);
-    }
-    if (defView || workerW)
-        hParent = CreatePlainWindow("SHELLDLL_DefView", "", WS_CHILD | WS_VISIBLE, hParent,
-                                    DefWindowProcA, cx, cy);
-    g_hList = CreateWindowExA(0, WC_LISTVIEWA, "FolderView",
-                              WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_AUTOARRANGE, 0, 0, cx, cy,
-                              hParent, nullptr, GetModuleHandleA(nullptr), nullptr);
-    AddItems(items);
+    // titled once everything is in place: only then can the desktop be found
+    g_hProgman = CreatePlainWindow("Progman", "", WS_POPUP | WS_VISIBLE, nullptr, ProgmanProc, cx, cy);
+    g_hList = shellView ? HostDesktopFolderView(g_hProgman) : CreateHandMadeView(items, defView, workerW, cx, cy);
+    if (!g_hList)
+        return 2;
     INT element = COLOR_BACKGROUND;
     COLORREF original = GetSysColor(COLOR_BACKGROUND);
     if (setColor)
@@ -287,6 +329,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     g_resetPending = false;
     g_pfnListProc = (WNDPROC)SetWindowLongPtrA(g_hList, GWLP_WNDPROC, (LONG_PTR)ListProc);
 
+    SetWindowTextA(g_hProgman, "Program Manager");
     if (resetAfter)
         SetTimer(g_hProgman, TIMER_RESET_ONCE, resetAfter, nullptr);
     if (resetEvery)
@@ -303,7 +346,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         DispatchMessageA(&msg);
     }
     // the system colour is the prefix's, shared with later runs
-    if (setColor)
+    if (g_sysColorChanged)
         SetSysColors(1, &element, &original);
     if (g_log)
         fclose(g_log);

@@ -11,4 +11,16 @@ enum {
     SHELL_SET_DESKTOP_COLOR = WM_APP + 5, // lParam: new COLORREF, system colour included
     SHELL_REPAIR_COUNT = WM_APP + 6,    // returns how many resets another process has repaired
     SHELL_LAST_REPAIR_US = WM_APP + 7,  // returns the last reset-to-repair time, in microseconds
+    SHELL_PAINT_COUNT = WM_APP + 8,     // returns how many times the icon view has painted
+    SHELL_LAST_REPAIR_AT = WM_APP + 9,  // returns when the last repair came: ShellClockUs()
 };
+
+// A clock that every process reads alike, in microseconds, cut to 31 bits:
+// differences of two readings less than half an hour apart are exact.
+inline LONG ShellClockUs()
+{
+    LARGE_INTEGER now, freq;
+    QueryPerformanceCounter(&now);
+    QueryPerformanceFrequency(&freq);
+    return (LONG)((now.QuadPart / (freq.QuadPart / 1000000)) & 0x7FFFFFFF);
+}

@@ -47,7 +47,10 @@ BOOL CVireolaDlg::OnInitDialog()
         AddIcon();
     StartWatchIfTicked();
 
-    SetFocus(m_TextColorCombo.m_hWnd);
+    // A hidden dialog must not take the activation or the keyboard focus: the
+    // user's typing would go into an invisible window. Once it is shown and
+    // active, the dialog manager gives the focus to the first tab stop, the
+    // colour list.
     return FALSE;
 }
 
@@ -71,11 +74,18 @@ void CVireolaDlg::InitPreview()
     SendMessageA(m_PreviewList.m_hWnd, LVM_INSERTITEMA, 0, (LPARAM)&item);
 }
 
+// A stored option counts as on when it is nonzero, as at start-up; a box
+// shows only ticked or clear, whatever the number.
+static int CheckState(LONG stored)
+{
+    return stored ? BST_CHECKED : BST_UNCHECKED;
+}
+
 void CVireolaDlg::LoadControls()
 {
     m_TextColorCombo.SetCurSel(ValidColorIndex(ReadTextColorIndex()));
-    m_ReApplyCheck.SetCheck(ReadReApply());
-    m_TrayIconCheck.SetCheck(ReadSetting(SETTINGS_SECTION, TRAY_ICON_VALUE, DEFAULT_TRAY_ICON));
+    m_ReApplyCheck.SetCheck(CheckState(ReadReApply()));
+    m_TrayIconCheck.SetCheck(CheckState(ReadSetting(SETTINGS_SECTION, TRAY_ICON_VALUE, DEFAULT_TRAY_ICON)));
     UpdateColorButton();
 }
 
@@ -97,12 +107,17 @@ void CVireolaDlg::UpdateColorButton()
 
 void CVireolaDlg::StartWatchIfTicked()
 {
-    if (m_ReApplyCheck.GetCheck() == BST_CHECKED)
-        SetTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr);
+    if (m_ReApplyCheck.GetCheck() != BST_CHECKED)
+        return;
+    m_bWatching = true;
+    EndBurst(m_Burst);
+    SetTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr);
 }
 
 void CVireolaDlg::StopWatch()
 {
+    m_bWatching = false;
+    EndBurst(m_Burst);
     KillTimer(m_hWnd, WATCH_TIMER_ID);
 }
 
@@ -116,17 +131,11 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam));
     case WM_SYSCOMMAND:
-        if (!IsAboutCommand((UINT)wParam))
-            return false;
-        ShowAboutBox();
-        return true;
+        return OnSysCommand((UINT)wParam);
     case WM_PAINT:
-        if (!IsIconic(m_hWnd))
-            return false;
-        OnPaint();
-        return true;
+        return OnPaint();
     case WM_QUERYDRAGICON:
-        result = (LRESULT)m_hIcon;
+        result = (LRESULT)OnQueryDragIcon();
         return true;
     case WM_TIMER:
         OnTimer();
@@ -134,11 +143,13 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam));
         return false;
-    case WM_SHOWWINDOW:
-        OnShowWindow((BOOL)wParam);
-        return false;
     case WM_SYSCOLORCHANGE:
         OnSysColorChange();
+        return false;
+    case WM_SETTINGCHANGE:
+    case WM_THEMECHANGED:
+    case WM_DISPLAYCHANGE:
+        OnSystemChange(BURST_MS);
         return false;
     case WM_ENDSESSION:
         OnEndSession();
@@ -163,10 +174,10 @@ bool CVireolaDlg::OnCommand(UINT nID, UINT nCode)
     switch (nID) {
     case IDC_REMOVE_FROM_MEMORY: OnRemoveFromMemory(); return true;
     case IDC_COLOR: OnColor(); return true;
-    case IDC_ABOUT: ShowAboutBox(); return true;
+    case IDC_ABOUT: OnAbout(); return true;
     case IDC_APPLY: OnApply(); return true;
     case IDC_ALL_COLORS:
-    case IDC_FONT: ShowNotImplemented(m_hWnd); return true;
+    case IDC_FONT: OnNotImplemented(); return true;
     case IDC_RESTORE_WINDOWS_COLORS: OnRestoreWindowsColors(); return true;
     }
     return false;
@@ -274,18 +285,21 @@ void CVireolaDlg::OnActivate(UINT nState)
         StopWatch();
 }
 
-// A hidden dialog can already be the active window (focus set during its
-// initialisation), and showing it then brings no new activation.
-void CVireolaDlg::OnShowWindow(BOOL bShow)
-{
-    if (!bShow)
-        StartWatchIfTicked();
-    else if (GetActiveWindow() == m_hWnd)
-        StopWatch();
-}
-
 void CVireolaDlg::OnTimer()
 {
+    // a fast tick past its burst or its budget gives the watch its period back
+    if (m_Burst.active && !TakeBurstCheck(m_Burst, GetTickCount()))
+        SetTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr);
+    ReapplyIfReset(SelectedColor());
+}
+
+// The shell is resetting the labels as it handles the same change: while the
+// watch runs, it checks at once and then at the fast rate for a while.
+void CVireolaDlg::OnSystemChange(DWORD burstMs)
+{
+    if (!m_bWatching || !StartBurst(m_Burst, GetTickCount(), burstMs) || !TakeBurstCheck(m_Burst, GetTickCount()))
+        return;
+    SetTimer(m_hWnd, WATCH_TIMER_ID, BURST_PERIOD_MS, nullptr);
     ReapplyIfReset(SelectedColor());
 }
 
@@ -293,6 +307,7 @@ void CVireolaDlg::OnSysColorChange()
 {
     FillAutoColors(m_Colors);
     UpdatePreview();
+    OnSystemChange(BURST_MS);
 }
 
 void CVireolaDlg::OnEndSession()
@@ -310,15 +325,42 @@ LRESULT CVireolaDlg::OnTrayNotify(LPARAM lParam)
     return 1;
 }
 
-// A restarted shell has forgotten the icon.
+// A restarted shell has forgotten the icon, and makes a new desktop view.
 void CVireolaDlg::OnTaskbarCreated()
 {
     if (g_bTrayIconShown)
         AddIcon();
+    OnSystemChange(RESTART_BURST_MS);
 }
 
-void CVireolaDlg::OnPaint()
+bool CVireolaDlg::OnSysCommand(UINT nID)
 {
+    if (!IsAboutCommand(nID))
+        return false;
+    OnAbout();
+    return true;
+}
+
+void CVireolaDlg::OnAbout()
+{
+    ShowAboutBox();
+}
+
+void CVireolaDlg::OnNotImplemented()
+{
+    ShowNotImplemented(m_hWnd);
+}
+
+HICON CVireolaDlg::OnQueryDragIcon()
+{
+    return m_hIcon;
+}
+
+// Only the minimised window is painted here: the program icon, centred.
+bool CVireolaDlg::OnPaint()
+{
+    if (!IsIconic(m_hWnd))
+        return false;
     PAINTSTRUCT ps;
     HDC hDC = BeginPaint(m_hWnd, &ps);
     SendMessageA(m_hWnd, WM_ICONERASEBKGND, (WPARAM)hDC, 0);
@@ -329,4 +371,5 @@ void CVireolaDlg::OnPaint()
     int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
     DrawIcon(hDC, x, y, m_hIcon);
     EndPaint(m_hWnd, &ps);
+    return true;
 }

@@ -4,6 +4,7 @@
 #include "../color/ColorTable.h"
 #include "../framework/Controls.h"
 #include "../framework/Dialog.h"
+#include "ReapplyBurst.h"
 
 enum {
     WATCH_TIMER_ID = 1,
@@ -25,19 +26,23 @@ protected:
 
 private:
     bool OnCommand(UINT nID, UINT nCode);
-    void OnPaint();
+    bool OnSysCommand(UINT nID);
+    bool OnPaint();
+    HICON OnQueryDragIcon();
+    void OnAbout();
+    void OnNotImplemented();
     void OnSelChangeTextColor();
     void OnColor();
     void OnApply();
     void OnRestoreWindowsColors();
     void OnRemoveFromMemory();
     void OnActivate(UINT nState);
-    void OnShowWindow(BOOL bShow);
     void OnTimer();
     void OnSysColorChange();
     void OnEndSession();
     LRESULT OnTrayNotify(LPARAM lParam);
     void OnTaskbarCreated();
+    void OnSystemChange(DWORD burstMs);
 
     void LoadControls();
     void InitPreview();
@@ -59,6 +64,8 @@ private:
     HICON m_hIcon = nullptr;     // large, shared by the system
     CIcon m_SmallIcon;
     ColorTable m_Colors;
+    bool m_bWatching = false;
+    ReapplyBurst m_Burst;
 };
 
 extern CVireolaDlg g_VireolaDlg;

@@ -18,10 +18,16 @@ std::string ItemText(HWND hDlg, int id)
     return text;
 }
 
-void OpenedDialog(Desktop&, Vireola& program)
+// Posted, as the user's click would come: the box runs a modal loop.
+void PostClick(HWND hDlg, int id)
 {
-    program.Start("\"" + BinPath("Vireola.exe") + "\" /f");
-    EXPECT_TRUE(WaitFor([] { return IsWindowVisible(FindSettingsDialog()) != FALSE; }));
+    PostMessageA(hDlg, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)GetDlgItem(hDlg, id));
+}
+
+void OpenAboutBox()
+{
+    PostClick(FindSettingsDialog(), IDC_ABOUT);
+    ASSERT_TRUE(WaitFor([] { return !ItemText(FindAboutBox(), IDC_VERSION_TEXT).empty(); }));
 }
 
 void CloseAboutBox(bool withEscape)
@@ -32,17 +38,27 @@ void CloseAboutBox(bool withEscape)
         PostMessageA(hOk, WM_KEYDOWN, VK_ESCAPE, 0);
         PostMessageA(hOk, WM_KEYUP, VK_ESCAPE, 0xC0000000);
     } else {
-        PostMessageA(hAbout, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(hAbout, IDOK));
+        PostClick(hAbout, IDOK);
     }
     EXPECT_TRUE(WaitFor([] { return FindAboutBox() == nullptr; }));
 }
 
+// The visible top-level windows of a process.
+int VisibleWindows(DWORD processId)
+{
+    int count = 0;
+    for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
+        DWORD pid = 0;
+        GetWindowThreadProcessId(h, &pid);
+        count += pid == processId && IsWindowVisible(h);
+    }
+    return count;
+}
+
 TEST_F(AboutBox, OpensFromTheSystemMenuEntryAndTheButton)
 {
-    Desktop desktop;
-    Vireola program;
-    OpenedDialog(desktop, program);
-    SelectColor(18);
+    Opened o;
+    SelectColor(YELLOW_INDEX);
 
     struct Way { const char* what; UINT message; WPARAM wParam; bool escape; };
     const Way ways[] = {
@@ -63,52 +79,50 @@ TEST_F(AboutBox, OpensFromTheSystemMenuEntryAndTheButton)
         CloseAboutBox(way.escape);
         EXPECT_TRUE(IsWindowEnabled(FindSettingsDialog()));
     }
-    // the settings dialog kept its state
-    EXPECT_TRUE(IsWindowVisible(FindSettingsDialog()));
-    EXPECT_EQ(18, ComboSelection());
+    // the settings dialog kept its state, and only one box was ever up
+    EXPECT_TRUE(DialogVisible());
+    EXPECT_EQ(YELLOW_INDEX, ComboSelection());
+    EXPECT_EQ(1, VisibleWindows(o.program.Id()));
 }
 
 TEST_F(AboutBox, TheCloseCommandDoesNotOpenIt)
 {
-    Desktop desktop;
-    Vireola program;
-    OpenedDialog(desktop, program);
+    Opened o;
     PostMessageA(FindSettingsDialog(), WM_SYSCOMMAND, SC_CLOSE, 0);
-    EXPECT_TRUE(WaitFor([] { return !IsWindowVisible(FindSettingsDialog()); }));
+    EXPECT_TRUE(WaitFor([] { return !DialogVisible(); }));
     EXPECT_EQ(nullptr, FindAboutBox());
+    EXPECT_TRUE(o.program.Running());
 }
 
-// No help file belongs to the program: F1 must not bring up anything.
+// No help file belongs to the program: F1 must not bring up anything. The
+// key is pressed for real, so that the system turns it into a help request.
 TEST_F(AboutBox, TheHelpKeyShowsNothing)
 {
-    Desktop desktop;
-    Vireola program;
-    OpenedDialog(desktop, program);
-    auto windows = [&] {
-        int count = 0;
-        for (HWND h = GetTopWindow(nullptr); h; h = GetWindow(h, GW_HWNDNEXT)) {
-            DWORD pid = 0;
-            GetWindowThreadProcessId(h, &pid);
-            count += pid == program.Id() && IsWindowVisible(h);
-        }
-        return count;
-    };
-    int before = windows();
-    HWND hFocus = DialogItem(IDC_TEXT_COLOR);
-    PostMessageA(hFocus, WM_KEYDOWN, VK_F1, 0);
-    PostMessageA(hFocus, WM_KEYUP, VK_F1, 0xC0000000);
-    EXPECT_FALSE(WaitFor([&] { return windows() != before; }, 500));
-    EXPECT_TRUE(IsWindowVisible(FindSettingsDialog()));
+    Opened o;
+    ASSERT_EQ(1, VisibleWindows(o.program.Id()));
+    ASSERT_TRUE(WaitFor([] {
+        GUITHREADINFO info = {};
+        info.cbSize = sizeof info;
+        return GetGUIThreadInfo(GetWindowThreadProcessId(FindSettingsDialog(), nullptr), &info)
+               && info.hwndFocus == DialogItem(IDC_TEXT_COLOR);
+    }));
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(2u, SendInput(2, keys, sizeof keys[0]));
+    EXPECT_FALSE(WaitFor([&] { return VisibleWindows(o.program.Id()) != 1; }, 500));
+    EXPECT_TRUE(DialogVisible());
 }
 
 TEST_F(AboutBox, WhileItIsUpTheWatchRuns)
 {
-    Desktop desktop;
-    Vireola program;
-    OpenedDialog(desktop, program);
-    PostMessageA(FindSettingsDialog(), WM_COMMAND, MAKEWPARAM(IDC_ABOUT, BN_CLICKED), (LPARAM)DialogItem(IDC_ABOUT));
-    ASSERT_TRUE(WaitFor([] { return FindAboutBox() != nullptr; }));
-    EXPECT_TRUE(WaitFor([&] { return desktop.TextBkColor() == CLR_NONE; }, 1000));
+    Opened o;
+    Click(IDC_APPLY);
+    ASSERT_TRUE(o.desktop.LabelsAre(BLACK));
+    OpenAboutBox();
+    o.desktop.Reset();
+    EXPECT_TRUE(WaitFor([&] { return o.desktop.LabelsAre(BLACK); }, 1000));
     CloseAboutBox(false);
 }
 
@@ -128,28 +142,27 @@ std::string MessageBoxText(HWND hBox)
 
 TEST_F(AboutBox, TheDisabledControlsAnswerWithTheNotice)
 {
-    Desktop desktop;
-    Vireola program;
-    OpenedDialog(desktop, program);
+    Opened o;
     EXPECT_FALSE(IsWindowEnabled(DialogItem(IDC_FONT)));
     EXPECT_FALSE(IsWindowEnabled(DialogItem(IDC_ALL_COLORS)));
     for (int id : {IDC_FONT, IDC_ALL_COLORS}) {
         SCOPED_TRACE(id);
-        PostMessageA(FindSettingsDialog(), WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), (LPARAM)DialogItem(id));
+        PostClick(FindSettingsDialog(), id);
         HWND hBox = nullptr;
         // shown once its initialisation is done
         ASSERT_TRUE(WaitFor([&] {
             hBox = FindWindowA("#32770", "Feature Not Implemented");
             return IsWindowVisible(hBox) != FALSE;
         }));
+        EXPECT_EQ(FindSettingsDialog(), GetWindow(hBox, GW_OWNER));
         EXPECT_EQ("This feature is not implemented in the development version.\n\nNice try though.",
                   MessageBoxText(hBox));
-        PostMessageA(hBox, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), (LPARAM)GetDlgItem(hBox, IDOK));
+        PostClick(hBox, IDOK);
         EXPECT_TRUE(WaitFor([] { return FindWindowA("#32770", "Feature Not Implemented") == nullptr; }));
     }
     EXPECT_EQ(3, ComboSelection());
     EXPECT_TRUE(ValueNames("Settings").empty());
-    EXPECT_TRUE(IsWindowVisible(FindSettingsDialog()));
+    EXPECT_TRUE(DialogVisible());
 }
 
 } // namespace

@@ -7,6 +7,8 @@
 namespace {
 
 using DesktopView = EndToEnd;
+using DesktopViewOnEveryView = OnEveryView;
+INSTANTIATE_ON_EVERY_VIEW(DesktopViewOnEveryView);
 
 std::vector<std::string> Apply(COLORREF text, int items)
 {
@@ -25,6 +27,12 @@ std::vector<std::string> Collect(Desktop& desktop, std::vector<std::string>& log
     return log;
 }
 
+// The first n messages of a log, or all of it if it is shorter.
+std::vector<std::string> First(const std::vector<std::string>& log, size_t n)
+{
+    return std::vector<std::string>(log.begin(), log.begin() + std::min(n, log.size()));
+}
+
 // A resident program that has applied black to an 8-icon desktop.
 struct Resident
 {
@@ -35,15 +43,15 @@ struct Resident
     Resident(const std::string& shellOptions = "") : desktop(shellOptions)
     {
         Collect(desktop, log, 4);
-        EXPECT_EQ(Apply(RGB(0, 0, 0), 8), std::vector<std::string>(log.begin(), log.begin() + 4));
-        log.erase(log.begin(), log.begin() + 4);
+        EXPECT_EQ(Apply(BLACK, 8), First(log, 4));
+        log.erase(log.begin(), log.begin() + std::min<size_t>(4, log.size()));
     }
 };
 
 TEST_F(DesktopView, ATickThatFindsTheColoursInPlaceOnlyAsks)
 {
     Resident r;
-    Collect(r.desktop, r.log, 10);
+    ASSERT_GE(Collect(r.desktop, r.log, 10).size(), 10u);
     for (size_t i = 0; i + 1 < r.log.size(); i += 2) {
         EXPECT_EQ("GETTEXTBKCOLOR 0 0", r.log[i]);
         EXPECT_EQ("GETTEXTCOLOR 0 0", r.log[i + 1]);
@@ -57,17 +65,15 @@ TEST_F(DesktopView, ATickReappliesAnOpaqueBackgroundWithoutAskingForTheText)
     r.log.clear();
     r.desktop.NewMessages();
     std::vector<std::string> log;
-    Collect(r.desktop, log, 5);
+    ASSERT_FALSE(Collect(r.desktop, log, 5).empty());
     std::vector<std::string> expected = {"GETTEXTBKCOLOR 0 0"};
-    for (const std::string& m : Apply(RGB(0, 0, 0), 8))
+    for (const std::string& m : Apply(BLACK, 8))
         expected.push_back(m);
     // the reset may have come between the two queries of a tick
     if (log[0] == "GETTEXTCOLOR 0 0")
         log.erase(log.begin());
-    Collect(r.desktop, log, 5);
-    EXPECT_EQ(expected, std::vector<std::string>(log.begin(), log.begin() + 5));
-    EXPECT_EQ(RGB(0, 0, 0), r.desktop.TextColor());
-    EXPECT_EQ(CLR_NONE, r.desktop.TextBkColor());
+    EXPECT_EQ(expected, First(Collect(r.desktop, log, 5), 5));
+    EXPECT_TRUE(r.desktop.LabelsAre(BLACK));
 }
 
 TEST_F(DesktopView, ATickReappliesAChangedTextColourOnATransparentBackground)
@@ -83,13 +89,13 @@ TEST_F(DesktopView, ATickReappliesAChangedTextColourOnATransparentBackground)
     });
     // the tick that saw the wrong colour: both queries, then the whole apply
     std::vector<std::string> expected = {"GETTEXTBKCOLOR 0 0", "GETTEXTCOLOR 0 0"};
-    for (const std::string& m : Apply(RGB(0, 0, 0), 8))
+    for (const std::string& m : Apply(BLACK, 8))
         expected.push_back(m);
     auto set = std::find(r.log.begin(), r.log.end(), "SETTEXTBKCOLOR 0 -1");
     ASSERT_NE(r.log.end(), set);
     ASSERT_GE(set - r.log.begin(), 2);
     EXPECT_EQ(expected, std::vector<std::string>(set - 2, std::min(set + 4, r.log.end())));
-    EXPECT_TRUE(WaitFor([&] { return r.desktop.TextColor() == RGB(0, 0, 0); }));
+    EXPECT_TRUE(WaitFor([&] { return r.desktop.TextColor() == BLACK; }));
 }
 
 TEST_F(DesktopView, AnEmptyViewGetsBothColoursAndNoItemIsRedrawn)
@@ -98,28 +104,44 @@ TEST_F(DesktopView, AnEmptyViewGetsBothColoursAndNoItemIsRedrawn)
     Desktop desktop("--items 0");
     Vireola program;
     EXPECT_EQ(0u, program.Wait());
-    EXPECT_EQ(Apply(RGB(0, 0, 0), 0), desktop.NewMessages());
+    EXPECT_EQ(Apply(BLACK, 0), desktop.NewMessages());
 }
 
-TEST_F(DesktopView, TheWatchRepairsResetsWithinAFewTicks)
+// The shell repaints the marked labels itself as soon as it is idle; the
+// program never waits for its painting.
+TEST_P(DesktopViewOnEveryView, TheShellRepaintsTheLabelsSoonAfterAnApply)
 {
-    Resident r;
+    SetDword("Settings", "ReApply", 0);
+    Desktop desktop(View());
+    ASSERT_TRUE(WaitFor([&] { return desktop.Ask(SHELL_PAINT_COUNT) > 0; }));
+    LRESULT paints = desktop.Ask(SHELL_PAINT_COUNT);
+    Vireola program;
+    EXPECT_EQ(0u, program.Wait());
+    EXPECT_TRUE(WaitFor([&] { return desktop.Ask(SHELL_PAINT_COUNT) > paints; }, 1000));
+    EXPECT_TRUE(desktop.LabelsAre(BLACK));
+}
+
+TEST_P(DesktopViewOnEveryView, TheWatchRepairsResetsWithinAFewTicks)
+{
+    Desktop desktop(View());
+    Vireola program;
+    ASSERT_TRUE(WaitFor([&] { return desktop.LabelsAre(BLACK); }));
     for (int i = 0; i < 5; ++i) {
-        r.desktop.Reset();
-        EXPECT_TRUE(WaitFor([&] { return r.desktop.TextBkColor() == CLR_NONE; }, 1000)) << i;
-        EXPECT_EQ(RGB(0, 0, 0), r.desktop.TextColor());
+        desktop.Reset();
+        EXPECT_TRUE(WaitFor([&] { return desktop.TextBkColor() == CLR_NONE; }, 1000)) << i;
+        EXPECT_EQ(BLACK, desktop.TextColor());
     }
 }
 
-TEST_F(DesktopView, AShellThatComesBackIsFoundAgain)
+TEST_P(DesktopViewOnEveryView, AShellThatComesBackIsFoundAgain)
 {
-    auto desktop = std::make_unique<Desktop>();
+    auto desktop = std::make_unique<Desktop>(View());
     Vireola program;
     ASSERT_TRUE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }));
     desktop.reset();
-    desktop = std::make_unique<Desktop>();
+    desktop = std::make_unique<Desktop>(View());
     EXPECT_TRUE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }, 2000));
-    EXPECT_EQ(RGB(0, 0, 0), desktop->TextColor());
+    EXPECT_EQ(BLACK, desktop->TextColor());
 }
 
 } // namespace

@@ -6,43 +6,13 @@
 namespace {
 
 using SettingsDialog = EndToEnd;
-
-const COLORREF BLACK = RGB(0, 0, 0);
-const COLORREF WHITE = RGB(255, 255, 255);
-const COLORREF YELLOW = RGB(255, 255, 0);
-const int YELLOW_INDEX = 18;
+using SettingsDialogOnEveryView = OnEveryView;
+INSTANTIATE_ON_EVERY_VIEW(SettingsDialogOnEveryView);
 
 COLORREF PreviewTextColor()
 {
     return (COLORREF)Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0);
 }
-
-bool DialogVisible()
-{
-    return IsWindowVisible(FindSettingsDialog()) != FALSE;
-}
-
-bool DialogInFront()
-{
-    return DialogVisible() && GetForegroundWindow() == FindSettingsDialog();
-}
-
-bool LabelsAre(const Desktop& desktop, COLORREF text)
-{
-    return desktop.TextBkColor() == CLR_NONE && desktop.TextColor() == text;
-}
-
-// The program started with the switch: dialog visible and in front.
-struct Opened
-{
-    Desktop desktop;
-    Vireola program{"/f"};
-
-    explicit Opened(const std::string& shellOptions = "") : desktop(shellOptions)
-    {
-        EXPECT_TRUE(WaitFor(DialogInFront));
-    }
-};
 
 // A resident program, its hidden dialog brought up by a second start.
 struct Shown
@@ -50,7 +20,7 @@ struct Shown
     Desktop desktop;
     Vireola program;
 
-    Shown()
+    explicit Shown(const std::string& shellOptions = "") : desktop(shellOptions)
     {
         EXPECT_TRUE(WaitFor(DialogReady));
         Vireola second;
@@ -59,10 +29,10 @@ struct Shown
     }
 };
 
-TEST_F(SettingsDialog, TheTypicalRoadFromTheResidentProgramToYellowLabels)
+TEST_P(SettingsDialogOnEveryView, TheTypicalRoadFromTheResidentProgramToYellowLabels)
 {
-    Shown s;
-    EXPECT_TRUE(LabelsAre(s.desktop, BLACK));
+    Shown s(View());
+    EXPECT_TRUE(s.desktop.LabelsAre(BLACK));
     s.desktop.NewMessages();
 
     SelectColor(YELLOW_INDEX);
@@ -73,7 +43,7 @@ TEST_F(SettingsDialog, TheTypicalRoadFromTheResidentProgramToYellowLabels)
 
     Click(IDOK);
     EXPECT_FALSE(DialogVisible());
-    EXPECT_TRUE(LabelsAre(s.desktop, YELLOW));
+    EXPECT_TRUE(s.desktop.LabelsAre(YELLOW));
     EXPECT_EQ((std::vector<std::string>{"ReApply", "TextColorIndex", "TrayIcon"}), ValueNames("Settings"));
     DWORD index = 0, reApply = 0, tray = 0;
     EXPECT_TRUE(GetDword("Settings", "TextColorIndex", index));
@@ -85,11 +55,11 @@ TEST_F(SettingsDialog, TheTypicalRoadFromTheResidentProgramToYellowLabels)
 
     // resident, hidden, and the watch runs
     s.desktop.Reset();
-    EXPECT_TRUE(WaitFor([&] { return LabelsAre(s.desktop, YELLOW); }, 1000));
+    EXPECT_TRUE(WaitFor([&] { return s.desktop.LabelsAre(YELLOW); }, 1000));
     EXPECT_TRUE(s.program.Running());
 }
 
-TEST_F(SettingsDialog, TheWatchStopsWhileTheDialogIsInFront)
+TEST_P(SettingsDialogOnEveryView, TheWatchStopsWhileTheDialogIsInFront)
 {
     for (int how = 0; how < 2; ++how) {
         SCOPED_TRACE(how ? "shown by a second start" : "opened by the switch");
@@ -97,10 +67,10 @@ TEST_F(SettingsDialog, TheWatchStopsWhileTheDialogIsInFront)
         std::unique_ptr<Shown> shown;
         const Desktop* desktop;
         if (how) {
-            shown = std::make_unique<Shown>();
+            shown = std::make_unique<Shown>(View());
             desktop = &shown->desktop;
         } else {
-            opened = std::make_unique<Opened>();
+            opened = std::make_unique<Opened>(View());
             desktop = &opened->desktop;
         }
         desktop->Reset();
@@ -108,7 +78,13 @@ TEST_F(SettingsDialog, TheWatchStopsWhileTheDialogIsInFront)
 
         OtherWindow other;
         other.Activate();
-        EXPECT_TRUE(WaitFor([&] { return LabelsAre(*desktop, BLACK); }, 1000));
+        EXPECT_TRUE(WaitFor([&] { return desktop->LabelsAre(BLACK); }, 1000));
+
+        // back in front, after another window was
+        SetForegroundWindow(FindSettingsDialog());
+        ASSERT_TRUE(WaitFor(DialogInFront));
+        desktop->Reset();
+        EXPECT_FALSE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }, 600));
     }
 }
 
@@ -118,7 +94,7 @@ TEST_F(SettingsDialog, APickedColourReachesTheDesktopOnceTheDialogIsNotActive)
     SelectColor(YELLOW_INDEX);
     OtherWindow other;
     other.Activate();
-    EXPECT_TRUE(WaitFor([&] { return LabelsAre(o.desktop, YELLOW); }, 1000));
+    EXPECT_TRUE(WaitFor([&] { return o.desktop.LabelsAre(YELLOW); }, 1000));
     EXPECT_TRUE(ValueNames("Settings").empty());
 }
 
@@ -132,11 +108,11 @@ TEST_F(SettingsDialog, WithTheBoxClearTheWatchNeverRuns)
     EXPECT_FALSE(WaitFor([&] { return o.desktop.TextBkColor() == CLR_NONE; }, 600));
 }
 
-TEST_F(SettingsDialog, RestoreWindowsColorsPutsTheShellsLookBackAndStoresNothing)
+TEST_P(SettingsDialogOnEveryView, RestoreWindowsColorsPutsTheShellsLookBackAndStoresNothing)
 {
-    Opened o("--color 008080");
+    Opened o(View("--color 008080"));
     Click(IDC_APPLY);
-    ASSERT_TRUE(LabelsAre(o.desktop, BLACK));
+    ASSERT_TRUE(o.desktop.LabelsAre(BLACK));
     DeleteAllSettings();
 
     Click(IDC_RESTORE_WINDOWS_COLORS);
@@ -164,7 +140,7 @@ TEST_F(SettingsDialog, RestoreThenOkStoresEntryZeroWithReApplyOffAndEnds)
     EXPECT_TRUE(GetDword("Settings", "ReApply", reApply));
     EXPECT_EQ(0u, index);
     EXPECT_EQ(0u, reApply);
-    EXPECT_TRUE(LabelsAre(o.desktop, WHITE));   // contrast colour of the default desktop
+    EXPECT_TRUE(o.desktop.LabelsAre(WHITE));   // contrast colour of the default desktop
 }
 
 TEST_F(SettingsDialog, RestoreThenCancelPutsTheStoredColourBackThroughTheWatch)
@@ -179,7 +155,7 @@ TEST_F(SettingsDialog, RestoreThenCancelPutsTheStoredColourBackThroughTheWatch)
     EXPECT_FALSE(DialogVisible());
     EXPECT_EQ(YELLOW_INDEX, ComboSelection());
     EXPECT_EQ(BST_CHECKED, CheckState(IDC_REAPPLY));
-    EXPECT_TRUE(WaitFor([&] { return LabelsAre(o.desktop, YELLOW); }, 1000));
+    EXPECT_TRUE(WaitFor([&] { return o.desktop.LabelsAre(YELLOW); }, 1000));
     EXPECT_TRUE(o.program.Running());
 }
 
@@ -196,7 +172,7 @@ TEST_F(SettingsDialog, CancelPutsTheStoredValuesBackAndKeepsTheWatch)
     EXPECT_EQ(BST_CHECKED, CheckState(IDC_TRAY_ICON));
     EXPECT_EQ(BLACK, PreviewTextColor());
     o.desktop.Reset();
-    EXPECT_TRUE(WaitFor([&] { return LabelsAre(o.desktop, BLACK); }, 1000));
+    EXPECT_TRUE(WaitFor([&] { return o.desktop.LabelsAre(BLACK); }, 1000));
     EXPECT_TRUE(ValueNames("Settings").empty());
 }
 
@@ -306,7 +282,7 @@ TEST_F(SettingsDialog, AConfirmedCustomColourIsStoredAtOnceAndSurvivesCancel)
     EXPECT_EQ(RGB(10, 20, 30), PreviewTextColor());
     EXPECT_TRUE(GetDword("Settings", "TextColor", text));
     Click(IDC_APPLY);
-    EXPECT_TRUE(LabelsAre(o.desktop, RGB(10, 20, 30)));
+    EXPECT_TRUE(o.desktop.LabelsAre(RGB(10, 20, 30)));
 }
 
 TEST_F(SettingsDialog, ACancelledColourDialogStoresNothing)
@@ -364,7 +340,7 @@ TEST_F(SettingsDialog, TheCloseBoxAndEscapeAreCancelAndEnterIsOk)
     DWORD index = 0;
     EXPECT_TRUE(WaitFor([&] { return GetDword("Settings", "TextColorIndex", index); }));
     EXPECT_EQ(18u, index);
-    EXPECT_TRUE(LabelsAre(o.desktop, YELLOW));
+    EXPECT_TRUE(o.desktop.LabelsAre(YELLOW));
 }
 
 } // namespace

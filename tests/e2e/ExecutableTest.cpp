@@ -1,5 +1,6 @@
 // The built executable itself: what it imports and its version record.
 #include "Harness.h"
+#include "Version.h"
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -82,11 +83,15 @@ TEST(Executable, CarriesItsVersionRecord)
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT size = 0;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\", (void**)&fixed, &size));
-    EXPECT_EQ(MAKELONG(0, 1), fixed->dwFileVersionMS);
-    EXPECT_EQ(MAKELONG(1, 0), fixed->dwFileVersionLS);
-    EXPECT_EQ(MAKELONG(0, 1), fixed->dwProductVersionMS);
-    EXPECT_EQ(MAKELONG(1, 0), fixed->dwProductVersionLS);
+    EXPECT_EQ(MAKELONG(VIREOLA_VERSION_MINOR, VIREOLA_VERSION_MAJOR), fixed->dwFileVersionMS);
+    EXPECT_EQ(MAKELONG(VIREOLA_VERSION_BUILD, VIREOLA_VERSION_PATCH), fixed->dwFileVersionLS);
+    EXPECT_EQ(fixed->dwFileVersionMS, fixed->dwProductVersionMS);
+    EXPECT_EQ(fixed->dwFileVersionLS, fixed->dwProductVersionLS);
     EXPECT_TRUE(fixed->dwFileFlags & VS_FF_SPECIALBUILD);
+
+    // the strings name the same version as the numbers: major, two-digit minor
+    char text[16];
+    snprintf(text, sizeof text, "%u.%02u", HIWORD(fixed->dwFileVersionMS), LOWORD(fixed->dwFileVersionMS));
 
     WORD* translation = nullptr;
     ASSERT_TRUE(VerQueryValueA(info.data(), "\\VarFileInfo\\Translation", (void**)&translation, &size));
@@ -96,8 +101,8 @@ TEST(Executable, CarriesItsVersionRecord)
     const std::pair<const char*, const char*> strings[] = {
         {"FileDescription", "Vireola Application"},
         {"ProductName", "Vireola Application"},
-        {"FileVersion", "3.00"},
-        {"ProductVersion", "3.00"},
+        {"FileVersion", text},
+        {"ProductVersion", text},
         {"InternalName", "Vireola"},
         {"OriginalFilename", "Vireola.exe"},
         {"SpecialBuild", "Development Version"},

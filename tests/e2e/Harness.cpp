@@ -17,7 +17,7 @@ static std::string TempLogPath()
 Desktop::Desktop(const std::string& options) : m_logPath(TempLogPath())
 {
     m_process.Start("\"" + BinPath("StandInShell.exe") + "\" --log \"" + m_logPath + "\" " + options);
-    bool up = WaitFor([&] { return Progman() != nullptr; });
+    bool up = WaitFor([&] { return ListView() != nullptr; }, 10000);
     EXPECT_TRUE(up) << "the stand-in shell did not start";
 }
 
@@ -65,6 +65,16 @@ LRESULT Desktop::Ask(UINT message) const
     return Send(Progman(), message, 0, 0);
 }
 
+int Desktop::ItemCount() const
+{
+    return (int)Send(ListView(), LVM_GETITEMCOUNT, 0, 0);
+}
+
+bool Desktop::LabelsAre(COLORREF text) const
+{
+    return TextBkColor() == CLR_NONE && TextColor() == text;
+}
+
 void Desktop::Close()
 {
     if (!m_process.Running())
@@ -104,6 +114,11 @@ Vireola::Vireola(const std::string& args)
     Start("\"" + BinPath("Vireola.exe") + "\"" + (args.empty() ? "" : " " + args));
 }
 
+Opened::Opened(const std::string& shellOptions) : desktop(shellOptions)
+{
+    EXPECT_TRUE(WaitFor(DialogInFront));
+}
+
 HWND FindSettingsDialog()
 {
     return FindWindowA("#32770", "Vireola");
@@ -112,6 +127,16 @@ HWND FindSettingsDialog()
 bool DialogReady()
 {
     return FindSettingsDialog() && ComboSelection() >= 0;
+}
+
+bool DialogVisible()
+{
+    return IsWindowVisible(FindSettingsDialog()) != FALSE;
+}
+
+bool DialogInFront()
+{
+    return DialogVisible() && GetForegroundWindow() == FindSettingsDialog();
 }
 
 HWND DialogItem(int id)

@@ -6,6 +6,14 @@
 #include <gtest/gtest.h>
 #include <vector>
 
+const COLORREF BLACK = RGB(0, 0, 0);
+const COLORREF WHITE = RGB(255, 255, 255);
+const COLORREF RED = RGB(255, 0, 0);
+const COLORREF YELLOW = RGB(255, 255, 0);
+const int RED_INDEX = 16;
+const int YELLOW_INDEX = 18;
+const int WHITE_INDEX = 20;
+
 // The stand-in shell, started with the given options and a message log.
 class Desktop
 {
@@ -22,6 +30,9 @@ public:
     void Hang(DWORD ms, bool resetFirst = false) const;
     // One of the stand-in's counters (SHELL_RESET_COUNT, SHELL_REPAIR_COUNT, ...).
     LRESULT Ask(UINT message) const;
+    // The labels show the text colour on a transparent background.
+    bool LabelsAre(COLORREF text) const;
+    int ItemCount() const;
     void Close();
     // The list-view messages sent to it from other processes, and the
     // notification-icon requests its taskbar received, since the last call
@@ -45,10 +56,23 @@ public:
     explicit Vireola(const std::string& args = "");
 };
 
+// The program started with the switch on the stand-in shell: the dialog
+// visible and in front.
+struct Opened
+{
+    Desktop desktop;
+    Vireola program{"/f"};
+
+    explicit Opened(const std::string& shellOptions = "");
+};
+
 // The running program's settings dialog, or none.
 HWND FindSettingsDialog();
 // The dialog exists and has loaded its controls from the store.
 bool DialogReady();
+bool DialogVisible();
+// Visible and the foreground window.
+bool DialogInFront();
 HWND DialogItem(int id);
 int ComboSelection();
 int CheckState(int id);
@@ -81,3 +105,17 @@ protected:
     void SetUp() override;
     void TearDown() override;
 };
+
+// Tests that run against both desktop views the stand-in can show: its own
+// hand-made list view, and the platform's view of the desktop folder, which
+// nobody here wrote. The parameter is the stand-in's option for the view.
+class OnEveryView : public EndToEnd, public ::testing::WithParamInterface<std::string>
+{
+protected:
+    std::string View(const std::string& moreOptions = "") const { return GetParam() + " " + moreOptions; }
+};
+#define INSTANTIATE_ON_EVERY_VIEW(suite)                                                                    \
+    INSTANTIATE_TEST_SUITE_P(, suite, ::testing::Values(std::string(), std::string("--shell-view")),       \
+                             [](const ::testing::TestParamInfo<std::string>& info) {                       \
+                                 return std::string(info.param.empty() ? "HandMadeView" : "PlatformView"); \
+                             })

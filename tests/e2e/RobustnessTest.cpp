@@ -7,13 +7,8 @@
 namespace {
 
 using Robustness = EndToEnd;
-
-const COLORREF BLACK = RGB(0, 0, 0);
-
-bool LabelsAre(const Desktop& desktop, COLORREF text)
-{
-    return desktop.TextBkColor() == CLR_NONE && desktop.TextColor() == text;
-}
+using RobustnessOnEveryView = OnEveryView;
+INSTANTIATE_ON_EVERY_VIEW(RobustnessOnEveryView);
 
 bool Answers(HWND hWnd, DWORD timeoutMs)
 {
@@ -25,7 +20,7 @@ TEST_F(Robustness, AHungShellNeverFreezesTheProgram)
 {
     Desktop desktop;
     Vireola program;
-    ASSERT_TRUE(WaitFor([&] { return FindSettingsDialog() && LabelsAre(desktop, BLACK); }));
+    ASSERT_TRUE(WaitFor([&] { return FindSettingsDialog() && desktop.LabelsAre(BLACK); }));
 
     desktop.Hang(4000, true);
     for (int i = 0; i < 3; ++i) {
@@ -34,25 +29,25 @@ TEST_F(Robustness, AHungShellNeverFreezesTheProgram)
     }
     // posted input waits for nothing longer than one bounded message
     PostMessageA(FindSettingsDialog(), WM_APP + 100, 1, WM_LBUTTONDBLCLK);
-    EXPECT_TRUE(WaitFor([] { return IsWindowVisible(FindSettingsDialog()) != FALSE; }, 1000));
+    EXPECT_TRUE(WaitFor(DialogVisible, 1000));
     SelectColor(18);
     PostMessageA(FindSettingsDialog(), WM_COMMAND, IDCANCEL, 0);
-    EXPECT_TRUE(WaitFor([] { return !IsWindowVisible(FindSettingsDialog()); }, 1000));
+    EXPECT_TRUE(WaitFor([] { return !DialogVisible(); }, 1000));
 
     // once the shell answers again, the watch puts the labels back
-    EXPECT_TRUE(WaitFor([&] { return LabelsAre(desktop, BLACK); }, 6000));
+    EXPECT_TRUE(WaitFor([&] { return desktop.LabelsAre(BLACK); }, 6000));
     EXPECT_TRUE(program.Running());
 }
 
-TEST_F(Robustness, ARestartedShellGetsTheColoursAndTheIconBack)
+TEST_P(RobustnessOnEveryView, ARestartedShellGetsTheColoursAndTheIconBack)
 {
-    auto desktop = std::make_unique<Desktop>("--taskbar");
+    auto desktop = std::make_unique<Desktop>(View("--taskbar"));
     Vireola program;
     ASSERT_EQ(1u, desktop->TrayRequests(1).size());
     desktop.reset();
 
-    desktop = std::make_unique<Desktop>("--taskbar");
-    EXPECT_TRUE(WaitFor([&] { return LabelsAre(*desktop, BLACK); }, 2000));
+    desktop = std::make_unique<Desktop>(View("--taskbar"));
+    EXPECT_TRUE(WaitFor([&] { return desktop->LabelsAre(BLACK); }, 2000));
     std::vector<std::string> requests = desktop->TrayRequests(1);
     ASSERT_EQ(1u, requests.size());
     EXPECT_EQ(0u, requests[0].find("TRAY 0 "));
@@ -63,9 +58,9 @@ TEST_F(Robustness, TheViewIsFoundUnderAWorkerWWindow)
     Desktop desktop("--workerw");
     SetDword("Settings", "TextColorIndex", 16);
     Vireola program;
-    EXPECT_TRUE(WaitFor([&] { return LabelsAre(desktop, RGB(255, 0, 0)); }));
+    EXPECT_TRUE(WaitFor([&] { return desktop.LabelsAre(RED); }));
     desktop.Reset();
-    EXPECT_TRUE(WaitFor([&] { return LabelsAre(desktop, RGB(255, 0, 0)); }, 1000));
+    EXPECT_TRUE(WaitFor([&] { return desktop.LabelsAre(RED); }, 1000));
 }
 
 // What the store holds under "Settings", to see that nothing was lost.
@@ -123,29 +118,24 @@ TEST_F(Robustness, BadArgumentTextsAreHandled)
 
 struct BadValue
 {
+    const char* what;
     DWORD type;
     std::vector<BYTE> data;
 };
 
-std::vector<BadValue> BadValues()
-{
-    std::vector<BadValue> values;
-    for (DWORD type : {(DWORD)REG_SZ, (DWORD)REG_BINARY, (DWORD)REG_QWORD, (DWORD)REG_MULTI_SZ, (DWORD)REG_DWORD})
-        for (size_t length : {0, 1, 2, 3, 4, 5, 6, 7, 8, 300}) {
-            std::vector<BYTE> data(length, 0xFF);
-            for (size_t i = 0; i < length; ++i)
-                data[i] = (BYTE)(i % 2 ? 0x80 + i : '1' + i);
-            values.push_back({type, data});
-        }
-    return values;
-}
-
-TEST_F(Robustness, BadStoredValuesOfEveryTypeAndLengthAreHandled)
+// Every type and length is read in process by the store and the dialog; the
+// whole program starts and ends on a few of them.
+TEST_F(Robustness, BadStoredValuesAreHandledFromStartToEnd)
 {
     const char* names[] = {"TextColorIndex", "ReApply", "TrayIcon", "TextColor"};
+    const BadValue values[] = {
+        {"a long string", REG_SZ, std::vector<BYTE>(300, '7')},
+        {"one byte", REG_BINARY, {0x95}},
+        {"a 64-bit number", REG_QWORD, {1, 0, 0, 0, 0, 0, 0, 0x80}},
+    };
     Desktop desktop;
-    for (const BadValue& bad : BadValues()) {
-        SCOPED_TRACE("type " + std::to_string(bad.type) + ", " + std::to_string(bad.data.size()) + " bytes");
+    for (const BadValue& bad : values) {
+        SCOPED_TRACE(bad.what);
         DeleteAllSettings();
         for (const char* name : names)
             SetValue("Settings", name, bad.type, bad.data.data(), (DWORD)bad.data.size());
@@ -157,7 +147,7 @@ TEST_F(Robustness, BadStoredValuesOfEveryTypeAndLengthAreHandled)
         EXPECT_TRUE(RunsAndEnds(""));
         // the dialog reads every value; the colour dialog reads the custom colours
         Vireola program("/f");
-        ASSERT_TRUE(WaitFor([] { return IsWindowVisible(FindSettingsDialog()) != FALSE; }));
+        ASSERT_TRUE(WaitFor(DialogVisible));
         int selection = ComboSelection();
         EXPECT_TRUE(selection >= 0 && selection <= 20) << selection;
         PostMessageA(FindSettingsDialog(), WM_COMMAND, MAKEWPARAM(IDC_COLOR, BN_CLICKED), (LPARAM)DialogItem(IDC_COLOR));
@@ -181,7 +171,7 @@ TEST_F(Robustness, OutOfRangeNumbersShowAsTheNearestSensibleState)
     SetDword("Settings", "TrayIcon", (DWORD)-1);
     Desktop desktop("--taskbar");
     Vireola program("/f");
-    ASSERT_TRUE(WaitFor([] { return IsWindowVisible(FindSettingsDialog()) != FALSE; }));
+    ASSERT_TRUE(WaitFor(DialogVisible));
     EXPECT_EQ(3, ComboSelection());
     EXPECT_EQ(BST_CHECKED, CheckState(IDC_REAPPLY));
     EXPECT_EQ(BST_CHECKED, CheckState(IDC_TRAY_ICON));
@@ -193,41 +183,33 @@ TEST_F(Robustness, OutOfRangeNumbersShowAsTheNearestSensibleState)
     EXPECT_TRUE(GetDword("Settings", "ReApply", reApply));
     EXPECT_EQ(3u, index);
     EXPECT_EQ(1u, reApply);
-    EXPECT_TRUE(LabelsAre(desktop, BLACK));
+    EXPECT_TRUE(desktop.LabelsAre(BLACK));
 }
 
-// A short soak: the shell resets the labels every 50 ms and the system
-// colours change every second; the program repairs and does not leak.
-TEST_F(Robustness, ASoakRepairsEveryResetWithoutLeakingHandles)
+// A short soak of the real program: the shell resets the labels every 50 ms
+// and the system colours change every second. (What it leaks is measured in
+// process, where it can be seen.)
+TEST_F(Robustness, ASoakRepairsEveryResetAndStaysResponsive)
 {
     Desktop desktop("--reset-every 50");
     Vireola program;
     ASSERT_TRUE(WaitFor(DialogReady));
     ASSERT_TRUE(WaitFor([&] { return desktop.Ask(SHELL_REPAIR_COUNT) > 0; }));
-    DWORD handlesBefore = 0, handlesAfter = 0;
-    GetProcessHandleCount(program.Handle(), &handlesBefore);
-    DWORD userBefore = GetGuiResources(program.Handle(), GR_USEROBJECTS);
-    DWORD gdiBefore = GetGuiResources(program.Handle(), GR_GDIOBJECTS);
     LRESULT resets = desktop.Ask(SHELL_RESET_COUNT), repairs = desktop.Ask(SHELL_REPAIR_COUNT);
 
     const COLORREF desktops[] = {RGB(0, 0, 128), RGB(192, 192, 192)};
-    for (int second = 0; second < 20; ++second) {
+    for (int second = 0; second < 10; ++second) {
         Send(desktop.Progman(), SHELL_SET_DESKTOP_COLOR, 0, desktops[second % 2]);
         WaitFor([] { return false; }, 1000);
     }
     resets = desktop.Ask(SHELL_RESET_COUNT) - resets;
     repairs = desktop.Ask(SHELL_REPAIR_COUNT) - repairs;
-    GetProcessHandleCount(program.Handle(), &handlesAfter);
 
     // every tick that finds the labels reset repairs them
-    EXPECT_GT(repairs, 100);
+    EXPECT_GT(repairs, 80);
     EXPECT_GE(resets, repairs);
-    EXPECT_LE(handlesAfter, handlesBefore + 2);
-    EXPECT_LE(GetGuiResources(program.Handle(), GR_USEROBJECTS), userBefore + 2);
-    EXPECT_LE(GetGuiResources(program.Handle(), GR_GDIOBJECTS), gdiBefore + 2);
     EXPECT_TRUE(Answers(FindSettingsDialog(), 1000));
-    std::printf("soak: %ld resets, %ld repairs, handles %lu -> %lu\n", (long)resets, (long)repairs,
-                handlesBefore, handlesAfter);
+    EXPECT_TRUE(program.Running());
 }
 
 } // namespace

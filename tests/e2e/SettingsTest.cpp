@@ -24,7 +24,6 @@ COLORREF AppliedAtStart()
 
 TEST_F(StoredSettings, TheColourIndexIsReadWhateverItsShape)
 {
-    const COLORREF BLACK = RGB(0, 0, 0), WHITE = RGB(255, 255, 255), YELLOW = RGB(255, 255, 0);
     const StoredIndex cases[] = {
         {"a DWORD", REG_DWORD, {20, 0, 0, 0}, WHITE},
         {"four bytes of another type", REG_BINARY, {18, 0, 0, 0}, YELLOW},
@@ -49,8 +48,8 @@ TEST_F(StoredSettings, TheCustomColourBecomesEntryTwo)
 {
     SetDword("Settings", "ReApply", 0);
     SetDword("Settings", "TextColorIndex", 2);
-    SetDword("Settings", "TextColor", RGB(255, 0, 0));
-    EXPECT_EQ(RGB(255, 0, 0), AppliedAtStart());
+    SetDword("Settings", "TextColor", RED);
+    EXPECT_EQ(RED, AppliedAtStart());
 }
 
 TEST_F(StoredSettings, TheAutomaticEntriesFollowTheDesktopColour)

@@ -5,9 +5,8 @@
 namespace {
 
 using StartUp = EndToEnd;
-
-const COLORREF BLACK = RGB(0, 0, 0);
-const COLORREF WHITE = RGB(255, 255, 255);
+using StartUpOnEveryView = OnEveryView;
+INSTANTIATE_ON_EVERY_VIEW(StartUpOnEveryView);
 
 bool AnySetMessage(const std::vector<std::string>& messages)
 {
@@ -17,30 +16,30 @@ bool AnySetMessage(const std::vector<std::string>& messages)
     return false;
 }
 
-TEST_F(StartUp, WithNoSettingsAppliesBlackAndStaysResident)
+TEST_P(StartUpOnEveryView, WithNoSettingsAppliesBlackAndStaysResident)
 {
-    Desktop desktop;
+    Desktop desktop(View());
     Vireola program;
     ASSERT_TRUE(WaitFor(DialogReady));
     EXPECT_EQ(BLACK, desktop.TextColor());
     EXPECT_EQ(CLR_NONE, desktop.TextBkColor());
     EXPECT_TRUE(program.Running());
-    EXPECT_FALSE(IsWindowVisible(FindSettingsDialog()));
+    EXPECT_FALSE(DialogVisible());
     // reading the custom colour has made the keys, but nothing is stored
     EXPECT_TRUE(KeyExists("Settings"));
     EXPECT_TRUE(ValueNames("Settings").empty());
 }
 
-TEST_F(StartUp, WithReApplyOffAppliesTheStoredColourOnceAndEnds)
+TEST_P(StartUpOnEveryView, WithReApplyOffAppliesTheStoredColourOnceAndEnds)
 {
     SetDword("Settings", "ReApply", 0);
-    SetDword("Settings", "TextColorIndex", 20);
-    Desktop desktop;
+    SetDword("Settings", "TextColorIndex", WHITE_INDEX);
+    Desktop desktop(View());
     Vireola program;
     EXPECT_EQ(0u, program.Wait());
     // one application and no watch ticks afterwards
-    EXPECT_EQ((std::vector<std::string>{"SETTEXTBKCOLOR 0 -1", "SETTEXTCOLOR 0 16777215",
-                                        "GETITEMCOUNT 0 0", "REDRAWITEMS 0 7"}),
+    EXPECT_EQ((std::vector<std::string>{"SETTEXTBKCOLOR 0 -1", "SETTEXTCOLOR 0 16777215", "GETITEMCOUNT 0 0",
+                                        "REDRAWITEMS 0 " + std::to_string(desktop.ItemCount() - 1)}),
               desktop.NewMessages());
     EXPECT_EQ(WHITE, desktop.TextColor());
     EXPECT_EQ(CLR_NONE, desktop.TextBkColor());
@@ -81,7 +80,7 @@ TEST_F(StartUp, TheSwitchOpensTheDialogWithoutTouchingTheDesktop)
         SCOPED_TRACE(args);
         Desktop desktop;
         Vireola program(args);
-        ASSERT_TRUE(WaitFor([] { return IsWindowVisible(FindSettingsDialog()); }));
+        ASSERT_TRUE(WaitFor(DialogVisible));
         EXPECT_FALSE(AnySetMessage(desktop.NewMessages()));
         Click(IDC_REMOVE_FROM_MEMORY);
         EXPECT_EQ(0u, program.Wait());
@@ -97,7 +96,7 @@ TEST_F(StartUp, AnyOtherArgumentTextStartsSilently)
         Desktop desktop;
         Vireola program(args);
         EXPECT_EQ(0u, program.Wait());
-        EXPECT_EQ(RGB(255, 0, 0), desktop.TextColor());
+        EXPECT_EQ(RED, desktop.TextColor());
     }
 }
 
@@ -108,18 +107,67 @@ TEST_F(StartUp, ASecondStartShowsTheResidentCopysDialogAndEnds)
         Desktop desktop;
         Vireola resident;
         ASSERT_TRUE(WaitFor(DialogReady));
-        ASSERT_FALSE(IsWindowVisible(FindSettingsDialog()));
+        ASSERT_FALSE(DialogVisible());
         SetDword("Settings", "TextColorIndex", 20);
 
         Vireola second(args);
         EXPECT_EQ(0u, second.Wait());
-        EXPECT_TRUE(WaitFor([] { return IsWindowVisible(FindSettingsDialog()); }));
+        EXPECT_TRUE(WaitFor(DialogVisible));
         EXPECT_EQ(FindSettingsDialog(), GetForegroundWindow());
         // the second copy neither applied nor stored anything
         EXPECT_EQ(BLACK, desktop.TextColor());
         EXPECT_TRUE(resident.Running());
         resident.Kill();
         DeleteAllSettings();
+    }
+}
+
+// Another process can see a thread's activation and focus, whatever the
+// foreground is: a hidden dialog has neither until it is shown.
+TEST_F(StartUp, ASilentStartTakesNeitherTheActivationNorTheFocus)
+{
+    Desktop desktop;
+    Vireola program;
+    ASSERT_TRUE(WaitFor(DialogReady));
+    DWORD thread = GetWindowThreadProcessId(FindSettingsDialog(), nullptr);
+    GUITHREADINFO info = {};
+    info.cbSize = sizeof info;
+    ASSERT_TRUE(GetGUIThreadInfo(thread, &info));
+    EXPECT_EQ(nullptr, info.hwndActive);
+    EXPECT_EQ(nullptr, info.hwndFocus);
+
+    Vireola second;
+    EXPECT_EQ(0u, second.Wait());
+    ASSERT_TRUE(WaitFor(DialogInFront));
+    EXPECT_TRUE(WaitFor([&] { return GetGUIThreadInfo(thread, &info) && info.hwndFocus == DialogItem(IDC_TEXT_COLOR); }));
+    EXPECT_EQ(FindSettingsDialog(), info.hwndActive);
+}
+
+// Logon, an installer and a double click can start copies at the same moment.
+TEST_F(StartUp, CopiesStartedAtOnceLeaveOneResidentCopyWithOneIcon)
+{
+    // without a lock, some rounds leave one copy all the same
+    for (int round = 0; round < 3; ++round) {
+        SCOPED_TRACE(round);
+        Desktop desktop("--taskbar");
+        std::vector<std::unique_ptr<Vireola>> copies;
+        for (int i = 0; i < 6; ++i)
+            copies.push_back(std::make_unique<Vireola>());
+        auto running = [&] {
+            int count = 0;
+            for (auto& copy : copies)
+                count += copy->Running();
+            return count;
+        };
+        ASSERT_TRUE(WaitFor([&] { return running() <= 1 && DialogReady(); }, 15000)) << running();
+        for (auto& copy : copies)
+            EXPECT_TRUE(copy->Running() || copy->Wait() == 0);
+        int dialogs = 0;
+        for (HWND h = nullptr; (h = FindWindowExA(nullptr, h, "#32770", "Vireola")) != nullptr;)
+            ++dialogs;
+        EXPECT_EQ(1, dialogs);
+        EXPECT_EQ(1u, desktop.TrayRequests(2, 500).size());
+        copies.clear();
     }
 }
 
@@ -132,7 +180,7 @@ TEST_F(StartUp, ASecondStartWithoutTheDesktopViewLeavesTheResidentCopyHidden)
 
     Vireola second;
     EXPECT_EQ(0u, second.Wait());
-    EXPECT_FALSE(IsWindowVisible(FindSettingsDialog()));
+    EXPECT_FALSE(DialogVisible());
 }
 
 } // namespace

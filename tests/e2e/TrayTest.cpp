@@ -1,12 +1,11 @@
 // The notification-area icon, as the taskbar receives its requests.
 #include "Harness.h"
 #include "res/resource.h"
+#include "ui/TrayIcon.h"
 
 namespace {
 
 using TrayIcon = EndToEnd;
-
-const UINT WM_TRAYNOTIFY = WM_APP + 100;
 
 // Requests as the stand-in taskbar logs them, for the settings dialog's window.
 std::string AddRequest(HWND hDlg)
@@ -52,7 +51,7 @@ struct Resident
     {
         Vireola second;
         EXPECT_EQ(0u, second.Wait());
-        EXPECT_TRUE(WaitFor([] { return IsWindowVisible(FindSettingsDialog()) != FALSE; }));
+        EXPECT_TRUE(WaitFor(DialogVisible));
     }
 };
 
@@ -121,12 +120,10 @@ TEST_F(TrayIcon, ADoubleClickBringsUpTheDialogAndStopsTheWatch)
     for (UINT mouse : {(UINT)WM_LBUTTONDOWN, (UINT)WM_LBUTTONUP, (UINT)WM_MOUSEMOVE, (UINT)WM_RBUTTONUP,
                        (UINT)WM_RBUTTONDBLCLK}) {
         EXPECT_EQ(0, Notify(mouse)) << mouse;
-        EXPECT_FALSE(IsWindowVisible(FindSettingsDialog())) << mouse;
+        EXPECT_FALSE(DialogVisible()) << mouse;
     }
     EXPECT_EQ(1, Notify(WM_LBUTTONDBLCLK));
-    EXPECT_TRUE(WaitFor([] {
-        return IsWindowVisible(FindSettingsDialog()) && GetForegroundWindow() == FindSettingsDialog();
-    }));
+    EXPECT_TRUE(WaitFor(DialogInFront));
     r.desktop.Reset();
     EXPECT_FALSE(WaitFor([&] { return r.desktop.TextBkColor() == CLR_NONE; }, 600));
 

@@ -1,17 +1,11 @@
 // The About entry of the system menu, on a window of the test's own (another
 // process's menus cannot be read under Wine).
-#include "framework/WinApp.h"
+#include "InProcess.h"
 #include "res/resource.h"
 #include "ui/AboutDlg.h"
 #include <gtest/gtest.h>
 
 namespace {
-
-struct TestApp : CWinApp
-{
-    TestApp() { m_hInstance = GetModuleHandleA(nullptr); }
-    BOOL StartInstance() override { return FALSE; }
-};
 
 TEST(AboutMenu, TheSystemMenuEndsWithASeparatorAndTheEntry)
 {

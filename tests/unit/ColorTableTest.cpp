@@ -33,17 +33,44 @@ TEST(ContrastColor, IgnoresTheTopByte)
     EXPECT_EQ(WHITE, GetContrastColor(0xFF000000));
 }
 
+// The list as the user sees it and the colours it stands for, written out
+// here rather than read from the product.
+struct Row
+{
+    const char* name;
+    COLORREF color;     // 0 for the automatic entries of the constant table
+};
+
+const Row TABLE[COLOR_COUNT] = {
+    {"(System Text Color)", 0},
+    {"(System Background Color)", 0},
+    {"(Custom Text Color)", 0},
+    {"Black", 0x00000000},
+    {"Navy Blue", 0x00800000},
+    {"Forest Green", 0x00008000},
+    {"Dark Cyan", 0x00808000},
+    {"Maroon", 0x00000080},
+    {"Purple", 0x00800080},
+    {"Olive", 0x00008080},
+    {"Brown", 0x00004080},
+    {"Dark Gray", 0x00808080},
+    {"Gray", 0x00C0C0C0},
+    {"Blue", 0x00FF0000},
+    {"Green", 0x0000FF00},
+    {"Cyan", 0x00FFFF00},
+    {"Red", 0x000000FF},
+    {"Magenta", 0x00FF00FF},
+    {"Yellow", 0x0000FFFF},
+    {"Orange", 0x0000C0FF},
+    {"White", 0x00FFFFFF},
+};
+
 TEST(ColorTable, HoldsTheTwentyOneEntriesInListOrder)
 {
-    EXPECT_STREQ("(System Text Color)", g_ColorTemplate.entry[0].name);
-    EXPECT_STREQ("(Custom Text Color)", g_ColorTemplate.entry[2].name);
-    EXPECT_STREQ("Black", g_ColorTemplate.entry[3].name);
-    EXPECT_EQ(RGB(255, 255, 0), g_ColorTemplate.entry[18].color);
-    EXPECT_STREQ("Yellow", g_ColorTemplate.entry[18].name);
-    EXPECT_EQ(RGB(255, 192, 0), g_ColorTemplate.entry[19].color);
-    EXPECT_STREQ("White", g_ColorTemplate.entry[20].name);
-    for (const ColorEntry& e : g_ColorTemplate.entry)
-        EXPECT_EQ(0u, e.color >> 24) << e.name;
+    for (int i = 0; i < COLOR_COUNT; ++i) {
+        EXPECT_STREQ(TABLE[i].name, g_ColorTemplate.entry[i].name) << i;
+        EXPECT_EQ(TABLE[i].color, g_ColorTemplate.entry[i].color) << i;
+    }
 }
 
 TEST(ColorTable, FillsTheAutomaticEntriesOnly)
@@ -54,7 +81,7 @@ TEST(ColorTable, FillsTheAutomaticEntriesOnly)
     EXPECT_EQ(RGB(192, 192, 192), table.entry[SYSTEM_BACKGROUND_COLOR].color);
     EXPECT_EQ(RGB(255, 0, 0), table.entry[CUSTOM_TEXT_COLOR].color);
     for (int i = 3; i < COLOR_COUNT; ++i)
-        EXPECT_EQ(g_ColorTemplate.entry[i].color, table.entry[i].color) << i;
+        EXPECT_EQ(TABLE[i].color, table.entry[i].color) << i;
 
     FillAutoColors(table, RGB(0, 128, 128), 0);
     EXPECT_EQ(WHITE, table.entry[SYSTEM_TEXT_COLOR].color);
@@ -85,7 +112,7 @@ TEST(ColorTable, AddsTheNamesToAComboBoxInTableOrder)
     char text[64];
     for (int i = 0; i < COLOR_COUNT; ++i) {
         SendMessageA(hCombo, CB_GETLBTEXT, i, (LPARAM)text);
-        EXPECT_STREQ(g_ColorTemplate.entry[i].name, text);
+        EXPECT_STREQ(TABLE[i].name, text);
     }
     DestroyWindow(hCombo);
 }

@@ -1,53 +1,11 @@
-// The settings store against a user hive of the test's own: HKEY_CURRENT_USER
-// is redirected, inside this process only, to a scratch key.
-#include "framework/WinApp.h"
+// The settings store against a user hive of the test's own.
+#include "InProcess.h"
 #include "settings/Settings.h"
-#include <gtest/gtest.h>
-#include <shlwapi.h>
+#include <vector>
 
 namespace {
 
-const char SCRATCH_KEY[] = "Software\\Morvane\\VireolaStoreTest";
-
-struct TestApp : CWinApp
-{
-    TestApp()
-    {
-        m_hInstance = GetModuleHandleA(nullptr);
-        lstrcpynA(m_szAppName, "Vireola", sizeof m_szAppName);
-    }
-    BOOL StartInstance() override { return FALSE; }
-};
-
-class SettingsStore : public ::testing::Test
-{
-protected:
-    void SetUp() override
-    {
-        SHDeleteKeyA(HKEY_CURRENT_USER, SCRATCH_KEY);
-        ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(HKEY_CURRENT_USER, SCRATCH_KEY, 0, nullptr, 0,
-                                                 KEY_ALL_ACCESS, nullptr, &m_hHive, nullptr));
-        ASSERT_EQ(ERROR_SUCCESS, RegOverridePredefKey(HKEY_CURRENT_USER, m_hHive));
-        SetSettingsCompanyKey();
-    }
-    void TearDown() override
-    {
-        RegOverridePredefKey(HKEY_CURRENT_USER, nullptr);
-        RegCloseKey(m_hHive);
-        SHDeleteKeyA(HKEY_CURRENT_USER, SCRATCH_KEY);
-    }
-    bool HiveHas(const char* path)
-    {
-        HKEY hKey;
-        if (RegOpenKeyExA(m_hHive, path, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-            return false;
-        RegCloseKey(hKey);
-        return true;
-    }
-
-    TestApp m_app;
-    HKEY m_hHive = nullptr;
-};
+using SettingsStore = RedirectedHive;
 
 TEST_F(SettingsStore, WithoutASoftwareKeyReadsGiveDefaultsAndNothingIsMade)
 {
@@ -67,11 +25,7 @@ TEST_F(SettingsStore, WithoutASoftwareKeyReadsGiveDefaultsAndNothingIsMade)
 
 TEST_F(SettingsStore, UnderASoftwareKeyTheMissingKeysAreMadeAndValuesKept)
 {
-    HKEY hSoftware;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExA(m_hHive, "Software", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr,
-                                             &hSoftware, nullptr));
-    RegCloseKey(hSoftware);
-
+    MakeSoftwareKey();
     EXPECT_EQ(DEFAULT_REAPPLY, ReadReApply());
     EXPECT_TRUE(HiveHas("Software\\Morvane\\Vireola\\Settings"));
     SaveDialogSettings(18, 0, 0);
@@ -87,6 +41,32 @@ TEST_F(SettingsStore, UnderASoftwareKeyTheMissingKeysAreMadeAndValuesKept)
     LoadCustomColors(loaded);
     for (int i = 0; i < CUSTOM_COLOR_COUNT; ++i)
         EXPECT_EQ(colors[i], loaded[i]) << i;
+}
+
+TEST_F(SettingsStore, ValuesOfEveryTypeAndLengthReadAsTheirFirstFourBytesOrTheDefault)
+{
+    MakeSoftwareKey();
+    const char* settings = "Software\\Morvane\\Vireola\\Settings";
+    const char* custom = "Software\\Morvane\\Vireola\\CustomColors";
+    for (const StoredShape& shape : EveryTypeAndLength()) {
+        SCOPED_TRACE(shape.What());
+        for (const char* name : {TEXT_COLOR_INDEX_VALUE, REAPPLY_VALUE, TRAY_ICON_VALUE, TEXT_COLOR_VALUE})
+            SetValue(settings, name, shape.type, shape.data.data(), (DWORD)shape.data.size());
+        for (char slot = 'A'; slot <= 'P'; ++slot)
+            SetValue(custom, std::string(1, slot).c_str(), shape.type, shape.data.data(), (DWORD)shape.data.size());
+        std::string before = Dump(settings) + Dump(custom);
+
+        EXPECT_TRUE(shape.CanReadAs(ReadTextColorIndex(), DEFAULT_TEXT_COLOR_INDEX));
+        EXPECT_TRUE(shape.CanReadAs(ReadReApply(), DEFAULT_REAPPLY));
+        EXPECT_TRUE(shape.CanReadAs(ReadSetting(SETTINGS_SECTION, TEXT_COLOR_VALUE, DEFAULT_TEXT_COLOR),
+                                    DEFAULT_TEXT_COLOR));
+        COLORREF colors[CUSTOM_COLOR_COUNT];
+        LoadCustomColors(colors);
+        for (COLORREF color : colors)
+            EXPECT_TRUE(shape.CanReadAs((LONG)color, DEFAULT_CUSTOM_COLOR));
+        // reading never writes
+        EXPECT_EQ(before, Dump(settings) + Dump(custom));
+    }
 }
 
 } // namespace

@@ -1,0 +1,25 @@
+#include "StartLock.h"
+
+// In the session's own namespace: each logged-on user has a copy of their own.
+static const char START_LOCK_NAME[] = "Local\\Morvane.Vireola.Start";
+
+// A copy holds the lock only while it starts, and every message it sends to
+// the shell then is bounded; this only guards against a copy that hangs.
+enum { START_LOCK_TIMEOUT_MS = 10000 };
+
+CStartLock::CStartLock() : m_hMutex(CreateMutexA(nullptr, FALSE, START_LOCK_NAME))
+{
+    if (!m_hMutex)
+        return;
+    // abandoned: the copy that held it has ended, and the lock is this one's
+    DWORD wait = WaitForSingleObject(m_hMutex, START_LOCK_TIMEOUT_MS);
+    m_bOwned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
+}
+
+CStartLock::~CStartLock()
+{
+    if (m_bOwned)
+        ReleaseMutex(m_hMutex);
+    if (m_hMutex)
+        CloseHandle(m_hMutex);
+}

@@ -1,0 +1,392 @@
+// The installer package under Wine's own Windows Installer, in the package
+// tests' own Wine prefix: install, upgrade, downgrade, AUTOSTART=0 and
+// uninstall, with the stand-in shell and taskbar as the program's desktop.
+#include "tests/e2e/Harness.h"
+#include "Version.h"
+#include <msi.h>
+#include <psapi.h>
+#include <shlobj.h>
+#include <tlhelp32.h>
+#include <algorithm>
+#include <fstream>
+#include <iterator>
+
+namespace {
+
+const char UPGRADE_CODE[] = "{7757C2D4-9466-4942-AED2-223A8FC7FB93}";
+const char RUN_KEY[] = "Software\\Microsoft\\Windows\\CurrentVersion\\Run";
+const char SESSION_MANAGER_KEY[] = "System\\CurrentControlSet\\Control\\Session Manager";
+const DWORD INSTALL_TIMEOUT_MS = 120000;
+// A resident copy shows itself within this; the first start in a fresh
+// prefix is the slowest.
+const DWORD START_TIMEOUT_MS = 20000;
+const DWORD YELLOW_INDEX = 18;
+const COLORREF YELLOW = RGB(255, 255, 0);
+
+// The packages that make_packages.sh built in the build tree.
+std::string Package(const char* which, const char* version)
+{
+    std::string path = BinPath("..\\package-test\\") + which + "\\Vireola-" + version + ".msi";
+    char full[MAX_PATH];
+    GetFullPathNameA(path.c_str(), MAX_PATH, full, nullptr);
+    return full;
+}
+
+std::string CurrentPackage() { return Package("current", VIREOLA_VERSION_FULL); }
+std::string PreviousPackage() { return Package("previous", PREVIOUS_VERSION); }
+
+std::string ShellFolder(int csidl)
+{
+    char path[MAX_PATH] = "";
+    SHGetFolderPathA(nullptr, csidl, nullptr, SHGFP_TYPE_CURRENT, path);
+    return path;
+}
+
+std::string ProgramsFolder() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Programs"; }
+std::string InstallFolder() { return ProgramsFolder() + "\\Vireola"; }
+std::string InstalledProgram() { return InstallFolder() + "\\Vireola.exe"; }
+std::string StartMenuShortcut() { return ShellFolder(CSIDL_PROGRAMS) + "\\Vireola.lnk"; }
+
+bool Exists(const std::string& path)
+{
+    return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+bool SamePath(const std::string& a, const std::string& b)
+{
+    return lstrcmpiA(a.c_str(), b.c_str()) == 0;
+}
+
+// msiexec, silent, with a verbose log; its exit code.
+struct Msiexec
+{
+    DWORD exitCode;
+    std::string log;
+};
+
+Msiexec RunMsiexec(const std::string& arguments)
+{
+    char dir[MAX_PATH], logPath[MAX_PATH];
+    GetTempPathA(MAX_PATH, dir);
+    GetTempFileNameA(dir, "msi", 0, logPath);
+    Process msiexec("msiexec " + arguments + " /qn /l*v \"" + logPath + "\"");
+    Msiexec result = {msiexec.Wait(INSTALL_TIMEOUT_MS), ""};
+    std::ifstream log(logPath);
+    result.log.assign(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>());
+    log.close();
+    DeleteFileA(logPath);
+    return result;
+}
+
+DWORD Install(const std::string& package, const std::string& properties = "")
+{
+    Msiexec run = RunMsiexec("/i \"" + package + "\" " + properties);
+    EXPECT_EQ(0u, run.exitCode) << run.log;
+    return run.exitCode;
+}
+
+// The products of this package's upgrade code that are installed.
+std::vector<std::string> InstalledProducts()
+{
+    std::vector<std::string> codes;
+    char code[39];
+    for (DWORD i = 0; MsiEnumRelatedProductsA(UPGRADE_CODE, 0, i, code) == ERROR_SUCCESS; ++i)
+        codes.push_back(code);
+    return codes;
+}
+
+std::string ProductInfo(const std::string& code, const char* property)
+{
+    char value[MAX_PATH];
+    DWORD size = sizeof value;
+    if (MsiGetProductInfoA(code.c_str(), property, value, &size) != ERROR_SUCCESS)
+        return "<missing>";
+    return value;
+}
+
+// false when the value is missing
+bool RunValue(std::string& value)
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, RUN_KEY, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
+        return false;
+    char data[MAX_PATH];
+    DWORD type, size = sizeof data;
+    LONG status = RegQueryValueExA(hKey, "Vireola", nullptr, &type, (BYTE*)data, &size);
+    RegCloseKey(hKey);
+    if (status != ERROR_SUCCESS || type != REG_SZ)
+        return false;
+    value.assign(data, size ? size - 1 : 0);
+    return true;
+}
+
+struct Shortcut
+{
+    std::string target, arguments;
+};
+
+bool ReadShortcut(const std::string& path, Shortcut& shortcut)
+{
+    CoInitialize(nullptr);
+    IShellLinkA* link = nullptr;
+    IPersistFile* file = nullptr;
+    bool read = false;
+    if (SUCCEEDED(CoCreateInstance(CLSID_ShellLink, nullptr, CLSCTX_INPROC_SERVER, IID_IShellLinkA, (void**)&link))
+        && SUCCEEDED(link->QueryInterface(IID_IPersistFile, (void**)&file))) {
+        WCHAR widePath[MAX_PATH];
+        MultiByteToWideChar(CP_ACP, 0, path.c_str(), -1, widePath, MAX_PATH);
+        char target[MAX_PATH] = "", arguments[MAX_PATH] = "";
+        read = SUCCEEDED(file->Load(widePath, STGM_READ))
+            && SUCCEEDED(link->GetPath(target, MAX_PATH, nullptr, 0))
+            && SUCCEEDED(link->GetArguments(arguments, MAX_PATH));
+        shortcut = {target, arguments};
+    }
+    if (file)
+        file->Release();
+    if (link)
+        link->Release();
+    CoUninitialize();
+    return read;
+}
+
+// The numeric file version, most significant half first.
+std::pair<DWORD, DWORD> FileVersion(const std::string& path)
+{
+    DWORD handle;
+    std::vector<char> info(GetFileVersionInfoSizeA(path.c_str(), &handle));
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT size = 0;
+    if (info.empty() || !GetFileVersionInfoA(path.c_str(), 0, (DWORD)info.size(), info.data())
+        || !VerQueryValueA(info.data(), "\\", (void**)&fixed, &size))
+        return {0, 0};
+    return {fixed->dwFileVersionMS, fixed->dwFileVersionLS};
+}
+
+const std::pair<DWORD, DWORD> BUILT_VERSION = {MAKELONG(VIREOLA_VERSION_MINOR, VIREOLA_VERSION_MAJOR),
+                                               MAKELONG(VIREOLA_VERSION_BUILD, VIREOLA_VERSION_PATCH)};
+
+// Processes of the program, whoever started them and whether or not they
+// have a window yet.
+int ProgramProcesses()
+{
+    HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    PROCESSENTRY32 entry = {};
+    entry.dwSize = sizeof entry;
+    int count = 0;
+    for (BOOL more = Process32First(hSnapshot, &entry); more; more = Process32Next(hSnapshot, &entry))
+        count += lstrcmpiA(entry.szExeFile, "Vireola.exe") == 0;
+    CloseHandle(hSnapshot);
+    return count;
+}
+
+// The copy of the program that runs now: its dialog, and its process opened
+// to tell where it runs from and to see it end.
+class RunningCopy
+{
+public:
+    RunningCopy()
+    {
+        EXPECT_TRUE(WaitFor(DialogReady, START_TIMEOUT_MS)) << "no copy of the program is running";
+        m_hDlg = FindSettingsDialog();
+        GetWindowThreadProcessId(m_hDlg, &m_pid);
+        m_hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, m_pid);
+    }
+    ~RunningCopy()
+    {
+        if (m_hProcess)
+            CloseHandle(m_hProcess);
+    }
+    std::string Image() const
+    {
+        char path[MAX_PATH] = "";
+        GetModuleFileNameExA(m_hProcess, nullptr, path, MAX_PATH);
+        return path;
+    }
+    bool Running() const
+    {
+        return WaitForSingleObject(m_hProcess, 0) == WAIT_TIMEOUT;
+    }
+    // The exit code once it has ended, or STILL_ACTIVE.
+    DWORD ExitCode() const
+    {
+        WaitFor([&] { return !Running(); });
+        DWORD code = STILL_ACTIVE;
+        GetExitCodeProcess(m_hProcess, &code);
+        return code;
+    }
+    // The stand-in taskbar's log line for the deletion of this copy's icon.
+    std::string IconDeleteRequest() const
+    {
+        return "TRAY 2 hwnd=" + std::to_string((DWORD)(UINT_PTR)m_hDlg) + " ";
+    }
+
+    HWND m_hDlg = nullptr;
+    DWORD m_pid = 0;
+    HANDLE m_hProcess = nullptr;
+};
+
+bool LabelsAreYellow(const Desktop& desktop)
+{
+    return WaitFor([&] { return desktop.TextColor() == YELLOW && desktop.TextBkColor() == CLR_NONE; });
+}
+
+bool HasLine(const std::vector<std::string>& log, const std::string& start)
+{
+    return std::any_of(log.begin(), log.end(), [&](const std::string& line) { return line.rfind(start, 0) == 0; });
+}
+
+// Every test starts with no package installed and nothing of one left, the
+// yellow entry stored and re-apply on, so that a started copy stays resident.
+class Package : public EndToEnd
+{
+protected:
+    void SetUp() override
+    {
+        EndToEnd::SetUp();
+        RemoveInstallation();
+        SetDword("Settings", "TextColorIndex", YELLOW_INDEX);
+        SetDword("Settings", "ReApply", 1);
+    }
+    void TearDown() override
+    {
+        RemoveInstallation();
+        EndToEnd::TearDown();
+    }
+    static void RemoveInstallation()
+    {
+        for (const std::string& code : InstalledProducts())
+            RunMsiexec("/x " + code);
+        HKEY hKey;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, RUN_KEY, 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS) {
+            RegDeleteValueA(hKey, "Vireola");
+            RegCloseKey(hKey);
+        }
+        DeleteFileA(StartMenuShortcut().c_str());
+        // a file that was in use is left for a restart, under another name
+        WIN32_FIND_DATAA found;
+        HANDLE hFind = FindFirstFileA((InstallFolder() + "\\*").c_str(), &found);
+        for (BOOL more = hFind != INVALID_HANDLE_VALUE; more; more = FindNextFileA(hFind, &found))
+            DeleteFileA((InstallFolder() + "\\" + found.cFileName).c_str());
+        if (hFind != INVALID_HANDLE_VALUE)
+            FindClose(hFind);
+        if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS) {
+            RegDeleteValueA(hKey, "PendingFileRenameOperations");
+            RegCloseKey(hKey);
+        }
+        RemoveDirectoryA(InstallFolder().c_str());
+        RemoveDirectoryA(ProgramsFolder().c_str());
+    }
+    void ExpectSettingsKept()
+    {
+        DWORD index = 0, reApply = 0;
+        EXPECT_TRUE(GetDword("Settings", "TextColorIndex", index) && index == YELLOW_INDEX);
+        EXPECT_TRUE(GetDword("Settings", "ReApply", reApply) && reApply == 1);
+    }
+};
+
+TEST_F(Package, InstallsTheProgramItsShortcutAndItsStartAtLogonAndStartsIt)
+{
+    Desktop desktop("--taskbar");
+    ASSERT_EQ(0u, Install(CurrentPackage()));
+
+    EXPECT_EQ(BUILT_VERSION, FileVersion(InstalledProgram()));
+    Shortcut shortcut;
+    ASSERT_TRUE(ReadShortcut(StartMenuShortcut(), shortcut));
+    EXPECT_TRUE(SamePath(InstalledProgram(), shortcut.target)) << shortcut.target;
+    EXPECT_EQ("/f", shortcut.arguments);
+    std::string run;
+    ASSERT_TRUE(RunValue(run));
+    EXPECT_TRUE(SamePath("\"" + InstalledProgram() + "\"", run)) << run;
+
+    // the entry in Apps & features, with the program's icon
+    std::vector<std::string> products = InstalledProducts();
+    ASSERT_EQ(1u, products.size());
+    EXPECT_EQ("Vireola", ProductInfo(products[0], INSTALLPROPERTY_INSTALLEDPRODUCTNAME));
+    EXPECT_EQ("Morvane", ProductInfo(products[0], INSTALLPROPERTY_PUBLISHER));
+    EXPECT_EQ(VIREOLA_VERSION_MSI, ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING));
+    EXPECT_TRUE(Exists(ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON)));
+
+    RunningCopy copy;
+    EXPECT_TRUE(SamePath(InstalledProgram(), copy.Image())) << copy.Image();
+    EXPECT_TRUE(LabelsAreYellow(desktop));
+}
+
+TEST_F(Package, WithAutostartOffWritesNoRunValueAndStartsNothing)
+{
+    Desktop desktop("--taskbar");
+    ASSERT_EQ(0u, Install(CurrentPackage(), "AUTOSTART=0"));
+    EXPECT_TRUE(Exists(InstalledProgram()));
+    EXPECT_TRUE(Exists(StartMenuShortcut()));
+    std::string run;
+    EXPECT_FALSE(RunValue(run)) << run;
+    // a copy started without waiting would exist by the time msiexec ends
+    EXPECT_EQ(0, ProgramProcesses());
+    EXPECT_EQ(nullptr, FindSettingsDialog());
+}
+
+TEST_F(Package, UpgradeEndsTheResidentOldCopyAndStartsTheNewOne)
+{
+    Desktop desktop("--taskbar");
+    ASSERT_EQ(0u, Install(PreviousPackage()));
+    RunningCopy old;
+    ASSERT_EQ(1u, desktop.TrayRequests(1).size());
+    ASSERT_NE(BUILT_VERSION, FileVersion(InstalledProgram()));
+
+    ASSERT_EQ(0u, Install(CurrentPackage()));
+    EXPECT_EQ(0u, old.ExitCode());
+    EXPECT_TRUE(HasLine(desktop.TrayRequests(2), old.IconDeleteRequest()));
+
+    std::vector<std::string> products = InstalledProducts();
+    ASSERT_EQ(1u, products.size());
+    EXPECT_EQ(VIREOLA_VERSION_MSI, ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING));
+    EXPECT_EQ(BUILT_VERSION, FileVersion(InstalledProgram()));
+
+    RunningCopy upgraded;
+    EXPECT_NE(old.m_pid, upgraded.m_pid);
+    EXPECT_TRUE(SamePath(InstalledProgram(), upgraded.Image())) << upgraded.Image();
+    EXPECT_TRUE(LabelsAreYellow(desktop));
+    ExpectSettingsKept();
+}
+
+TEST_F(Package, AnOlderPackageIsRefusedAndTheNewerOneStays)
+{
+    Desktop desktop("--taskbar");
+    ASSERT_EQ(0u, Install(CurrentPackage()));
+    RunningCopy copy;
+
+    // Wine's installer logs no launch condition's message (the tables hold
+    // it: check_release.sh tables)
+    EXPECT_EQ((DWORD)ERROR_INSTALL_FAILURE, RunMsiexec("/i \"" + PreviousPackage() + "\"").exitCode);
+
+    std::vector<std::string> products = InstalledProducts();
+    ASSERT_EQ(1u, products.size());
+    EXPECT_EQ(VIREOLA_VERSION_MSI, ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING));
+    EXPECT_EQ(BUILT_VERSION, FileVersion(InstalledProgram()));
+    // the refusal comes before anything is touched: the copy runs on
+    EXPECT_TRUE(copy.Running());
+}
+
+TEST_F(Package, UninstallEndsTheResidentCopyAndRemovesAllButTheSettings)
+{
+    Desktop desktop("--taskbar");
+    ASSERT_EQ(0u, Install(CurrentPackage()));
+    RunningCopy copy;
+    ASSERT_EQ(1u, desktop.TrayRequests(1).size());
+
+    Msiexec uninstall = RunMsiexec("/x \"" + CurrentPackage() + "\"");
+    ASSERT_EQ(0u, uninstall.exitCode) << uninstall.log;
+    EXPECT_EQ(0u, copy.ExitCode());
+    EXPECT_TRUE(HasLine(desktop.TrayRequests(2), copy.IconDeleteRequest()));
+
+    EXPECT_FALSE(Exists(InstalledProgram()));
+    EXPECT_FALSE(Exists(InstallFolder()));
+    EXPECT_FALSE(Exists(ProgramsFolder()));
+    EXPECT_FALSE(Exists(StartMenuShortcut()));
+    std::string run;
+    EXPECT_FALSE(RunValue(run)) << run;
+    EXPECT_TRUE(InstalledProducts().empty());
+    EXPECT_EQ(0, ProgramProcesses());
+    ExpectSettingsKept();
+}
+
+} // namespace

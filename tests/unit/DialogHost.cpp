@@ -1,0 +1,40 @@
+#include "DialogHost.h"
+
+// The program-wide objects that the dialog's code refers to.
+CVireolaDlg g_VireolaDlg;
+CImageList g_PreviewImageList;
+
+static LRESULT CALLBACK TestTaskbarProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    return msg == WM_COPYDATA ? TRUE : DefWindowProcA(hWnd, msg, wParam, lParam);
+}
+
+// A taskbar of the test's own takes the notification-icon requests, so that
+// they never wait on whatever notification area the system has.
+static void MakeTestTaskbar()
+{
+    static HWND hTaskbar;
+    if (hTaskbar)
+        return;
+    WNDCLASSA wc = {};
+    wc.lpfnWndProc = TestTaskbarProc;
+    wc.hInstance = GetModuleHandleA(nullptr);
+    wc.lpszClassName = "Shell_TrayWnd";
+    RegisterClassA(&wc);
+    hTaskbar = CreateWindowExA(0, wc.lpszClassName, "", WS_POPUP, 0, 0, 0, 0, nullptr, nullptr, wc.hInstance, nullptr);
+}
+
+HWND CreateHiddenDialog()
+{
+    MakeTestTaskbar();
+    INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
+    InitCommonControlsEx(&icc);
+    g_VireolaDlg.Create(nullptr);
+    return g_VireolaDlg.m_hWnd;
+}
+
+void DestroyDialog()
+{
+    if (g_VireolaDlg.m_hWnd)
+        g_VireolaDlg.DestroyWindow();
+}

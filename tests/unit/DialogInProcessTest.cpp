@@ -1,0 +1,97 @@
+// The settings dialog inside the test process: what it holds that another
+// process cannot see, and how it loads stored values of every shape.
+#include "DialogHost.h"
+#include "InProcess.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+
+namespace {
+
+class DialogInProcess : public RedirectedHive
+{
+protected:
+    void SetUp() override
+    {
+        RedirectedHive::SetUp();
+        MakeSoftwareKey();
+        // no icon in whatever notification area this prefix has
+        SetDword(TRAY_ICON_VALUE, 0);
+    }
+    void TearDown() override
+    {
+        DestroyDialog();
+        RedirectedHive::TearDown();
+    }
+    void SetDword(const char* name, DWORD value)
+    {
+        SetValue(SETTINGS_KEY, name, REG_DWORD, &value, sizeof value);
+    }
+    static LRESULT Item(int id, UINT message)
+    {
+        return SendDlgItemMessageA(g_VireolaDlg.m_hWnd, id, message, 0, 0);
+    }
+
+    const char* SETTINGS_KEY = "Software\\Morvane\\Vireola\\Settings";
+    const char* CUSTOM_KEY = "Software\\Morvane\\Vireola\\CustomColors";
+};
+
+// The preview's image list has one owner, which outlives the dialog; the
+// list view only borrows it.
+TEST_F(DialogInProcess, ThePreviewImageListHasOneOwnerAndSixteenBitColour)
+{
+    ASSERT_TRUE(CreateHiddenDialog());
+    HIMAGELIST hImages = g_PreviewImageList.m_hImageList;
+    ASSERT_TRUE(hImages);
+    EXPECT_EQ(1, ImageList_GetImageCount(hImages));
+    EXPECT_EQ((LRESULT)hImages,
+              SendDlgItemMessageA(g_VireolaDlg.m_hWnd, IDC_PREVIEW, LVM_GETIMAGELIST, LVSIL_NORMAL, 0));
+
+    // the 256-colour images of the sample icon need more than 16 colours
+    IMAGEINFO info = {};
+    ASSERT_TRUE(ImageList_GetImageInfo(hImages, 0, &info));
+    BITMAP bitmap = {};
+    GetObjectA(info.hbmImage, sizeof bitmap, &bitmap);
+    EXPECT_EQ(16, bitmap.bmBitsPixel);
+
+    DestroyDialog();
+    EXPECT_EQ(1, ImageList_GetImageCount(hImages)) << "the list view destroyed a list it does not own";
+    EXPECT_TRUE(g_PreviewImageList.DeleteImageList());
+    EXPECT_FALSE(g_PreviewImageList.DeleteImageList()) << "nothing is left to destroy a second time";
+}
+
+TEST_F(DialogInProcess, ANewDialogHasNeitherTheActivationNorTheFocus)
+{
+    ASSERT_TRUE(CreateHiddenDialog());
+    EXPECT_NE(g_VireolaDlg.m_hWnd, GetActiveWindow());
+    EXPECT_FALSE(IsChild(g_VireolaDlg.m_hWnd, GetFocus()));
+}
+
+TEST_F(DialogInProcess, StoredValuesOfEveryShapeLoadAsASensibleStateAndStayAsTheyWere)
+{
+    for (const StoredShape& shape : EveryTypeAndLength()) {
+        SCOPED_TRACE(shape.What());
+        for (const char* name : {TEXT_COLOR_INDEX_VALUE, REAPPLY_VALUE, TRAY_ICON_VALUE, TEXT_COLOR_VALUE})
+            SetValue(SETTINGS_KEY, name, shape.type, shape.data.data(), (DWORD)shape.data.size());
+        for (char slot = 'A'; slot <= 'P'; ++slot)
+            SetValue(CUSTOM_KEY, std::string(1, slot).c_str(), shape.type, shape.data.data(),
+                     (DWORD)shape.data.size());
+        std::string before = Dump(SETTINGS_KEY) + Dump(CUSTOM_KEY);
+
+        ASSERT_TRUE(CreateHiddenDialog());
+        LONG index = shape.AsRead(DEFAULT_TEXT_COLOR_INDEX);
+        int selection = index >= 0 && index <= 20 ? (int)index : DEFAULT_TEXT_COLOR_INDEX;
+        EXPECT_EQ(selection, Item(IDC_TEXT_COLOR, CB_GETCURSEL));
+        int ticked = shape.AsRead(DEFAULT_REAPPLY) ? BST_CHECKED : BST_UNCHECKED;
+        EXPECT_EQ(ticked, Item(IDC_REAPPLY, BM_GETCHECK));
+        EXPECT_EQ(ticked, Item(IDC_TRAY_ICON, BM_GETCHECK));
+        EXPECT_EQ(selection == 2, IsWindowEnabled(GetDlgItem(g_VireolaDlg.m_hWnd, IDC_COLOR)) != FALSE);
+
+        // Cancel loads the controls again, and ends the dialog if re-apply is off
+        SendMessageA(g_VireolaDlg.m_hWnd, WM_COMMAND, IDCANCEL, 0);
+        EXPECT_EQ(ticked == BST_UNCHECKED, g_VireolaDlg.m_hWnd == nullptr);
+        DestroyDialog();
+        EXPECT_EQ(before, Dump(SETTINGS_KEY) + Dump(CUSTOM_KEY));
+    }
+}
+
+} // namespace

@@ -1,0 +1,8 @@
+// The platform's own view of the desktop folder, hosted in a window of the
+// stand-in shell: a "SHELLDLL_DefView" with its "SysListView32", written by
+// nobody here.
+#pragma once
+#include <windows.h>
+
+// Creates the view filling hParent; returns its list view, or none.
+HWND HostDesktopFolderView(HWND hParent);
