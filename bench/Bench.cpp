@@ -177,6 +177,17 @@ bool ResidentReady()
            && SendMessageA(GetDlgItem(FindWindowA("#32770", "Vireola"), 1002), CB_GETCURSEL, 0, 0) >= 0;
 }
 
+// Vireola started silently with re-apply on, its dialog ready.
+struct Resident : Process
+{
+    Resident()
+    {
+        SetReApply(1);
+        Start(Quoted("Vireola.exe"));
+        WaitFor(ResidentReady);
+    }
+};
+
 void Row(const char* what, const char* program, const char* floor, const std::string& ratio, const char* goal)
 {
     printf("| %-38s | %-24s | %-30s | %-17s | %-13s |\n", what, program, floor, ratio.c_str(), goal);
@@ -185,10 +196,8 @@ void Row(const char* what, const char* program, const char* floor, const std::st
 // 1. From the shell's reset to the labels being right again.
 void ReapplyLatency(int resets)
 {
-    SetReApply(1);
     Shell shell;
-    Process vireola(Quoted("Vireola.exe"));
-    WaitFor(ResidentReady);
+    Resident vireola;
     std::vector<double> ms;
     srand(1);
     for (int i = 0; i < resets; ++i) {
@@ -228,10 +237,8 @@ void BroadcastChange(int kind)
 // handling it being right again; and the CPU each costs beyond idling.
 void BroadcastLatency(int broadcasts, double idleCpuPerSecond)
 {
-    SetReApply(1);
     Shell shell("--reset-on-broadcast");
-    Process vireola(Quoted("Vireola.exe"));
-    WaitFor(ResidentReady);
+    Resident vireola;
     WaitFor([] { return false; }, 1500);
     std::vector<double> ms;
     srand(2);
@@ -263,10 +270,8 @@ void BroadcastLatency(int broadcasts, double idleCpuPerSecond)
 // on its timer and receives the same broadcasts, without bursts.
 void BroadcastFlood(int seconds)
 {
-    SetReApply(1);
     Shell shell;
-    Process vireola(Quoted("Vireola.exe"));
-    WaitFor(ResidentReady);
+    Resident vireola;
     Process dialog(Quoted("Baseline.exe") + " --dialog-watch");
     WaitFor([] { return false; }, 1500);
     const std::string names[2] = {BinPath("Vireola.exe"), BinPath("Baseline.exe") + " --dialog-watch"};
@@ -291,10 +296,8 @@ void BroadcastFlood(int seconds)
 // run side by side, and are read block by block.
 double IdleCost(int seconds)
 {
-    SetReApply(1);
     Shell shell;
-    Process vireola(Quoted("Vireola.exe"));
-    WaitFor(ResidentReady);
+    Resident vireola;
     Process bare(Quoted("Baseline.exe") + " --watch");
     Process dialog(Quoted("Baseline.exe") + " --dialog-watch");
     WaitFor([] { return false; }, 500);
@@ -410,10 +413,8 @@ void Size()
     snprintf(bytes, sizeof bytes, "%lu bytes", data.nFileSizeLow);
     Row("5a. Vireola.exe with its resources", bytes, "64 KiB = 65536", "", "<=64 KiB");
 
-    SetReApply(1);
     Shell shell;
-    Process vireola(Quoted("Vireola.exe"));
-    WaitFor(ResidentReady);
+    Resident vireola;
     Process idle(Quoted("Baseline.exe") + " --dialog");
     WaitFor([] { return false; }, 1000);
     SIZE_T v = PrivateBytes(vireola.Handle()), b = PrivateBytes(idle.Handle());
@@ -429,10 +430,8 @@ void Size()
 // desktop colour changes every second.
 void Soak(int minutes)
 {
-    SetReApply(1);
     Shell shell("--reset-every 50");
-    Process vireola(Quoted("Vireola.exe"));
-    WaitFor(ResidentReady);
+    Resident vireola;
     // Wine reads no handle or object counts of a process; its memory as Linux
     // sees it grows with whatever the program leaks
     auto report = [&](const char* when) {
