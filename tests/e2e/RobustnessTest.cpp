@@ -1,8 +1,8 @@
 // A hung, restarted or rearranged shell, and bad input of every kind.
 #include "Harness.h"
 #include "res/resource.h"
+#include "tests/RegistryDump.h"
 #include "tools/StandInShell.h"
-#include <map>
 
 namespace {
 
@@ -63,26 +63,10 @@ TEST_F(Robustness, TheViewIsFoundUnderAWorkerWWindow)
     EXPECT_TRUE(WaitFor([&] { return desktop.LabelsAre(RED); }, 1000));
 }
 
-// What the store holds under "Settings", to see that nothing was lost.
-std::map<std::string, std::vector<BYTE>> StoredValues(const char* section)
+// What the store holds under a section, to see that nothing was lost.
+std::string StoredValues(const char* section)
 {
-    std::map<std::string, std::vector<BYTE>> values;
-    HKEY hKey;
-    std::string path = std::string("Software\\Morvane\\Vireola\\") + section;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return values;
-    char name[256];
-    BYTE data[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = sizeof name, dataSize = sizeof data, type;
-        if (RegEnumValueA(hKey, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
-            break;
-        std::vector<BYTE> v(data, data + dataSize);
-        v.push_back((BYTE)type);
-        values[name] = v;
-    }
-    RegCloseKey(hKey);
-    return values;
+    return DumpKey(HKEY_CURRENT_USER, std::string("Software\\Morvane\\Vireola\\") + section);
 }
 
 // Runs the program with the argument text and ends it as a user would; false

@@ -1,4 +1,5 @@
 #include "InProcess.h"
+#include "tests/RegistryDump.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include <shlwapi.h>
@@ -46,23 +47,7 @@ bool RedirectedHive::HiveHas(const char* path)
 
 std::string RedirectedHive::Dump(const char* path)
 {
-    std::string dump;
-    HKEY hKey;
-    if (RegOpenKeyExA(m_hHive, path, 0, KEY_READ, &hKey) != ERROR_SUCCESS)
-        return "<no key>";
-    char name[256];
-    BYTE data[1024];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameSize = sizeof name, dataSize = sizeof data, type;
-        if (RegEnumValueA(hKey, i, name, &nameSize, nullptr, &type, data, &dataSize) != ERROR_SUCCESS)
-            break;
-        dump += std::string(name) + ":" + std::to_string(type) + ":";
-        for (DWORD b = 0; b < dataSize; ++b)
-            dump += std::to_string(data[b]) + ",";
-        dump += "\n";
-    }
-    RegCloseKey(hKey);
-    return dump;
+    return DumpKey(m_hHive, path);
 }
 
 void RedirectedHive::SetValue(const char* path, const char* name, DWORD type, const void* data, DWORD size)
