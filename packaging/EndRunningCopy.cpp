@@ -3,6 +3,9 @@
 // would, with a click on "Remove From Memory" in the copy's settings dialog:
 // the copy takes its notification-area icon away and ends with exit code 0.
 // Vireola.exe needs no switch for this, and a copy of any version answers.
+// Windows Installer runs it on Vista and later, which name a process's file.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
 #include "res/resource.h"
 #include <windows.h>
 #include <msi.h>
@@ -27,11 +30,38 @@ void Log(MSIHANDLE hInstall, const char* format, DWORD pid)
     MsiProcessMessage(hInstall, INSTALLMESSAGE_INFO, hRecord);
 }
 
-// The running copy's settings dialog (hidden while it stays resident), found
-// by its class and title as the program itself finds a running copy.
-HWND FindRunningCopy()
+// The settings dialog of a copy running from the installed file (hidden
+// while it stays resident). Other windows may carry the same class and title
+// (the installer's own progress window is named after the product), and a
+// portable copy elsewhere runs on no file of this package: neither is ended.
+HWND FindRunningCopy(const char* installedFile)
 {
-    return FindWindowA("#32770", "Vireola");
+    for (HWND hDlg = nullptr; (hDlg = FindWindowExA(nullptr, hDlg, "#32770", "Vireola")) != nullptr;) {
+        if (!GetDlgItem(hDlg, IDC_REMOVE_FROM_MEMORY))
+            continue;
+        DWORD pid = 0;
+        GetWindowThreadProcessId(hDlg, &pid);
+        HANDLE hProcess = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);
+        if (!hProcess)
+            continue;
+        char image[MAX_PATH];
+        DWORD size = MAX_PATH;
+        BOOL known = QueryFullProcessImageNameA(hProcess, 0, image, &size);
+        CloseHandle(hProcess);
+        if (known && !lstrcmpiA(image, installedFile))
+            return hDlg;
+    }
+    return nullptr;
+}
+
+// The installed program's path: the package's INSTALLDIR and the file name.
+bool InstalledFile(MSIHANDLE hInstall, char path[MAX_PATH])
+{
+    DWORD size = MAX_PATH;
+    if (MsiGetPropertyA(hInstall, "INSTALLDIR", path, &size) != ERROR_SUCCESS || size + 12 > MAX_PATH)
+        return false;
+    lstrcatA(path, "Vireola.exe");
+    return true;
 }
 
 // BN_CLICKED from the button, as a click on it sends.
@@ -70,8 +100,11 @@ void EndCopy(MSIHANDLE hInstall, HWND hDlg)
 
 extern "C" __declspec(dllexport) UINT __stdcall EndRunningCopy(MSIHANDLE hInstall)
 {
+    char installedFile[MAX_PATH];
+    if (!InstalledFile(hInstall, installedFile))
+        return ERROR_SUCCESS;
     for (int i = 0; i < MAX_COPIES; ++i) {
-        HWND hDlg = FindRunningCopy();
+        HWND hDlg = FindRunningCopy(installedFile);
         if (!hDlg)
             break;
         EndCopy(hInstall, hDlg);

@@ -30,7 +30,7 @@ else
     cmake --preset win32 >/dev/null
 fi
 cmake --build "$build" --target Vireola EndRunningCopy -j 2 >/dev/null
-# VIREOLA_VERSION and VIREOLA_VERSION_MSI, as CMake made them
+# VIREOLA_VERSION, VIREOLA_VERSION_MSI and VIREOLA_VERSION_TEXT, as CMake made them
 . "$build/release.env"
 msi=Vireola-$VIREOLA_VERSION.msi
 zip=Vireola-$VIREOLA_VERSION-win32.zip
@@ -42,7 +42,8 @@ mkdir -p "$stage"
 cp "$build/bin/Vireola.exe" "$build/packaging/EndRunningCopy.dll" res/Vireola.ico "$stage/"
 bash scripts/sign.sh "$stage/Vireola.exe"
 
-(cd "$stage" && wixl -o "$msi" -D Version="$VIREOLA_VERSION_MSI" "$root/packaging/Vireola.wxs")
+(cd "$stage" && wixl -o "$msi" -D Version="$VIREOLA_VERSION_MSI" -D VersionText="$VIREOLA_VERSION_TEXT" \
+    "$root/packaging/Vireola.wxs")
 grep -v -e '^--' -e '^$' packaging/Vireola.sql | while read -r statement; do
     msibuild "$stage/$msi" -q "$statement"
 done

@@ -20,8 +20,6 @@ const DWORD INSTALL_TIMEOUT_MS = 120000;
 // A resident copy shows itself within this; the first start in a fresh
 // prefix is the slowest.
 const DWORD START_TIMEOUT_MS = 20000;
-const DWORD YELLOW_INDEX = 18;
-const COLORREF YELLOW = RGB(255, 255, 0);
 
 // The packages that make_packages.sh built in the build tree.
 std::string Package(const char* which, const char* version)
@@ -227,7 +225,7 @@ public:
 
 bool LabelsAreYellow(const Desktop& desktop)
 {
-    return WaitFor([&] { return desktop.TextColor() == YELLOW && desktop.TextBkColor() == CLR_NONE; });
+    return WaitFor([&] { return desktop.LabelsAre(YELLOW); });
 }
 
 bool HasLine(const std::vector<std::string>& log, const std::string& start)
@@ -279,7 +277,7 @@ protected:
     void ExpectSettingsKept()
     {
         DWORD index = 0, reApply = 0;
-        EXPECT_TRUE(GetDword("Settings", "TextColorIndex", index) && index == YELLOW_INDEX);
+        EXPECT_TRUE(GetDword("Settings", "TextColorIndex", index) && index == (DWORD)YELLOW_INDEX);
         EXPECT_TRUE(GetDword("Settings", "ReApply", reApply) && reApply == 1);
     }
 };
@@ -301,7 +299,7 @@ TEST_F(Package, InstallsTheProgramItsShortcutAndItsStartAtLogonAndStartsIt)
     // the entry in Apps & features, with the program's icon
     std::vector<std::string> products = InstalledProducts();
     ASSERT_EQ(1u, products.size());
-    EXPECT_EQ("Vireola", ProductInfo(products[0], INSTALLPROPERTY_INSTALLEDPRODUCTNAME));
+    EXPECT_EQ("Vireola " VIREOLA_VERSION_TEXT, ProductInfo(products[0], INSTALLPROPERTY_INSTALLEDPRODUCTNAME));
     EXPECT_EQ("Morvane", ProductInfo(products[0], INSTALLPROPERTY_PUBLISHER));
     EXPECT_EQ(VIREOLA_VERSION_MSI, ProductInfo(products[0], INSTALLPROPERTY_VERSIONSTRING));
     EXPECT_TRUE(Exists(ProductInfo(products[0], INSTALLPROPERTY_PRODUCTICON)));
@@ -322,6 +320,17 @@ TEST_F(Package, WithAutostartOffWritesNoRunValueAndStartsNothing)
     // a copy started without waiting would exist by the time msiexec ends
     EXPECT_EQ(0, ProgramProcesses());
     EXPECT_EQ(nullptr, FindSettingsDialog());
+}
+
+TEST_F(Package, AnUpgradeKeepsTheChoiceOfNoStartAtLogon)
+{
+    Desktop desktop("--taskbar");
+    ASSERT_EQ(0u, Install(PreviousPackage(), "AUTOSTART=0"));
+    ASSERT_EQ(0u, Install(CurrentPackage()));
+    EXPECT_EQ(BUILT_VERSION, FileVersion(InstalledProgram()));
+    std::string run;
+    EXPECT_FALSE(RunValue(run)) << run;
+    EXPECT_EQ(0, ProgramProcesses());
 }
 
 TEST_F(Package, UpgradeEndsTheResidentOldCopyAndStartsTheNewOne)
@@ -387,6 +396,37 @@ TEST_F(Package, UninstallEndsTheResidentCopyAndRemovesAllButTheSettings)
     EXPECT_TRUE(InstalledProducts().empty());
     EXPECT_EQ(0, ProgramProcesses());
     ExpectSettingsKept();
+}
+
+// A window that only looks like a running copy: the class and title of the
+// program's dialog (the installer's own progress window is named after the
+// product too), in a process that is not the program.
+class LookAlikeWindow
+{
+public:
+    LookAlikeWindow()
+        : m_hWnd(CreateWindowExA(0, "#32770", "Vireola", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
+                                 GetModuleHandleA(nullptr), nullptr))
+    {
+    }
+    ~LookAlikeWindow() { DestroyWindow(m_hWnd); }
+    HWND m_hWnd;
+};
+
+TEST_F(Package, UninstallEndsOnlyTheInstalledCopyNotAWindowThatLooksLikeIt)
+{
+    Desktop desktop("--taskbar");
+    ASSERT_EQ(0u, Install(CurrentPackage()));
+    RunningCopy copy;
+    {
+        LookAlikeWindow lookAlike;
+        ASSERT_TRUE(lookAlike.m_hWnd);
+        // before the copy's dialog in the search order
+        SetWindowPos(lookAlike.m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+        ASSERT_EQ(0u, RunMsiexec("/x \"" + CurrentPackage() + "\"").exitCode);
+        EXPECT_TRUE(IsWindow(lookAlike.m_hWnd));
+    }
+    EXPECT_EQ(0u, copy.ExitCode());
 }
 
 } // namespace
