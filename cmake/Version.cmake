@@ -7,7 +7,8 @@
 #   VIREOLA_VERSION_TEXT   3.00      its strings: major, two-digit minor
 #   VIREOLA_VERSION_MSI    3.0.1     the package's ProductVersion
 # and ${CMAKE_BINARY_DIR}/generated/Version.h with the same for the resource
-# script and the tests, and release.env for scripts/package.sh.
+# script and the tests, the executable's manifest there beside it, and
+# release.env for scripts/package.sh.
 if(VIREOLA_VERSION)
     set(version ${VIREOLA_VERSION})
 else()
@@ -40,6 +41,7 @@ else()
 endif()
 
 configure_file(${CMAKE_SOURCE_DIR}/res/Version.h.in ${CMAKE_BINARY_DIR}/generated/Version.h @ONLY)
+configure_file(${CMAKE_SOURCE_DIR}/res/Vireola.manifest.in ${CMAKE_BINARY_DIR}/generated/Vireola.manifest @ONLY)
 configure_file(${CMAKE_SOURCE_DIR}/packaging/release.env.in ${CMAKE_BINARY_DIR}/release.env @ONLY)
 add_library(vireola_version INTERFACE)
 target_include_directories(vireola_version INTERFACE ${CMAKE_BINARY_DIR}/generated)

@@ -5,13 +5,15 @@ static void Refill(ReapplyBurst& burst, DWORD now)
     DWORD elapsed = now - burst.refilled;
     burst.refilled = now;
     // a long pause (or the first use) fills the budget whatever it held
-    if (elapsed >= (DWORD)BURST_BUDGET * 1000 / BURST_REFILL_PER_S) {
-        burst.budget = BURST_BUDGET * 1000;
+    const int full = BURST_BUDGET * BURST_CHECK;
+    if (elapsed >= (DWORD)full / BURST_REFILL_PER_S) {
+        burst.budget = full;
         return;
     }
-    burst.budget += (int)elapsed * BURST_REFILL_PER_S;
-    if (burst.budget > BURST_BUDGET * 1000)
-        burst.budget = BURST_BUDGET * 1000;
+    // BURST_REFILL_PER_S checks a second is as many thousandths a millisecond
+    burst.budget += (int)elapsed * BURST_REFILL_PER_S * BURST_CHECK / 1000;
+    if (burst.budget > full)
+        burst.budget = full;
 }
 
 bool StartBurst(ReapplyBurst& burst, DWORD now, DWORD length)
@@ -32,11 +34,11 @@ bool TakeBurstCheck(ReapplyBurst& burst, DWORD now)
     if (!burst.active)
         return false;
     Refill(burst, now);
-    if ((int)(now - burst.end) > 0 || burst.budget < 1000) {
+    if ((int)(now - burst.end) > 0 || burst.budget < BURST_CHECK) {
         burst.active = false;
         return false;
     }
-    burst.budget -= 1000;
+    burst.budget -= BURST_CHECK;
     return true;
 }
 

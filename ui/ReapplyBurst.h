@@ -14,12 +14,15 @@ enum {
     BURST_REFILL_PER_S = 30,     // what a flood of broadcasts costs at most, in checks a second
 };
 
+// The budget refills a little every millisecond: it counts thousandths of a check.
+enum { BURST_CHECK = 1000 };
+
 struct ReapplyBurst
 {
     bool active = false;
-    DWORD end = 0;                          // tick count at which the fast checks stop
-    int budget = BURST_BUDGET * 1000;       // in thousandths of a check
-    DWORD refilled = 0;                     // tick count of the last refill
+    DWORD end = 0;                              // tick count at which the fast checks stop
+    int budget = BURST_BUDGET * BURST_CHECK;
+    DWORD refilled = 0;                         // tick count of the last refill
 };
 
 // A broadcast at now asks for fast checks for length ms: a burst starts, or

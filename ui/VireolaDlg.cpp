@@ -140,6 +140,9 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_TIMER:
         OnTimer();
         return true;
+    case WM_CHECK_NOW:
+        OnCheckNow();
+        return true;
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam));
         return false;
@@ -297,10 +300,21 @@ void CVireolaDlg::OnTimer()
 // watch runs, it checks at once and then at the fast rate for a while.
 void CVireolaDlg::OnSystemChange(DWORD burstMs)
 {
-    if (!m_bWatching || !StartBurst(m_Burst, GetTickCount(), burstMs) || !TakeBurstCheck(m_Burst, GetTickCount()))
+    DWORD now = GetTickCount();
+    if (!m_bWatching || !StartBurst(m_Burst, now, burstMs))
+        return;
+    // a budget spent by a flood of broadcasts leaves the watch at its period
+    if (!TakeBurstCheck(m_Burst, now))
         return;
     SetTimer(m_hWnd, WATCH_TIMER_ID, BURST_PERIOD_MS, nullptr);
-    ReapplyIfReset(SelectedColor());
+    // once the broadcast's sender, which waits on every window, is let go
+    PostMessageA(m_hWnd, WM_CHECK_NOW, 0, 0);
+}
+
+void CVireolaDlg::OnCheckNow()
+{
+    if (m_bWatching)
+        ReapplyIfReset(SelectedColor());
 }
 
 void CVireolaDlg::OnSysColorChange()

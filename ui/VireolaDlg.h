@@ -11,6 +11,9 @@ enum {
     WATCH_PERIOD_MS = 100,
 };
 
+// Posted to itself for the first check of a burst.
+#define WM_CHECK_NOW (WM_APP + 101)
+
 class CVireolaDlg : public CDialog
 {
 public:
@@ -43,6 +46,7 @@ private:
     LRESULT OnTrayNotify(LPARAM lParam);
     void OnTaskbarCreated();
     void OnSystemChange(DWORD burstMs);
+    void OnCheckNow();
 
     void LoadControls();
     void InitPreview();
