@@ -213,7 +213,7 @@ void ReapplyLatency(int resets)
     std::vector<double> ms;
     srand(1);
     for (int i = 0; i < resets; ++i) {
-        WaitFor([] { return false; }, rand() % 100);   // meet the watch at any phase of its period
+        PumpFor(rand() % 100);   // meet the watch at any phase of its period
         LRESULT before = Shell::Ask(SHELL_REPAIR_COUNT);
         Shell::Ask(SHELL_RESET_COLORS);
         if (WaitFor([&] { return Shell::Ask(SHELL_REPAIR_COUNT) > before; }, 2000))
@@ -248,13 +248,13 @@ void BroadcastLatency(int broadcasts, double idleCpuPerSecond)
 {
     Shell shell("--reset-on-broadcast");
     Resident vireola;
-    WaitFor([] { return false; }, 1500);
+    PumpFor(1500);
     std::vector<double> ms;
     srand(2);
     double cpu0 = CpuSeconds(BinPath("Vireola.exe").c_str()), t0 = Now();
     for (int i = 0; i < broadcasts; ++i) {
         // apart as broadcasts come, so that every burst has its budget
-        WaitFor([] { return false; }, 1200 + rand() % 600);
+        PumpFor(1200 + rand() % 600);
         LRESULT before = Shell::Ask(SHELL_REPAIR_COUNT);
         LONG sent = ShellClockUs();
         BroadcastChange(i);
@@ -278,12 +278,12 @@ void BroadcastFlood(int seconds)
     Shell shell;
     Resident vireola;
     Process dialog(Quoted("Baseline.exe") + " --dialog-watch");
-    WaitFor([] { return false; }, 1500);
+    PumpFor(1500);
     const std::string names[2] = {BinPath("Vireola.exe"), BinPath("Baseline.exe") + " --dialog-watch"};
     double cpu0[2] = {CpuSeconds(names[0].c_str()), CpuSeconds(names[1].c_str())}, t0 = Now();
     for (int i = 0; i < seconds * 100; ++i) {
         Broadcast(WM_SETTINGCHANGE);
-        WaitFor([] { return false; }, 10);
+        PumpFor(10);
     }
     double elapsed = Now() - t0, cpu[2];
     for (int i = 0; i < 2; ++i)
@@ -305,7 +305,7 @@ double IdleCost(int seconds)
     Resident vireola;
     Process bare(Quoted("Baseline.exe") + " --watch");
     Process dialog(Quoted("Baseline.exe") + " --dialog-watch");
-    WaitFor([] { return false; }, 500);
+    PumpFor(500);
     // by full path: other builds' copies may be running
     const std::string names[3] = {BinPath("Vireola.exe"), BinPath("Baseline.exe") + " --watch",
                                   BinPath("Baseline.exe") + " --dialog-watch"};
@@ -316,7 +316,7 @@ double IdleCost(int seconds)
         double start[3], t0 = Now();
         for (int i = 0; i < 3; ++i)
             start[i] = CpuSeconds(names[i].c_str());
-        WaitFor([] { return false; }, BLOCK_SECONDS * 1000);
+        PumpFor(BLOCK_SECONDS * 1000);
         for (int i = 0; i < 3; ++i) {
             cpu[i].push_back(CpuSeconds(names[i].c_str()) - start[i]);
             total[i] += cpu[i].back();
@@ -421,7 +421,7 @@ void Size()
     Shell shell;
     Resident vireola;
     Process idle(Quoted("Baseline.exe") + " --dialog");
-    WaitFor([] { return false; }, 1000);
+    PumpFor(1000);
     SIZE_T v = PrivateBytes(vireola.Handle()), b = PrivateBytes(idle.Handle());
     char program[40], floor[40], ratio[20];
     snprintf(program, sizeof program, "%lu KiB private", (unsigned long)(v / 1024));
@@ -451,7 +451,7 @@ void Soak(int minutes)
     const COLORREF desktops[] = {RGB(0, 0, 128), RGB(192, 192, 192)};
     for (int second = 0; second < minutes * 60; ++second) {
         Shell::Ask(SHELL_SET_DESKTOP_COLOR, 0, desktops[second % 2]);
-        WaitFor([] { return false; }, 1000);
+        PumpFor(1000);
     }
     report("end");
     vireola.Kill();

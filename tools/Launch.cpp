@@ -22,6 +22,11 @@ bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs)
     }
 }
 
+void PumpFor(DWORD ms)
+{
+    WaitFor([] { return false; }, ms);
+}
+
 LRESULT Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
 {
     DWORD_PTR result = 0;

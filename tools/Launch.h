@@ -12,6 +12,10 @@ void PumpMessages();
 // thread's messages meanwhile; never sleeps blindly.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
 
+// Handles this thread's messages for a fixed while: for what is measured or
+// counted over a span of time, never to wait for something to happen.
+void PumpFor(DWORD ms);
+
 // SendMessage to another process's window, bounded so that a hung or
 // crashed receiver fails the caller instead of freezing it; 0 on timeout.
 LRESULT Send(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam);

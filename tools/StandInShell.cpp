@@ -34,16 +34,8 @@ static int g_hangFor = 3000;
 static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_lastRepairAt, g_paintCount;
 static bool g_resetOnBroadcast;
 static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
-static LARGE_INTEGER g_resetTime;
+static LONG g_resetAt;
 static bool g_resetPending, g_sysColorChanged;
-
-static LONG MicrosecondsSince(const LARGE_INTEGER& start)
-{
-    LARGE_INTEGER now, freq;
-    QueryPerformanceCounter(&now);
-    QueryPerformanceFrequency(&freq);
-    return (LONG)((now.QuadPart - start.QuadPart) * 1000000 / freq.QuadPart);
-}
 
 static COLORREF ShellTextColor(COLORREF bk)
 {
@@ -60,7 +52,7 @@ static void ResetLabelColors()
     InvalidateRect(g_hList, nullptr, TRUE);
     ++g_resetCount;
     g_resetPending = true;
-    QueryPerformanceCounter(&g_resetTime);
+    g_resetAt = ShellClockUs();
 }
 
 static const char* MessageName(UINT msg)
@@ -93,8 +85,8 @@ static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     if (msg == WM_PAINT)
         ++g_paintCount;
     if (external && msg == LVM_SETTEXTCOLOR && g_resetPending) {
-        g_lastRepairUs = MicrosecondsSince(g_resetTime);
         g_lastRepairAt = ShellClockUs();
+        g_lastRepairUs = (g_lastRepairAt - g_resetAt) & 0x7FFFFFFF;
         g_resetPending = false;
         ++g_repairCount;
     }

@@ -47,7 +47,7 @@ int Checks(const std::vector<std::string>& log)
 int ChecksOver(Desktop& desktop, DWORD ms)
 {
     desktop.NewMessages();
-    WaitFor([] { return false; }, ms);
+    PumpFor(ms);
     return Checks(desktop.NewMessages());
 }
 
@@ -64,13 +64,13 @@ TEST_F(Broadcasts, EachKindIsRepairedInABurstAndTheWatchThenKeepsItsPeriod)
     Vireola program;
     ASSERT_TRUE(WaitFor([&] { return DialogReady() && desktop.LabelsAre(BLACK); }));
     // the burst that the stand-in's new taskbar brought is over
-    WaitFor([] { return false; }, RESTART_BURST_MS);
+    PumpFor(RESTART_BURST_MS);
     for (const Kind& kind : KINDS) {
         SCOPED_TRACE(kind.name);
         LRESULT resets = desktop.Ask(SHELL_RESET_COUNT);
         desktop.NewMessages();
         kind.send();
-        WaitFor([] { return false; }, kind.burstMs);
+        PumpFor(kind.burstMs);
         EXPECT_GT(desktop.Ask(SHELL_RESET_COUNT), resets);
         EXPECT_GT(Checks(desktop.NewMessages()), TwicePeriodChecks(kind.burstMs)) << "no fast checks";
         EXPECT_TRUE(WaitFor([&] { return desktop.LabelsAre(BLACK); }, 1000));

@@ -184,7 +184,7 @@ TEST_F(Robustness, ASoakRepairsEveryResetAndStaysResponsive)
     const COLORREF desktops[] = {RGB(0, 0, 128), RGB(192, 192, 192)};
     for (int second = 0; second < 6; ++second) {
         Send(desktop.Progman(), SHELL_SET_DESKTOP_COLOR, 0, desktops[second % 2]);
-        WaitFor([] { return false; }, 1000);
+        PumpFor(1000);
     }
     resets = desktop.Ask(SHELL_RESET_COUNT) - resets;
     repairs = desktop.Ask(SHELL_REPAIR_COUNT) - repairs;

@@ -1,4 +1,5 @@
 #include "DialogHost.h"
+#include "settings/Settings.h"
 
 // The program-wide objects that the dialog's code refers to.
 CVireolaDlg g_VireolaDlg;
@@ -37,4 +38,18 @@ void DestroyDialog()
 {
     if (g_VireolaDlg.m_hWnd)
         g_VireolaDlg.DestroyWindow();
+}
+
+void HostedDialog::SetUp()
+{
+    RedirectedHive::SetUp();
+    MakeSoftwareKey();
+    DWORD off = 0;
+    SetValue(SETTINGS_KEY, TRAY_ICON_VALUE, REG_DWORD, &off, sizeof off);
+}
+
+void HostedDialog::TearDown()
+{
+    DestroyDialog();
+    RedirectedHive::TearDown();
 }

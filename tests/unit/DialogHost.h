@@ -1,7 +1,20 @@
 // The real settings dialog, created hidden inside the test process as a
 // silent start creates it, for what another process cannot observe.
 #pragma once
+#include "InProcess.h"
 #include "ui/VireolaDlg.h"
 
 HWND CreateHiddenDialog();
 void DestroyDialog();
+
+// A user hive with a "Software" key and the icon option off, and no dialog
+// left over when a test ends.
+class HostedDialog : public RedirectedHive
+{
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    static constexpr const char* SETTINGS_KEY = "Software\\Morvane\\Vireola\\Settings";
+    static constexpr const char* CUSTOM_KEY = "Software\\Morvane\\Vireola\\CustomColors";
+};

@@ -1,38 +1,18 @@
 // The settings dialog inside the test process: what it holds that another
 // process cannot see, and how it loads stored values of every shape.
 #include "DialogHost.h"
-#include "InProcess.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 
 namespace {
 
-class DialogInProcess : public RedirectedHive
+class DialogInProcess : public HostedDialog
 {
 protected:
-    void SetUp() override
-    {
-        RedirectedHive::SetUp();
-        MakeSoftwareKey();
-        // no icon in whatever notification area this prefix has
-        SetDword(TRAY_ICON_VALUE, 0);
-    }
-    void TearDown() override
-    {
-        DestroyDialog();
-        RedirectedHive::TearDown();
-    }
-    void SetDword(const char* name, DWORD value)
-    {
-        SetValue(SETTINGS_KEY, name, REG_DWORD, &value, sizeof value);
-    }
     static LRESULT Item(int id, UINT message)
     {
         return SendDlgItemMessageA(g_VireolaDlg.m_hWnd, id, message, 0, 0);
     }
-
-    const char* SETTINGS_KEY = "Software\\Morvane\\Vireola\\Settings";
-    const char* CUSTOM_KEY = "Software\\Morvane\\Vireola\\CustomColors";
 };
 
 // The preview's image list has one owner, which outlives the dialog; the

@@ -4,8 +4,6 @@
 // read 0, but the handle values the system hands out show how many objects
 // of each kind are alive.
 #include "DialogHost.h"
-#include "InProcess.h"
-#include "settings/Settings.h"
 #include "tools/Launch.h"
 #include "tools/StandInShell.h"
 #include <algorithm>
@@ -65,30 +63,10 @@ std::vector<long> LiveObjectsOfEachKind()
     return live;
 }
 
-void Pump(DWORD ms)
-{
-    WaitFor([] { return false; }, ms);
-}
-
 // Objects made by other processes of the session while the watch runs.
 const long NOISE = 8;
 
-class WatchSoak : public RedirectedHive
-{
-protected:
-    void SetUp() override
-    {
-        RedirectedHive::SetUp();
-        MakeSoftwareKey();
-        DWORD off = 0;
-        SetValue("Software\\Morvane\\Vireola\\Settings", TRAY_ICON_VALUE, REG_DWORD, &off, sizeof off);
-    }
-    void TearDown() override
-    {
-        DestroyDialog();
-        RedirectedHive::TearDown();
-    }
-};
+using WatchSoak = HostedDialog;
 
 TEST_F(WatchSoak, TheProbeSeesADeliberateLeakOfEachKind)
 {
@@ -117,14 +95,14 @@ TEST_F(WatchSoak, RepairingEveryTickUnderColourChangesLeaksNothing)
     auto repairs = [&] { return SendMessageA(hProgman, SHELL_REPAIR_COUNT, 0, 0); };
     // first uses of the platform's code set up what it keeps for good
     ASSERT_TRUE(WaitFor([&] { return repairs() > 5; }));
-    Pump(1000);
+    PumpFor(1000);
 
     std::vector<long> before = LiveObjectsOfEachKind();
     LRESULT repairsBefore = repairs();
     const COLORREF desktops[] = {RGB(0, 0, 128), RGB(192, 192, 192)};
     for (int second = 0; second < 8; ++second) {
         SendMessageA(hProgman, SHELL_SET_DESKTOP_COLOR, 0, desktops[second % 2]);
-        Pump(1000);
+        PumpFor(1000);
     }
     LRESULT repaired = repairs() - repairsBefore;
     std::vector<long> after = LiveObjectsOfEachKind();
