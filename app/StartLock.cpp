@@ -16,10 +16,16 @@ CStartLock::CStartLock() : m_hMutex(CreateMutexA(nullptr, FALSE, START_LOCK_NAME
     m_bOwned = wait == WAIT_OBJECT_0 || wait == WAIT_ABANDONED;
 }
 
-CStartLock::~CStartLock()
+void CStartLock::Release()
 {
     if (m_bOwned)
         ReleaseMutex(m_hMutex);
+    m_bOwned = false;
+}
+
+CStartLock::~CStartLock()
+{
+    Release();
     if (m_hMutex)
         CloseHandle(m_hMutex);
 }

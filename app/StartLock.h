@@ -10,6 +10,8 @@ public:
     // Waits until no other copy of this user's session is starting.
     CStartLock();
     ~CStartLock();
+    // Lets the next copy start before this one ends.
+    void Release();
     CStartLock(const CStartLock&) = delete;
     CStartLock& operator=(const CStartLock&) = delete;
 

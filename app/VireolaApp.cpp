@@ -1,5 +1,6 @@
 #include "VireolaApp.h"
 #include "CommandLine.h"
+#include "RunningCopy.h"
 #include "StartLock.h"
 #include "../color/DesktopView.h"
 #include "../res/resource.h"
@@ -34,8 +35,11 @@ BOOL CVireolaApp::StartInstance()
     LoadStringA(m_hInstance, IDS_APP_TITLE, title, sizeof title);
     // held until this copy's dialog exists or this copy has ended
     CStartLock lock;
-    if (HWND hRunning = FindWindowA(nullptr, title)) {
-        ShowWindow(hRunning, SW_SHOWNORMAL);
+    if (HWND hRunning = NextRunningCopy(title)) {
+        // The running copy shows its dialog when it gets to it: a copy that
+        // does not answer must hold up neither this start nor later ones.
+        lock.Release();
+        ShowWindowAsync(hRunning, SW_SHOWNORMAL);
         SetForegroundWindow(hRunning);
         return FALSE;
     }

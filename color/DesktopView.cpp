@@ -68,8 +68,17 @@ void ReapplyIfReset(COLORREF wanted)
     ApplyDesktopColors(wanted, CLR_NONE);
 }
 
+// The shell of Windows Vista and later draws the labels with shadows straight
+// on the wallpaper, and marks its view so: an opaque background there would
+// give them boxes that Windows itself never shows (often black, the colour
+// behind the wallpaper). Without the mark, the labels have the desktop
+// colour behind them.
 void RestoreDesktopColors(const ColorTable& table)
 {
-    ApplyDesktopColors(table.entry[SYSTEM_TEXT_COLOR].color,
-                       table.entry[SYSTEM_BACKGROUND_COLOR].color);
+    HWND hView = FindDesktopListView();
+    DWORD_PTR exStyle;
+    if (!hView || !SendToView(hView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, &exStyle))
+        return;
+    COLORREF textBk = exStyle & LVS_EX_TRANSPARENTSHADOWTEXT ? CLR_NONE : table.entry[SYSTEM_BACKGROUND_COLOR].color;
+    SetListViewColors(hView, table.entry[SYSTEM_TEXT_COLOR].color, textBk);
 }

@@ -4,6 +4,10 @@
 #include "ColorTable.h"
 #include <commctrl.h>
 
+#ifndef LVS_EX_TRANSPARENTSHADOWTEXT
+#define LVS_EX_TRANSPARENTSHADOWTEXT 0x00800000   // Windows Vista's shadowed labels
+#endif
+
 // How long a message to the shell may take before the program gives up on it,
 // so that a hung shell never freezes the program.
 enum { SHELL_MESSAGE_TIMEOUT_MS = 500 };
@@ -14,5 +18,6 @@ void ApplyDesktopColors(COLORREF text, COLORREF textBk);
 // Puts the wanted colour back on a transparent background if the shell has
 // reset either.
 void ReapplyIfReset(COLORREF wanted);
-// The shell's own look: contrast text on an opaque desktop-colour background.
+// The shell's own look: contrast text, on an opaque desktop-colour background
+// where the shell draws one.
 void RestoreDesktopColors(const ColorTable& table);

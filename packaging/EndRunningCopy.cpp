@@ -6,7 +6,7 @@
 // Windows Installer runs it on Vista and later, which name a process's file.
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
-#include "res/resource.h"
+#include "app/RunningCopy.h"
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>
@@ -30,15 +30,11 @@ void Log(MSIHANDLE hInstall, const char* format, DWORD pid)
     MsiProcessMessage(hInstall, INSTALLMESSAGE_INFO, hRecord);
 }
 
-// The settings dialog of a copy running from the installed file (hidden
-// while it stays resident). Other windows may carry the same class and title
-// (the installer's own progress window is named after the product), and a
-// portable copy elsewhere runs on no file of this package: neither is ended.
+// The settings dialog of a copy running from the installed file. A portable
+// copy elsewhere runs on no file of this package, and is not ended.
 HWND FindRunningCopy(const char* installedFile)
 {
-    for (HWND hDlg = nullptr; (hDlg = FindWindowExA(nullptr, hDlg, "#32770", "Vireola")) != nullptr;) {
-        if (!GetDlgItem(hDlg, IDC_REMOVE_FROM_MEMORY))
-            continue;
+    for (HWND hDlg = nullptr; (hDlg = NextRunningCopy("Vireola", hDlg)) != nullptr;) {
         DWORD pid = 0;
         GetWindowThreadProcessId(hDlg, &pid);
         HANDLE hProcess = OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, pid);

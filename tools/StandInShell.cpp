@@ -11,6 +11,13 @@
 //   --hang-after MS    stop answering messages after MS ...
 //   --hang-for MS      ... for that long (default 3000)
 //   --taskbar          also a "Shell_TrayWnd" that logs notification-icon requests
+//   --tray-refuse N    ... and refuses the first N icons it is asked to add, as
+//                      a taskbar that is not ready yet at logon does
+//   --classic          the labels' look of shells before Windows Vista, or with
+//                      the shadows off: text in the desktop colour's contrast
+//                      colour on an opaque background of the desktop colour.
+//                      Without it, the look of Windows Vista to 11: white text
+//                      with shadows (LVS_EX_TRANSPARENTSHADOWTEXT) on no background
 //   --reset-on-broadcast  reset the label colours on every system-wide change
 //                      it handles (colours, settings, theme, display, a new
 //                      taskbar), as the real shell does
@@ -20,9 +27,14 @@
 #include "StandInShell.h"
 #include "ShellViewHost.h"
 #include <commctrl.h>
+#include <shellapi.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+
+#ifndef LVS_EX_TRANSPARENTSHADOWTEXT
+#define LVS_EX_TRANSPARENTSHADOWTEXT 0x00800000
+#endif
 
 enum { TIMER_RESET_ONCE = 1, TIMER_RESET_EVERY, TIMER_HANG };
 
@@ -32,7 +44,8 @@ static FILE* g_log;
 static COLORREF g_desktop;
 static int g_hangFor = 3000;
 static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_lastRepairAt, g_paintCount;
-static bool g_resetOnBroadcast;
+static bool g_resetOnBroadcast, g_classic;
+static int g_trayRefusals;
 static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
 static LONG g_resetAt;
 static bool g_resetPending, g_sysColorChanged;
@@ -47,8 +60,8 @@ static COLORREF ShellTextColor(COLORREF bk)
 static void ResetLabelColors()
 {
     ListView_SetBkColor(g_hList, g_desktop);
-    ListView_SetTextBkColor(g_hList, g_desktop);
-    ListView_SetTextColor(g_hList, ShellTextColor(g_desktop));
+    ListView_SetTextBkColor(g_hList, g_classic ? g_desktop : CLR_NONE);
+    ListView_SetTextColor(g_hList, g_classic ? ShellTextColor(g_desktop) : RGB(255, 255, 255));
     InvalidateRect(g_hList, nullptr, TRUE);
     ++g_resetCount;
     g_resetPending = true;
@@ -198,6 +211,8 @@ static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     if (msg != WM_COPYDATA)
         return DefWindowProcA(hWnd, msg, wParam, lParam);
     const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lParam;
+    bool refused = cds->dwData == NIM_ADD && g_trayRefusals > 0;
+    g_trayRefusals -= refused;
     char line[300] = "TRAY short";
     if (cds->cbData >= sizeof(WineNotifyData)) {
         const WineNotifyData* d = (const WineNotifyData*)cds->lpData;
@@ -211,8 +226,10 @@ static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         if (cds->cbData > sizeof(WineNotifyData))
             snprintf(line + strlen(line), sizeof line - strlen(line), " icon=%ux%u", d->width, d->height);
     }
+    if (refused)
+        strcat(line, " refused");
     Log(line);
-    return TRUE;
+    return !refused;
 }
 
 static void AddItems(int count)
@@ -295,6 +312,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         else if (!strcmp(a, "--no-defview")) defView = false;
         else if (!strcmp(a, "--workerw")) workerW = true;
         else if (!strcmp(a, "--taskbar")) taskbar = true;
+        else if (!strcmp(a, "--tray-refuse")) g_trayRefusals = atoi(v), ++i;
+        else if (!strcmp(a, "--classic")) g_classic = true;
         else if (!strcmp(a, "--shell-view")) shellView = true;
         else if (!strcmp(a, "--reset-on-broadcast")) g_resetOnBroadcast = true;
         else if (!strcmp(a, "--log")) g_log = fopen(v, "w"), ++i;
@@ -311,6 +330,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     g_hList = shellView ? HostDesktopFolderView(g_hProgman) : CreateHandMadeView(items, defView, workerW, cx, cy);
     if (!g_hList)
         return 2;
+    ListView_SetExtendedListViewStyleEx(g_hList, LVS_EX_TRANSPARENTSHADOWTEXT,
+                                        g_classic ? 0 : LVS_EX_TRANSPARENTSHADOWTEXT);
     INT element = COLOR_BACKGROUND;
     COLORREF original = GetSysColor(COLOR_BACKGROUND);
     if (setColor)

@@ -1,10 +1,12 @@
 #include "VireolaDlg.h"
 #include "../color/DesktopView.h"
+#include "../framework/NewerWindows.h"
 #include "../res/resource.h"
 #include "../settings/Settings.h"
 #include "AboutDlg.h"
 #include "TrayIcon.h"
 #include <commdlg.h>
+#include <wtsapi32.h>
 
 // Sent by the shell when it has made a new taskbar, with an empty notification area.
 static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
@@ -45,6 +47,7 @@ BOOL CVireolaDlg::OnInitDialog()
 
     if (m_TrayIconCheck.GetCheck() == BST_CHECKED)
         AddIcon();
+    ListenToTheSession();
     StartWatchIfTicked();
 
     // A hidden dialog must not take the activation or the keyboard focus: the
@@ -58,9 +61,10 @@ BOOL CVireolaDlg::OnInitDialog()
 void CVireolaDlg::InitPreview()
 {
     HINSTANCE hInst = AfxGetApp()->m_hInstance;
-    // 16-bit colour keeps the 256-colour images of the sample icon; the
-    // size is the large-icon size of the display, which LoadIcon loads
-    g_PreviewImageList.Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), ILC_COLOR16 | ILC_MASK, 0, 1);
+    // 32-bit colour keeps the alpha of the sample icon's images (with fewer
+    // bits their edges come out dark and jagged); the size is the large-icon
+    // size of the display, which LoadIcon loads
+    g_PreviewImageList.Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), ILC_COLOR32 | ILC_MASK, 0, 1);
     g_PreviewImageList.Add(LoadIconA(hInst, MAKEINTRESOURCEA(IDI_DESKTOP_ICON)));
     SendMessageA(m_PreviewList.m_hWnd, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)g_PreviewImageList.m_hImageList);
     SendMessageA(m_PreviewList.m_hWnd, LVM_SETBKCOLOR, 0, (LPARAM)CLR_NONE);
@@ -105,13 +109,40 @@ void CVireolaDlg::UpdateColorButton()
     m_ColorButton.EnableWindow(m_TextColorCombo.GetCurSel() == CUSTOM_TEXT_COLOR);
 }
 
+// Lock, unlock, the display and the resume come as messages; a copy started
+// elevated (by an installer run as administrator) still hears the shell,
+// which runs with less integrity than it.
+void CVireolaDlg::ListenToTheSession()
+{
+    Newer::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);
+    m_hDisplayNotify = Newer::RegisterPowerSettingNotification(m_hWnd, &CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE);
+    Newer::ChangeWindowMessageFilterEx(m_hWnd, WM_TASKBARCREATED, Newer::MSGFLT_ALLOW, nullptr);
+    Newer::ChangeWindowMessageFilterEx(m_hWnd, WM_TRAYNOTIFY, Newer::MSGFLT_ALLOW, nullptr);
+}
+
+void CVireolaDlg::StopListening()
+{
+    Newer::WTSUnRegisterSessionNotification(m_hWnd);
+    Newer::UnregisterPowerSettingNotification(m_hDisplayNotify);
+    m_hDisplayNotify = nullptr;
+}
+
 void CVireolaDlg::StartWatchIfTicked()
 {
     if (m_ReApplyCheck.GetCheck() != BST_CHECKED)
         return;
     m_bWatching = true;
     EndBurst(m_Burst);
-    SetTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr);
+    SetWatchPeriod();
+}
+
+// The watch's own period, while anybody can see the desktop.
+void CVireolaDlg::SetWatchPeriod()
+{
+    if (IsPaused(m_Pause))
+        KillTimer(m_hWnd, WATCH_TIMER_ID);
+    else
+        Newer::SetCoalescableTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr, WATCH_TOLERANCE_MS);
 }
 
 void CVireolaDlg::StopWatch()
@@ -138,7 +169,7 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         result = (LRESULT)OnQueryDragIcon();
         return true;
     case WM_TIMER:
-        OnTimer();
+        OnTimer(wParam);
         return true;
     case WM_CHECK_NOW:
         OnCheckNow();
@@ -155,8 +186,14 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         OnSystemChange(BURST_MS);
         return false;
     case WM_ENDSESSION:
-        OnEndSession();
+        OnEndSession((BOOL)wParam, lParam);
         return false;
+    case WM_WTSSESSION_CHANGE:
+        OnSessionChange(wParam);
+        return false;
+    case WM_POWERBROADCAST:
+        result = OnPowerBroadcast(wParam, lParam);
+        return true;
     case WM_TRAYNOTIFY:
         result = OnTrayNotify(lParam);
         return true;
@@ -231,10 +268,22 @@ void CVireolaDlg::SyncTrayIcon()
     }
 }
 
+// What the user asked for is kept apart from what the taskbar has: at logon
+// it may not be ready yet and refuse the icon, which is then tried again.
 void CVireolaDlg::AddIcon()
 {
-    AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_SmallIcon.m_hIcon, AfxGetAppName());
     g_bTrayIconShown = 1;
+    m_nTrayRetries = TRAY_RETRIES;
+    TryAddIcon();
+}
+
+void CVireolaDlg::TryAddIcon()
+{
+    if (!g_bTrayIconShown || AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_SmallIcon.m_hIcon, AfxGetAppName())
+        || m_nTrayRetries-- <= 0)
+        KillTimer(m_hWnd, TRAY_RETRY_TIMER_ID);
+    else
+        SetTimer(m_hWnd, TRAY_RETRY_TIMER_ID, TRAY_RETRY_MS, nullptr);
 }
 
 void CVireolaDlg::OnOK()
@@ -275,6 +324,7 @@ void CVireolaDlg::OnRemoveFromMemory()
 BOOL CVireolaDlg::DestroyWindow()
 {
     StopWatch();
+    StopListening();
     return CDialog::DestroyWindow();
 }
 
@@ -288,11 +338,16 @@ void CVireolaDlg::OnActivate(UINT nState)
         StopWatch();
 }
 
-void CVireolaDlg::OnTimer()
+// Every timer but the icon's is the watch's.
+void CVireolaDlg::OnTimer(UINT_PTR nIDEvent)
 {
+    if (nIDEvent == TRAY_RETRY_TIMER_ID) {
+        TryAddIcon();
+        return;
+    }
     // a fast tick past its burst or its budget gives the watch its period back
     if (m_Burst.active && !TakeBurstCheck(m_Burst, GetTickCount()))
-        SetTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr);
+        SetWatchPeriod();
     ReapplyIfReset(SelectedColor());
 }
 
@@ -301,7 +356,7 @@ void CVireolaDlg::OnTimer()
 void CVireolaDlg::OnSystemChange(DWORD burstMs)
 {
     DWORD now = GetTickCount();
-    if (!m_bWatching || !StartBurst(m_Burst, now, burstMs))
+    if (!m_bWatching || IsPaused(m_Pause) || !StartBurst(m_Burst, now, burstMs))
         return;
     // a budget spent by a flood of broadcasts leaves the watch at its period
     if (!TakeBurstCheck(m_Burst, now))
@@ -313,20 +368,52 @@ void CVireolaDlg::OnSystemChange(DWORD burstMs)
 
 void CVireolaDlg::OnCheckNow()
 {
-    if (m_bWatching)
+    if (m_bWatching && !IsPaused(m_Pause))
         ReapplyIfReset(SelectedColor());
 }
 
 void CVireolaDlg::OnSysColorChange()
 {
+    // the common controls draw with the system colours they were told of
+    SendMessageA(m_PreviewList.m_hWnd, WM_SYSCOLORCHANGE, 0, 0);
     FillAutoColors(m_Colors);
     UpdatePreview();
     OnSystemChange(BURST_MS);
 }
 
-void CVireolaDlg::OnEndSession()
+// A shutdown that the user cancelled leaves the watch as it was. The Restart
+// Manager closes programs so that an installer or an update can replace
+// their files: the program then ends as Remove From Memory ends it.
+void CVireolaDlg::OnEndSession(BOOL bEnding, LPARAM lParam)
 {
-    StopWatch();
+    if (!bEnding)
+        return;
+    if (lParam & ENDSESSION_CLOSEAPP)
+        OnRemoveFromMemory();
+    else
+        StopWatch();
+}
+
+void CVireolaDlg::OnSessionChange(WPARAM event)
+{
+    OnSightChange(::OnSessionChange(m_Pause, event));
+}
+
+LRESULT CVireolaDlg::OnPowerBroadcast(WPARAM event, LPARAM lParam)
+{
+    OnSightChange(::OnPowerBroadcast(m_Pause, event, lParam, !GetSystemMetrics(SM_REMOTESESSION)));
+    return TRUE;
+}
+
+void CVireolaDlg::OnSightChange(SightChange change)
+{
+    if (change == SIGHT_LOST) {
+        EndBurst(m_Burst);
+        KillTimer(m_hWnd, WATCH_TIMER_ID);
+    } else if (change == SIGHT_BACK && m_bWatching) {
+        SetWatchPeriod();
+        OnSystemChange(BURST_MS);
+    }
 }
 
 LRESULT CVireolaDlg::OnTrayNotify(LPARAM lParam)

@@ -5,10 +5,18 @@
 #include "../framework/Controls.h"
 #include "../framework/Dialog.h"
 #include "ReapplyBurst.h"
+#include "WatchPause.h"
 
 enum {
     WATCH_TIMER_ID = 1,
     WATCH_PERIOD_MS = 100,
+    // a tick a little late costs nothing, and lets Windows wake the processor
+    // for several timers at once
+    WATCH_TOLERANCE_MS = 20,
+    TRAY_RETRY_TIMER_ID = 2,
+    TRAY_RETRY_MS = 1000,
+    // at logon the taskbar may come up long after the program
+    TRAY_RETRIES = 60,
 };
 
 // Posted to itself for the first check of a burst.
@@ -40,13 +48,16 @@ private:
     void OnRestoreWindowsColors();
     void OnRemoveFromMemory();
     void OnActivate(UINT nState);
-    void OnTimer();
+    void OnTimer(UINT_PTR nIDEvent);
     void OnSysColorChange();
-    void OnEndSession();
+    void OnEndSession(BOOL bEnding, LPARAM lParam);
     LRESULT OnTrayNotify(LPARAM lParam);
     void OnTaskbarCreated();
     void OnSystemChange(DWORD burstMs);
     void OnCheckNow();
+    void OnSessionChange(WPARAM event);
+    LRESULT OnPowerBroadcast(WPARAM event, LPARAM lParam);
+    void OnSightChange(SightChange change);
 
     void LoadControls();
     void InitPreview();
@@ -54,8 +65,12 @@ private:
     void UpdateColorButton();
     void SyncTrayIcon();
     void AddIcon();
+    void TryAddIcon();
+    void ListenToTheSession();
+    void StopListening();
     void StartWatchIfTicked();
     void StopWatch();
+    void SetWatchPeriod();
     COLORREF SelectedColor() const;
 
     CComboBox m_TextColorCombo;
@@ -68,8 +83,11 @@ private:
     HICON m_hIcon = nullptr;     // large, shared by the system
     CIcon m_SmallIcon;
     ColorTable m_Colors;
-    bool m_bWatching = false;
+    bool m_bWatching = false;    // the box is ticked and the dialog not in front
     ReapplyBurst m_Burst;
+    WatchPause m_Pause;
+    HANDLE m_hDisplayNotify = nullptr;
+    int m_nTrayRetries = 0;      // adds left to try while the taskbar refuses the icon
 };
 
 extern CVireolaDlg g_VireolaDlg;

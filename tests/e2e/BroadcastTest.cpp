@@ -34,30 +34,6 @@ const Kind KINDS[] = {
      RESTART_BURST_MS},
 };
 
-// The watch's checks in the log: each asks for the label background first.
-int Checks(const std::vector<std::string>& log)
-{
-    int checks = 0;
-    for (const std::string& m : log)
-        checks += m == "GETTEXTBKCOLOR 0 0";
-    return checks;
-}
-
-// The checks over a while from now.
-int ChecksOver(Desktop& desktop, DWORD ms)
-{
-    desktop.NewMessages();
-    PumpFor(ms);
-    return Checks(desktop.NewMessages());
-}
-
-// Twice what the watch makes in its own period over a while: fewer come at
-// the period, even on a slow machine, and a burst brings more.
-int TwicePeriodChecks(DWORD ms)
-{
-    return 2 * (int)(ms / WATCH_PERIOD_MS + 1);
-}
-
 TEST_F(Broadcasts, EachKindIsRepairedInABurstAndTheWatchThenKeepsItsPeriod)
 {
     Desktop desktop("--reset-on-broadcast --taskbar");
@@ -70,25 +46,27 @@ TEST_F(Broadcasts, EachKindIsRepairedInABurstAndTheWatchThenKeepsItsPeriod)
         LRESULT resets = desktop.Ask(SHELL_RESET_COUNT);
         desktop.NewMessages();
         kind.send();
-        PumpFor(kind.burstMs);
+        EXPECT_GT(desktop.ChecksOver(kind.burstMs), TwicePeriodChecks(kind.burstMs)) << "no fast checks";
         EXPECT_GT(desktop.Ask(SHELL_RESET_COUNT), resets);
-        EXPECT_GT(Checks(desktop.NewMessages()), TwicePeriodChecks(kind.burstMs)) << "no fast checks";
         EXPECT_TRUE(WaitFor([&] { return desktop.LabelsAre(BLACK); }, 1000));
-        EXPECT_LT(ChecksOver(desktop, 1000), TwicePeriodChecks(1000)) << "still at the fast rate";
+        desktop.NewMessages();
+        EXPECT_LT(desktop.ChecksOver(1000), TwicePeriodChecks(1000)) << "still at the fast rate";
     }
 }
 
 TEST_F(Broadcasts, NoBurstWhileTheDialogIsInFrontNorAfterRestoreWindowsColors)
 {
     Opened o("--reset-on-broadcast");
+    o.desktop.NewMessages();
     Broadcast(WM_SETTINGCHANGE);
-    EXPECT_EQ(0, ChecksOver(o.desktop, 500));
+    EXPECT_EQ(0, o.desktop.ChecksOver(500));
 
     Click(IDC_RESTORE_WINDOWS_COLORS);
     OtherWindow other;
     other.Activate();
+    o.desktop.NewMessages();
     Broadcast(WM_SETTINGCHANGE);
-    EXPECT_EQ(0, ChecksOver(o.desktop, 500));
+    EXPECT_EQ(0, o.desktop.ChecksOver(500));
 
     // the watch started again: the box ticked, and the dialog left
     SetForegroundWindow(FindSettingsDialog());
@@ -99,7 +77,7 @@ TEST_F(Broadcasts, NoBurstWhileTheDialogIsInFrontNorAfterRestoreWindowsColors)
     ASSERT_TRUE(WaitFor([&] { return o.desktop.LabelsAre(YELLOW); }, 1000));
     o.desktop.NewMessages();
     Broadcast(WM_SETTINGCHANGE);
-    EXPECT_GT(ChecksOver(o.desktop, BURST_MS), TwicePeriodChecks(BURST_MS));
+    EXPECT_GT(o.desktop.ChecksOver(BURST_MS), TwicePeriodChecks(BURST_MS));
     EXPECT_TRUE(o.desktop.LabelsAre(YELLOW));
 }
 

@@ -60,7 +60,7 @@ TEST_F(DesktopView, ATickThatFindsTheColoursInPlaceOnlyAsks)
 
 TEST_F(DesktopView, ATickReappliesAnOpaqueBackgroundWithoutAskingForTheText)
 {
-    Resident r;
+    Resident r("--classic");
     r.desktop.Reset();
     r.log.clear();
     r.desktop.NewMessages();
@@ -128,8 +128,7 @@ TEST_P(DesktopViewOnEveryView, TheWatchRepairsResetsWithinAFewTicks)
     ASSERT_TRUE(WaitFor([&] { return desktop.LabelsAre(BLACK); }));
     for (int i = 0; i < 5; ++i) {
         desktop.Reset();
-        EXPECT_TRUE(WaitFor([&] { return desktop.TextBkColor() == CLR_NONE; }, 1000)) << i;
-        EXPECT_EQ(BLACK, desktop.TextColor());
+        EXPECT_TRUE(WaitFor([&] { return desktop.LabelsAre(BLACK); }, 1000)) << i;
     }
 }
 
@@ -137,11 +136,10 @@ TEST_P(DesktopViewOnEveryView, AShellThatComesBackIsFoundAgain)
 {
     auto desktop = std::make_unique<Desktop>(View());
     Vireola program;
-    ASSERT_TRUE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }));
+    ASSERT_TRUE(WaitFor([&] { return desktop->LabelsAre(BLACK); }));
     desktop.reset();
     desktop = std::make_unique<Desktop>(View());
-    EXPECT_TRUE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }, 2000));
-    EXPECT_EQ(BLACK, desktop->TextColor());
+    EXPECT_TRUE(WaitFor([&] { return desktop->LabelsAre(BLACK); }, 2000));
 }
 
 } // namespace

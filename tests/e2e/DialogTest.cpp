@@ -74,7 +74,7 @@ TEST_P(SettingsDialogOnEveryView, TheWatchStopsWhileTheDialogIsInFront)
             desktop = &opened->desktop;
         }
         desktop->Reset();
-        EXPECT_FALSE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }, 600));
+        EXPECT_FALSE(WaitFor([&] { return desktop->LabelsAre(BLACK); }, 600));
 
         OtherWindow other;
         other.Activate();
@@ -84,7 +84,7 @@ TEST_P(SettingsDialogOnEveryView, TheWatchStopsWhileTheDialogIsInFront)
         SetForegroundWindow(FindSettingsDialog());
         ASSERT_TRUE(WaitFor(DialogInFront));
         desktop->Reset();
-        EXPECT_FALSE(WaitFor([&] { return desktop->TextBkColor() == CLR_NONE; }, 600));
+        EXPECT_FALSE(WaitFor([&] { return desktop->LabelsAre(BLACK); }, 600));
     }
 }
 
@@ -105,19 +105,24 @@ TEST_F(SettingsDialog, WithTheBoxClearTheWatchNeverRuns)
     EXPECT_EQ(BST_UNCHECKED, CheckState(IDC_REAPPLY));
     OtherWindow other;
     other.Activate();
-    EXPECT_FALSE(WaitFor([&] { return o.desktop.TextBkColor() == CLR_NONE; }, 600));
+    EXPECT_FALSE(WaitFor([&] { return o.desktop.LabelsAre(BLACK); }, 600));
 }
 
+// The shell of Windows Vista and later draws the labels on no background;
+// the classic shell, on the desktop colour.
 TEST_P(SettingsDialogOnEveryView, RestoreWindowsColorsPutsTheShellsLookBackAndStoresNothing)
 {
     Opened o(View("--color 008080"));
     Click(IDC_APPLY);
     ASSERT_TRUE(o.desktop.LabelsAre(BLACK));
     DeleteAllSettings();
+    o.desktop.NewMessages();
 
     Click(IDC_RESTORE_WINDOWS_COLORS);
     EXPECT_EQ(WHITE, o.desktop.TextColor());
-    EXPECT_EQ(RGB(0, 128, 128), o.desktop.TextBkColor());
+    EXPECT_EQ(ClassicLook() ? RGB(0, 128, 128) : CLR_NONE, o.desktop.TextBkColor());
+    for (const std::string& m : o.desktop.NewMessages())
+        EXPECT_NE("SETBKCOLOR", m.substr(0, m.find(' '))) << "the view's own background is the shell's";
     EXPECT_EQ(0, ComboSelection());
     EXPECT_EQ(BST_UNCHECKED, CheckState(IDC_REAPPLY));
     EXPECT_EQ(WHITE, PreviewTextColor());
@@ -126,7 +131,9 @@ TEST_P(SettingsDialogOnEveryView, RestoreWindowsColorsPutsTheShellsLookBackAndSt
     // the watch is stopped: nothing puts the labels back when the dialog is left
     OtherWindow other;
     other.Activate();
-    EXPECT_FALSE(WaitFor([&] { return o.desktop.TextBkColor() == CLR_NONE; }, 600));
+    o.desktop.Reset();
+    o.desktop.NewMessages();
+    EXPECT_EQ(0, o.desktop.ChecksOver(600));
 }
 
 TEST_F(SettingsDialog, RestoreThenOkStoresEntryZeroWithReApplyOffAndEnds)
@@ -149,7 +156,7 @@ TEST_F(SettingsDialog, RestoreThenCancelPutsTheStoredColourBackThroughTheWatch)
     SetDword("Settings", "TextColorIndex", YELLOW_INDEX);
     Opened o;
     Click(IDC_RESTORE_WINDOWS_COLORS);
-    ASSERT_NE(CLR_NONE, o.desktop.TextBkColor());
+    ASSERT_FALSE(o.desktop.LabelsAre(YELLOW));
 
     Click(IDCANCEL);
     EXPECT_FALSE(DialogVisible());

@@ -13,28 +13,43 @@ std::vector<char> ReadFile(const std::string& path)
     return std::vector<char>(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
 }
 
-// The DLL names of a 32-bit PE file's import directory.
-std::vector<std::string> ImportedDlls(const std::vector<char>& image)
+// What a 32-bit PE file imports: DLL names, and the functions imported by
+// name, both at load time and delay-loaded.
+struct Imports
 {
-    std::vector<std::string> dlls;
+    std::vector<std::string> dlls, functions;
+};
+
+Imports ImportsOf(const std::vector<char>& image)
+{
+    Imports imports;
     const auto* dos = (const IMAGE_DOS_HEADER*)image.data();
     const auto* nt = (const IMAGE_NT_HEADERS32*)(image.data() + dos->e_lfanew);
-    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
     const auto* sections = IMAGE_FIRST_SECTION(nt);
-    auto offset = [&](DWORD rva) -> size_t {
+    auto at = [&](DWORD rva) -> const char* {
         for (int i = 0; i < nt->FileHeader.NumberOfSections; ++i) {
             const IMAGE_SECTION_HEADER& s = sections[i];
             if (rva >= s.VirtualAddress && rva < s.VirtualAddress + s.Misc.VirtualSize)
-                return rva - s.VirtualAddress + s.PointerToRawData;
+                return image.data() + rva - s.VirtualAddress + s.PointerToRawData;
         }
-        return 0;
+        return nullptr;
     };
-    for (auto* d = (const IMAGE_IMPORT_DESCRIPTOR*)(image.data() + offset(dir.VirtualAddress)); d->Name; ++d) {
-        std::string name = image.data() + offset(d->Name);
+    auto addFunctions = [&](DWORD thunks) {
+        for (const auto* t = (const IMAGE_THUNK_DATA32*)at(thunks); t && t->u1.AddressOfData; ++t)
+            if (!(t->u1.Ordinal & IMAGE_ORDINAL_FLAG32))
+                imports.functions.push_back(((const IMAGE_IMPORT_BY_NAME*)at(t->u1.AddressOfData))->Name);
+    };
+    const IMAGE_DATA_DIRECTORY& dir = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT];
+    for (auto* d = (const IMAGE_IMPORT_DESCRIPTOR*)at(dir.VirtualAddress); d && d->Name; ++d) {
+        std::string name = at(d->Name);
         std::transform(name.begin(), name.end(), name.begin(), ::tolower);
-        dlls.push_back(name);
+        imports.dlls.push_back(name);
+        addFunctions(d->OriginalFirstThunk ? d->OriginalFirstThunk : d->FirstThunk);
     }
-    return dlls;
+    const IMAGE_DATA_DIRECTORY& delay = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_DELAY_IMPORT];
+    for (auto* d = (const IMAGE_DELAYLOAD_DESCRIPTOR*)at(delay.VirtualAddress); d && d->DllNameRVA; ++d)
+        addFunctions(d->ImportNameTableRVA);
+    return imports;
 }
 
 TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
@@ -47,7 +62,8 @@ TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
 
     const std::vector<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll",
                                              "comdlg32.dll", "shell32.dll", "advapi32.dll", "msvcrt.dll"};
-    std::vector<std::string> dlls = ImportedDlls(image);
+    Imports imports = ImportsOf(image);
+    const std::vector<std::string>& dlls = imports.dlls;
     EXPECT_FALSE(dlls.empty());
     for (const std::string& dll : dlls)
         EXPECT_NE(system.end(), std::find(system.begin(), system.end(), dll)) << dll;
@@ -55,6 +71,16 @@ TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
     // the dialog's libraries load when the dialog is made, not at every start
     for (const char* dll : {"comctl32.dll", "comdlg32.dll", "shell32.dll"})
         EXPECT_EQ(dlls.end(), std::find(dlls.begin(), dlls.end(), dll)) << dll;
+
+    // Functions that Windows 7 or Wine lacks are looked up at run time: one
+    // in the import table would keep the program from loading there.
+    const std::vector<std::string>& functions = imports.functions;
+    ASSERT_NE(functions.end(), std::find(functions.begin(), functions.end(), "SetTimer")) << "no names read";
+    for (const char* newer : {"SetCoalescableTimer", "ChangeWindowMessageFilterEx", "ChangeWindowMessageFilter",
+                              "RegisterPowerSettingNotification", "UnregisterPowerSettingNotification",
+                              "WTSRegisterSessionNotification", "WTSUnRegisterSessionNotification",
+                              "SetDialogDpiChangeBehavior", "GetDpiForWindow", "SetThreadDpiAwarenessContext"})
+        EXPECT_EQ(functions.end(), std::find(functions.begin(), functions.end(), newer)) << newer;
 }
 
 TEST(Executable, StaysUnder64KiBWithEverythingInIt)

@@ -1,6 +1,8 @@
 #include "Harness.h"
+#include "app/RunningCopy.h"
 #include "res/resource.h"
 #include "tools/StandInShell.h"
+#include "ui/VireolaDlg.h"
 #include <fstream>
 #include <sstream>
 
@@ -65,6 +67,20 @@ LRESULT Desktop::Ask(UINT message) const
     return Send(Progman(), message, 0, 0);
 }
 
+int Desktop::ChecksOver(DWORD ms)
+{
+    PumpFor(ms);
+    int checks = 0;
+    for (const std::string& m : NewMessages())
+        checks += m == "GETTEXTBKCOLOR 0 0";
+    return checks;
+}
+
+int TwicePeriodChecks(DWORD ms)
+{
+    return 2 * (int)(ms / WATCH_PERIOD_MS + 1);
+}
+
 int Desktop::ItemCount() const
 {
     return (int)Send(ListView(), LVM_GETITEMCOUNT, 0, 0);
@@ -121,7 +137,7 @@ Opened::Opened(const std::string& shellOptions) : desktop(shellOptions)
 
 HWND FindSettingsDialog()
 {
-    return FindWindowA("#32770", "Vireola");
+    return NextRunningCopy("Vireola");
 }
 
 bool DialogReady()
@@ -278,9 +294,9 @@ void OtherWindow::Activate()
 // Ends whatever an earlier test may have left running.
 static void EndLeftovers()
 {
-    for (const char* cls : {"#32770", "Progman"}) {
+    for (HWND (*find)() : {FindSettingsDialog, +[] { return FindWindowA("Progman", "Program Manager"); }}) {
         HWND hWnd;
-        while ((hWnd = FindWindowA(cls, cls[0] == '#' ? "Vireola" : "Program Manager")) != nullptr) {
+        while ((hWnd = find()) != nullptr) {
             DWORD pid = 0;
             GetWindowThreadProcessId(hWnd, &pid);
             HANDLE hProcess = OpenProcess(PROCESS_TERMINATE | SYNCHRONIZE, FALSE, pid);
@@ -291,6 +307,13 @@ static void EndLeftovers()
             CloseHandle(hProcess);
         }
     }
+}
+
+std::string ViewName(const ::testing::TestParamInfo<std::string>& info)
+{
+    bool platform = info.param.find("--shell-view") != std::string::npos;
+    bool classic = info.param.find("--classic") != std::string::npos;
+    return std::string(platform ? "PlatformView" : "HandMadeView") + (classic ? "ClassicLook" : "CurrentLook");
 }
 
 void EndToEnd::SetUp()

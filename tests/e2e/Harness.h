@@ -30,6 +30,9 @@ public:
     void Hang(DWORD ms, bool resetFirst = false) const;
     // One of the stand-in's counters (SHELL_RESET_COUNT, SHELL_REPAIR_COUNT, ...).
     LRESULT Ask(UINT message) const;
+    // The watch's checks from the last read of the log until a while from
+    // now: each asks for the label background first.
+    int ChecksOver(DWORD ms);
     // The labels show the text colour on a transparent background.
     bool LabelsAre(COLORREF text) const;
     int ItemCount() const;
@@ -48,6 +51,10 @@ private:
     std::vector<std::string> m_tray;
     Process m_process;
 };
+
+// Twice what the watch makes in its own period over a while: fewer come at
+// the period, even on a slow machine, and a burst brings more.
+int TwicePeriodChecks(DWORD ms);
 
 // Vireola.exe with an argument text.
 class Vireola : public Process
@@ -106,16 +113,21 @@ protected:
     void TearDown() override;
 };
 
-// Tests that run against both desktop views the stand-in can show: its own
-// hand-made list view, and the platform's view of the desktop folder, which
-// nobody here wrote. The parameter is the stand-in's option for the view.
+// Tests that run against both desktop views the stand-in can show, its own
+// hand-made list view and the platform's view of the desktop folder (which
+// nobody here wrote), each in both looks of the labels: the current one
+// (shadowed white text on no background) and the classic one. The parameter
+// is the stand-in's options for them.
 class OnEveryView : public EndToEnd, public ::testing::WithParamInterface<std::string>
 {
 protected:
     std::string View(const std::string& moreOptions = "") const { return GetParam() + " " + moreOptions; }
+    bool ClassicLook() const { return GetParam().find("--classic") != std::string::npos; }
 };
-#define INSTANTIATE_ON_EVERY_VIEW(suite)                                                                    \
-    INSTANTIATE_TEST_SUITE_P(, suite, ::testing::Values(std::string(), std::string("--shell-view")),       \
-                             [](const ::testing::TestParamInfo<std::string>& info) {                       \
-                                 return std::string(info.param.empty() ? "HandMadeView" : "PlatformView"); \
-                             })
+std::string ViewName(const ::testing::TestParamInfo<std::string>& info);
+#define INSTANTIATE_ON_EVERY_VIEW(suite)                                                                  \
+    INSTANTIATE_TEST_SUITE_P(, suite,                                                                    \
+                             ::testing::Values(std::string(), std::string("--classic"),                  \
+                                               std::string("--shell-view"),                              \
+                                               std::string("--shell-view --classic")),                   \
+                             ViewName)

@@ -2,6 +2,7 @@
 #include "Harness.h"
 #include "res/resource.h"
 #include "ui/TrayIcon.h"
+#include "ui/VireolaDlg.h"
 
 namespace {
 
@@ -40,10 +41,10 @@ LRESULT Notify(UINT mouseMessage)
 // A resident program on a desktop whose taskbar logs icon requests.
 struct Resident
 {
-    Desktop desktop{"--taskbar"};
+    Desktop desktop;
     Vireola program;
 
-    Resident()
+    explicit Resident(const std::string& taskbarOptions = "") : desktop("--taskbar " + taskbarOptions)
     {
         EXPECT_TRUE(WaitFor(DialogReady));
     }
@@ -114,6 +115,34 @@ TEST_F(TrayIcon, ComesBackWhenTheTaskbarIsMadeAgain)
     EXPECT_EQ(log[0], log[1]);
 }
 
+bool Refused(const std::string& line)
+{
+    return line.size() > 8 && line.compare(line.size() - 8, 8, " refused") == 0;
+}
+
+// At logon the taskbar may not be ready for the icon when the program starts.
+TEST_F(TrayIcon, AnIconTheTaskbarRefusesIsAskedForAgain)
+{
+    Resident r("--tray-refuse 2");
+    std::vector<std::string> log = r.desktop.TrayRequests(3, 5000);
+    ASSERT_EQ(3u, log.size());
+    EXPECT_TRUE(Refused(log[0]) && Refused(log[1]));
+    EXPECT_EQ(AddRequest(FindSettingsDialog()), Request(log[2]));
+    // taken: no more requests
+    EXPECT_EQ(3u, r.desktop.TrayRequests(4, 2 * TRAY_RETRY_MS).size());
+}
+
+TEST_F(TrayIcon, ClearingTheBoxStopsAskingForARefusedIcon)
+{
+    Resident r("--tray-refuse 100");
+    ASSERT_EQ(2u, r.desktop.TrayRequests(2, 5000).size());
+    r.Show();
+    Send(DialogItem(IDC_TRAY_ICON), BM_SETCHECK, BST_UNCHECKED, 0);
+    Click(IDC_APPLY);
+    std::vector<std::string> log = r.desktop.TrayRequests(100, 2 * TRAY_RETRY_MS + 500);
+    EXPECT_EQ(0u, log.back().find("TRAY 2 ")) << log.back();
+}
+
 TEST_F(TrayIcon, ADoubleClickBringsUpTheDialogAndStopsTheWatch)
 {
     Resident r;
@@ -125,16 +154,18 @@ TEST_F(TrayIcon, ADoubleClickBringsUpTheDialogAndStopsTheWatch)
     EXPECT_EQ(1, Notify(WM_LBUTTONDBLCLK));
     EXPECT_TRUE(WaitFor(DialogInFront));
     r.desktop.Reset();
-    EXPECT_FALSE(WaitFor([&] { return r.desktop.TextBkColor() == CLR_NONE; }, 600));
+    EXPECT_FALSE(WaitFor([&] { return r.desktop.LabelsAre(BLACK); }, 600));
 
     // on the visible dialog while another window is in front, and the watch
-    // runs: a double click brings it back and stops the watch again
+    // runs: a double click brings it to the front again
     OtherWindow other;
     other.Activate();
+    ASSERT_TRUE(WaitFor([] { return !DialogInFront(); }));
     EXPECT_TRUE(WaitFor([&] { return r.desktop.LabelsAre(BLACK); }, 1000));
     EXPECT_EQ(1, Notify(WM_LBUTTONDBLCLK));
+    EXPECT_TRUE(WaitFor(DialogInFront));
     r.desktop.Reset();
-    EXPECT_FALSE(WaitFor([&] { return r.desktop.TextBkColor() == CLR_NONE; }, 600));
+    EXPECT_FALSE(WaitFor([&] { return r.desktop.LabelsAre(BLACK); }, 600));
 }
 
 } // namespace

@@ -17,7 +17,7 @@ protected:
 
 // The preview's image list has one owner, which outlives the dialog; the
 // list view only borrows it.
-TEST_F(DialogInProcess, ThePreviewImageListHasOneOwnerAndSixteenBitColour)
+TEST_F(DialogInProcess, ThePreviewImageListHasOneOwnerAndKeepsTheIconsAlpha)
 {
     ASSERT_TRUE(CreateHiddenDialog());
     HIMAGELIST hImages = g_PreviewImageList.m_hImageList;
@@ -26,12 +26,12 @@ TEST_F(DialogInProcess, ThePreviewImageListHasOneOwnerAndSixteenBitColour)
     EXPECT_EQ((LRESULT)hImages,
               SendDlgItemMessageA(g_VireolaDlg.m_hWnd, IDC_PREVIEW, LVM_GETIMAGELIST, LVSIL_NORMAL, 0));
 
-    // the 256-colour images of the sample icon need more than 16 colours
+    // the sample icon's 32-bit images carry alpha, which fewer bits lose
     IMAGEINFO info = {};
     ASSERT_TRUE(ImageList_GetImageInfo(hImages, 0, &info));
     BITMAP bitmap = {};
     GetObjectA(info.hbmImage, sizeof bitmap, &bitmap);
-    EXPECT_EQ(16, bitmap.bmBitsPixel);
+    EXPECT_EQ(32, bitmap.bmBitsPixel);
 
     DestroyDialog();
     EXPECT_EQ(1, ImageList_GetImageCount(hImages)) << "the list view destroyed a list it does not own";
@@ -44,6 +44,39 @@ TEST_F(DialogInProcess, ANewDialogHasNeitherTheActivationNorTheFocus)
     ASSERT_TRUE(CreateHiddenDialog());
     EXPECT_NE(g_VireolaDlg.m_hWnd, GetActiveWindow());
     EXPECT_FALSE(IsChild(g_VireolaDlg.m_hWnd, GetFocus()));
+}
+
+int g_previewSysColorChanges;
+WNDPROC g_pfnPreviewProc;
+
+LRESULT CALLBACK CountingPreviewProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
+{
+    g_previewSysColorChanges += msg == WM_SYSCOLORCHANGE;
+    return CallWindowProcA(g_pfnPreviewProc, hWnd, msg, wParam, lParam);
+}
+
+// Other processes keep the system colours they first read (under Wine), but
+// this one sees its own change: the desktop colour is read again, and the
+// preview's list view, a common control, is told of the change.
+TEST_F(DialogInProcess, ASystemColourChangeReadsTheDesktopColourAgainAndReachesThePreview)
+{
+    DWORD backgroundEntry = SYSTEM_BACKGROUND_COLOR;
+    SetValue(SETTINGS_KEY, TEXT_COLOR_INDEX_VALUE, REG_DWORD, &backgroundEntry, sizeof backgroundEntry);
+    ASSERT_TRUE(CreateHiddenDialog());
+    HWND hPreview = GetDlgItem(g_VireolaDlg.m_hWnd, IDC_PREVIEW);
+    g_previewSysColorChanges = 0;
+    g_pfnPreviewProc = (WNDPROC)SetWindowLongPtrA(hPreview, GWLP_WNDPROC, (LONG_PTR)CountingPreviewProc);
+
+    INT element = COLOR_BACKGROUND;
+    COLORREF original = GetSysColor(COLOR_BACKGROUND);
+    COLORREF changed = original == RGB(12, 34, 56) ? RGB(56, 34, 12) : RGB(12, 34, 56);
+    ASSERT_TRUE(SetSysColors(1, &element, &changed));
+    SendMessageA(g_VireolaDlg.m_hWnd, WM_SYSCOLORCHANGE, 0, 0);
+    COLORREF preview = (COLORREF)SendMessageA(hPreview, LVM_GETTEXTCOLOR, 0, 0);
+    SetSysColors(1, &element, &original);
+
+    EXPECT_EQ(changed, preview);
+    EXPECT_GE(g_previewSysColorChanges, 1);
 }
 
 TEST_F(DialogInProcess, StoredValuesOfEveryShapeLoadAsASensibleStateAndStayAsTheyWere)

@@ -1,0 +1,78 @@
+#include "NewerWindows.h"
+
+namespace {
+
+// A system DLL by its full path: a portable copy runs from folders such as
+// Downloads, where a file of the same name must never be loaded instead.
+HMODULE SystemDll(const char* name)
+{
+    if (HMODULE hModule = GetModuleHandleA(name))
+        return hModule;
+    char path[MAX_PATH];
+    UINT length = GetSystemDirectoryA(path, MAX_PATH);
+    if (!length || length + 1 + lstrlenA(name) >= MAX_PATH)
+        return nullptr;
+    lstrcatA(path, "\\");
+    lstrcatA(path, name);
+    return LoadLibraryA(path);
+}
+
+// The function, or null where this Windows lacks it. Looked up on every call:
+// each is called seldom, and the program keeps no state for it.
+template <typename Function>
+Function Find(const char* dll, const char* name)
+{
+    HMODULE hModule = SystemDll(dll);
+    return hModule ? (Function)(void*)GetProcAddress(hModule, name) : nullptr;
+}
+
+} // namespace
+
+namespace Newer {
+
+UINT_PTR SetCoalescableTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc,
+                             ULONG uToleranceDelay)
+{
+    typedef UINT_PTR(WINAPI * Fn)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
+    Fn fn = Find<Fn>("user32.dll", "SetCoalescableTimer");
+    if (!fn)
+        return SetTimer(hWnd, nIDEvent, uElapse, lpTimerFunc);
+    return fn(hWnd, nIDEvent, uElapse, lpTimerFunc, uToleranceDelay);
+}
+
+BOOL ChangeWindowMessageFilterEx(HWND hWnd, UINT message, DWORD action, void* pChangeFilterStruct)
+{
+    typedef BOOL(WINAPI * Fn)(HWND, UINT, DWORD, void*);
+    Fn fn = Find<Fn>("user32.dll", "ChangeWindowMessageFilterEx");
+    return fn ? fn(hWnd, message, action, pChangeFilterStruct) : FALSE;
+}
+
+BOOL WTSRegisterSessionNotification(HWND hWnd, DWORD dwFlags)
+{
+    typedef BOOL(WINAPI * Fn)(HWND, DWORD);
+    Fn fn = Find<Fn>("wtsapi32.dll", "WTSRegisterSessionNotification");
+    return fn ? fn(hWnd, dwFlags) : FALSE;
+}
+
+BOOL WTSUnRegisterSessionNotification(HWND hWnd)
+{
+    typedef BOOL(WINAPI * Fn)(HWND);
+    Fn fn = Find<Fn>("wtsapi32.dll", "WTSUnRegisterSessionNotification");
+    return fn ? fn(hWnd) : FALSE;
+}
+
+HANDLE RegisterPowerSettingNotification(HANDLE hRecipient, const GUID* PowerSettingGuid, DWORD Flags)
+{
+    typedef HANDLE(WINAPI * Fn)(HANDLE, const GUID*, DWORD);
+    Fn fn = Find<Fn>("user32.dll", "RegisterPowerSettingNotification");
+    return fn ? fn(hRecipient, PowerSettingGuid, Flags) : nullptr;
+}
+
+BOOL UnregisterPowerSettingNotification(HANDLE Handle)
+{
+    typedef BOOL(WINAPI * Fn)(HANDLE);
+    Fn fn = Find<Fn>("user32.dll", "UnregisterPowerSettingNotification");
+    return fn && Handle ? fn(Handle) : FALSE;
+}
+
+} // namespace Newer

@@ -1,0 +1,28 @@
+// Functions that the oldest Windows this program runs on lacks (and some that
+// Wine lacks), looked up when they are first called, so that the executable
+// still loads where they are missing. Each does the next best thing there.
+#pragma once
+#include <windows.h>
+
+namespace Newer {
+
+// A timer that Windows may fire up to uToleranceDelay ms late, so that it
+// wakes the processor together with others (Windows 8); SetTimer elsewhere.
+UINT_PTR SetCoalescableTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc,
+                             ULONG uToleranceDelay);
+
+// Lets the message through the window's filter for messages from processes
+// of lower integrity (Windows 7); nothing where there is no such filter.
+BOOL ChangeWindowMessageFilterEx(HWND hWnd, UINT message, DWORD action, void* pChangeFilterStruct);
+enum { MSGFLT_ALLOW = 1 };
+
+// Session changes as WM_WTSSESSION_CHANGE (wtsapi32).
+BOOL WTSRegisterSessionNotification(HWND hWnd, DWORD dwFlags);
+BOOL WTSUnRegisterSessionNotification(HWND hWnd);
+
+// A power setting's changes as WM_POWERBROADCAST (Windows Vista); null
+// where it cannot be had.
+HANDLE RegisterPowerSettingNotification(HANDLE hRecipient, const GUID* PowerSettingGuid, DWORD Flags);
+BOOL UnregisterPowerSettingNotification(HANDLE Handle);
+
+} // namespace Newer

@@ -1,0 +1,80 @@
+// When nobody can see the desktop, and when it can be seen again.
+#include "ui/WatchPause.h"
+#include <gtest/gtest.h>
+#include <wtsapi32.h>
+#include <vector>
+
+namespace {
+
+const WPARAM POWER_SETTING_CHANGE = 0x8013;
+
+// A GUID_CONSOLE_DISPLAY_STATE notification as Windows sends it (or a broken one).
+struct DisplayNotice
+{
+    GUID setting;
+    DWORD length;
+    DWORD state;
+};
+
+enum Kind { SESSION, DISPLAY, RESUME, OTHER_SETTING, SHORT_SETTING, REMOTE_DISPLAY };
+
+struct Event
+{
+    Kind kind;
+    DWORD value;                // the session event, or the display state
+    SightChange expected;
+};
+
+SightChange Deliver(WatchPause& pause, const Event& e)
+{
+    DisplayNotice notice = {CONSOLE_DISPLAY_STATE, sizeof(DWORD), e.value};
+    switch (e.kind) {
+    case SESSION: return OnSessionChange(pause, e.value);
+    case RESUME: return OnPowerBroadcast(pause, PBT_APMRESUMEAUTOMATIC, 0, true);
+    case OTHER_SETTING: notice.setting.Data1 ^= 1; break;
+    case SHORT_SETTING: notice.length = 1; break;
+    default: break;
+    }
+    return OnPowerBroadcast(pause, POWER_SETTING_CHANGE, (LPARAM)&notice, e.kind != REMOTE_DISPLAY);
+}
+
+struct Case
+{
+    const char* what;
+    std::vector<Event> events;
+    bool pausedAfter;
+};
+
+TEST(WatchPause, FollowsTheSessionTheDisplayAndTheResume)
+{
+    const Case cases[] = {
+        {"lock and unlock", {{SESSION, WTS_SESSION_LOCK, SIGHT_LOST}, {SESSION, WTS_SESSION_UNLOCK, SIGHT_BACK}}, false},
+        {"a remote session leaves and comes back",
+         {{SESSION, WTS_REMOTE_DISCONNECT, SIGHT_LOST}, {SESSION, WTS_REMOTE_CONNECT, SIGHT_BACK}}, false},
+        {"another user takes the console, and the user comes back to the lock screen",
+         {{SESSION, WTS_SESSION_LOCK, SIGHT_LOST}, {SESSION, WTS_CONSOLE_DISCONNECT, SIGHT_UNCHANGED},
+          {SESSION, WTS_CONSOLE_CONNECT, SIGHT_UNCHANGED}, {SESSION, WTS_SESSION_UNLOCK, SIGHT_BACK}}, false},
+        {"other session events", {{SESSION, WTS_SESSION_LOGON, SIGHT_UNCHANGED}, {SESSION, WTS_SESSION_UNLOCK, SIGHT_UNCHANGED}}, false},
+        {"the display goes off, dims and comes on",
+         {{DISPLAY, 0, SIGHT_LOST}, {DISPLAY, 2, SIGHT_BACK}, {DISPLAY, 1, SIGHT_UNCHANGED}}, false},
+        {"the display state on registering", {{DISPLAY, 1, SIGHT_UNCHANGED}}, false},
+        {"locked with the display off: both must end",
+         {{SESSION, WTS_SESSION_LOCK, SIGHT_LOST}, {DISPLAY, 0, SIGHT_UNCHANGED}, {DISPLAY, 1, SIGHT_UNCHANGED},
+          {SESSION, WTS_SESSION_UNLOCK, SIGHT_BACK}}, false},
+        {"a resume always checks, and brings the display back",
+         {{RESUME, 0, SIGHT_BACK}, {DISPLAY, 0, SIGHT_LOST}, {RESUME, 0, SIGHT_BACK}}, false},
+        {"a resume to the lock screen", {{SESSION, WTS_SESSION_LOCK, SIGHT_LOST}, {RESUME, 0, SIGHT_UNCHANGED}}, true},
+        {"other power settings, and short data, are not the display's",
+         {{OTHER_SETTING, 0, SIGHT_UNCHANGED}, {SHORT_SETTING, 0, SIGHT_UNCHANGED}}, false},
+        {"a remote session does not go by the console's display", {{REMOTE_DISPLAY, 0, SIGHT_UNCHANGED}}, false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        WatchPause pause;
+        for (size_t i = 0; i < c.events.size(); ++i)
+            EXPECT_EQ(c.events[i].expected, Deliver(pause, c.events[i])) << "event " << i;
+        EXPECT_EQ(c.pausedAfter, IsPaused(pause));
+    }
+}
+
+} // namespace

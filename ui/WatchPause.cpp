@@ -1,0 +1,72 @@
+#include "WatchPause.h"
+
+namespace {
+
+// Values of a Windows newer than the one this program is built for.
+const WPARAM POWER_SETTING_CHANGE = 0x8013;     // PBT_POWERSETTINGCHANGE
+const DWORD DISPLAY_OFF = 0;                    // 1 is on, 2 dimmed: still seen
+
+// The POWERBROADCAST_SETTING that comes with PBT_POWERSETTINGCHANGE.
+struct PowerSetting
+{
+    GUID setting;
+    DWORD length;
+    BYTE data[1];
+};
+
+SightChange Compare(bool pausedBefore, const WatchPause& pause)
+{
+    if (!pausedBefore && IsPaused(pause))
+        return SIGHT_LOST;
+    if (pausedBefore && !IsPaused(pause))
+        return SIGHT_BACK;
+    return SIGHT_UNCHANGED;
+}
+
+SightChange OnDisplayState(WatchPause& pause, DWORD state)
+{
+    bool before = IsPaused(pause);
+    pause.displayOff = state == DISPLAY_OFF;
+    return Compare(before, pause);
+}
+
+} // namespace
+
+const GUID CONSOLE_DISPLAY_STATE = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+
+bool IsPaused(const WatchPause& pause)
+{
+    return pause.locked || pause.away || pause.displayOff;
+}
+
+SightChange OnSessionChange(WatchPause& pause, WPARAM event)
+{
+    bool before = IsPaused(pause);
+    switch (event) {
+    case WTS_SESSION_LOCK: pause.locked = true; break;
+    case WTS_SESSION_UNLOCK: pause.locked = false; break;
+    case WTS_CONSOLE_DISCONNECT:
+    case WTS_REMOTE_DISCONNECT: pause.away = true; break;
+    case WTS_CONSOLE_CONNECT:
+    case WTS_REMOTE_CONNECT: pause.away = false; break;
+    }
+    return Compare(before, pause);
+}
+
+SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, bool consoleSession)
+{
+    if (event == PBT_APMRESUMEAUTOMATIC) {
+        // The display comes on with a resume that somebody asked for; after
+        // an automatic wake it may stay off, and the watch then checks for
+        // nothing until the next sleep, rather than miss a display-on.
+        pause.displayOff = false;
+        return IsPaused(pause) ? SIGHT_UNCHANGED : SIGHT_BACK;
+    }
+    const PowerSetting* setting = (const PowerSetting*)lParam;
+    if (event != POWER_SETTING_CHANGE || !setting || !consoleSession
+        || !IsEqualGUID(setting->setting, CONSOLE_DISPLAY_STATE) || setting->length < sizeof(DWORD))
+        return SIGHT_UNCHANGED;
+    DWORD state;
+    CopyMemory(&state, setting->data, sizeof state);
+    return OnDisplayState(pause, state);
+}

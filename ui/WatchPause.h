@@ -1,0 +1,34 @@
+// Nobody looks at a locked screen: while the session is locked or away
+// (disconnected, or switched to another user) or the console display is off,
+// the re-apply watch makes no checks. When the desktop can be seen again, the
+// shell may have redrawn it meanwhile, so the watch checks at once and then
+// fast for a while, as after a broadcast.
+#pragma once
+#include <windows.h>
+
+struct WatchPause
+{
+    bool locked = false;
+    bool away = false;
+    bool displayOff = false;
+};
+
+enum SightChange {
+    SIGHT_UNCHANGED,
+    SIGHT_LOST,      // stop checking
+    SIGHT_BACK,      // check at once, and fast for a while
+};
+
+// The power setting whose changes tell when the console display goes off and
+// comes on again.
+extern const GUID CONSOLE_DISPLAY_STATE;
+
+bool IsPaused(const WatchPause& pause);
+
+// WM_WTSSESSION_CHANGE: lock, unlock, disconnect and connect of this session.
+SightChange OnSessionChange(WatchPause& pause, WPARAM event);
+
+// WM_POWERBROADCAST: the console display's state (GUID_CONSOLE_DISPLAY_STATE:
+// off, on or dimmed), which a session on another screen than the console's
+// does not go by; and the resume from sleep.
+SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, bool consoleSession);
