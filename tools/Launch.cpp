@@ -49,11 +49,14 @@ Process::~Process()
     Kill();
 }
 
-bool Process::Start(const std::string& commandLine)
+bool Process::Start(const std::string& commandLine, HANDLE hToken)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
     std::string cmd = commandLine;
+    if (hToken)
+        return CreateProcessAsUserA(hToken, nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
+                                    &m_pi) != 0;
     return CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) != 0;
 }
 

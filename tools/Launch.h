@@ -32,7 +32,8 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    bool Start(const std::string& commandLine);
+    // With a token, the process runs with its rights instead of this one's.
+    bool Start(const std::string& commandLine, HANDLE hToken = nullptr);
     // The exit code, or STILL_ACTIVE if the process did not end in time.
     DWORD Wait(DWORD timeoutMs = 5000);
     bool Running() const;

@@ -26,6 +26,7 @@
 //   --log FILE         log every list-view message sent from another thread
 #include "StandInShell.h"
 #include "ShellViewHost.h"
+#include "res/resource.h"
 #include <commctrl.h>
 #include <shellapi.h>
 #include <stdio.h>
@@ -47,7 +48,7 @@ static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_lastRepairAt, g_paint
 static bool g_resetOnBroadcast, g_classic;
 static int g_trayRefusals;
 static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
-static LONG g_resetAt;
+static LONG g_resetAt, g_lookAlikeClicks, g_checkCount;
 static bool g_resetPending, g_sysColorChanged;
 
 static COLORREF ShellTextColor(COLORREF bk)
@@ -97,6 +98,8 @@ static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     bool external = InSendMessage() != FALSE;
     if (msg == WM_PAINT)
         ++g_paintCount;
+    if (external && msg == LVM_GETTEXTBKCOLOR)
+        ++g_checkCount;
     if (external && msg == LVM_SETTEXTCOLOR && g_resetPending) {
         g_lastRepairAt = ShellClockUs();
         g_lastRepairUs = (g_lastRepairAt - g_resetAt) & 0x7FFFFFFF;
@@ -128,6 +131,24 @@ static void ResetOnBroadcast()
 {
     if (g_resetOnBroadcast)
         ResetLabelColors();
+}
+
+static INT_PTR CALLBACK LookAlikeProc(HWND, UINT msg, WPARAM wParam, LPARAM)
+{
+    g_lookAlikeClicks += msg == WM_COMMAND && wParam == MAKEWPARAM(IDC_REMOVE_FROM_MEMORY, BN_CLICKED);
+    return FALSE;
+}
+
+static HWND MakeLookAlike()
+{
+    HINSTANCE hInst = GetModuleHandleA(nullptr);
+    HWND hDlg = CreateWindowExA(0, "#32770", "Vireola", WS_POPUP, 0, 0, 200, 100, nullptr, nullptr, hInst, nullptr);
+    SetWindowLongPtrA(hDlg, DWLP_DLGPROC, (LONG_PTR)LookAlikeProc);
+    CreateWindowExA(0, "COMBOBOX", "", WS_CHILD | CBS_DROPDOWNLIST, 0, 0, 100, 80, hDlg,
+                    (HMENU)IDC_TEXT_COLOR, hInst, nullptr);
+    CreateWindowExA(0, "BUTTON", "Remove From Memory", WS_CHILD, 0, 30, 100, 20, hDlg,
+                    (HMENU)IDC_REMOVE_FROM_MEMORY, hInst, nullptr);
+    return hDlg;
 }
 
 static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -168,6 +189,12 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return g_paintCount;
     case SHELL_LAST_REPAIR_AT:
         return g_lastRepairAt;
+    case SHELL_MAKE_LOOK_ALIKE:
+        return (LRESULT)MakeLookAlike();
+    case SHELL_LOOK_ALIKE_CLICKS:
+        return g_lookAlikeClicks;
+    case SHELL_CHECK_COUNT:
+        return g_checkCount;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
     case WM_THEMECHANGED:

@@ -13,6 +13,12 @@ enum {
     SHELL_LAST_REPAIR_US = WM_APP + 7,  // returns the last reset-to-repair time, in microseconds
     SHELL_PAINT_COUNT = WM_APP + 8,     // returns how many times the icon view has painted
     SHELL_LAST_REPAIR_AT = WM_APP + 9,  // returns when the last repair came: ShellClockUs()
+    // Makes, on top of the others, a window that passes for a running copy of
+    // the program in all but its file (a dialog titled "Vireola" with the
+    // settings dialog's controls), and returns it.
+    SHELL_MAKE_LOOK_ALIKE = WM_APP + 10,
+    SHELL_LOOK_ALIKE_CLICKS = WM_APP + 11, // returns how many clicks its Remove From Memory got
+    SHELL_CHECK_COUNT = WM_APP + 12,    // returns how many times another process asked for the label background
 };
 
 // A clock that every process reads alike, in microseconds, cut to 31 bits:

@@ -1,8 +1,13 @@
 // The installer package under Wine's own Windows Installer, in the package
 // tests' own Wine prefix: install, upgrade, downgrade, AUTOSTART=0 and
 // uninstall, with the stand-in shell and taskbar as the program's desktop.
+// tokens, as Windows Vista and later have them
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
 #include "tests/e2e/Harness.h"
 #include "Version.h"
+#include "app/RunningCopy.h"
+#include "tools/StandInShell.h"
 #include <msi.h>
 #include <psapi.h>
 #include <shlobj.h>
@@ -62,12 +67,41 @@ struct Msiexec
     std::string log;
 };
 
-Msiexec RunMsiexec(const std::string& arguments)
+// The user's own rights, as a per-user package is installed: the limited
+// token that goes with this process's. Under Wine every process runs as an
+// elevated administrator, as one started with "Run as administrator" does.
+HANDLE LimitedToken()
+{
+    HANDLE hToken = nullptr;
+    TOKEN_LINKED_TOKEN linked = {};
+    DWORD size;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken))
+        GetTokenInformation(hToken, TokenLinkedToken, &linked, sizeof linked, &size);
+    if (hToken)
+        CloseHandle(hToken);
+    return linked.LinkedToken;
+}
+
+bool IsElevated(HANDLE hToken)
+{
+    TOKEN_ELEVATION elevation = {};
+    DWORD size;
+    return GetTokenInformation(hToken, TokenElevation, &elevation, sizeof elevation, &size) && elevation.TokenIsElevated;
+}
+
+enum Rights { AS_USER, ELEVATED };
+
+Msiexec RunMsiexec(const std::string& arguments, Rights rights = AS_USER)
 {
     char dir[MAX_PATH], logPath[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     GetTempFileNameA(dir, "msi", 0, logPath);
-    Process msiexec("msiexec " + arguments + " /qn /l*v \"" + logPath + "\"");
+    HANDLE hToken = rights == AS_USER ? LimitedToken() : nullptr;
+    EXPECT_TRUE(rights == ELEVATED || (hToken && !IsElevated(hToken))) << "no token of the user's own rights";
+    Process msiexec;
+    msiexec.Start("msiexec " + arguments + " /qn /l*v \"" + logPath + "\"", hToken);
+    if (hToken)
+        CloseHandle(hToken);
     Msiexec result = {msiexec.Wait(INSTALL_TIMEOUT_MS), ""};
     std::ifstream log(logPath);
     result.log.assign(std::istreambuf_iterator<char>(log), std::istreambuf_iterator<char>());
@@ -76,9 +110,9 @@ Msiexec RunMsiexec(const std::string& arguments)
     return result;
 }
 
-DWORD Install(const std::string& package, const std::string& properties = "")
+DWORD Install(const std::string& package, const std::string& properties = "", Rights rights = AS_USER)
 {
-    Msiexec run = RunMsiexec("/i \"" + package + "\" " + properties);
+    Msiexec run = RunMsiexec("/i \"" + package + "\" " + properties, rights);
     EXPECT_EQ(0u, run.exitCode) << run.log;
     return run.exitCode;
 }
@@ -322,6 +356,19 @@ TEST_F(Package, WithAutostartOffWritesNoRunValueAndStartsNothing)
     EXPECT_EQ(nullptr, FindSettingsDialog());
 }
 
+// Started by an installer run as administrator, the program would run
+// elevated, out of reach of the shell's messages and of a later upgrade.
+TEST_F(Package, AnElevatedInstallLeavesTheStartToTheLogon)
+{
+    Desktop desktop("--taskbar");
+    ASSERT_EQ(0u, Install(CurrentPackage(), "", ELEVATED));
+    EXPECT_TRUE(Exists(InstalledProgram()));
+    std::string run;
+    EXPECT_TRUE(RunValue(run)) << "no start at logon";
+    EXPECT_EQ(0, ProgramProcesses());
+    EXPECT_EQ(nullptr, FindSettingsDialog());
+}
+
 TEST_F(Package, AnUpgradeKeepsTheChoiceOfNoStartAtLogon)
 {
     Desktop desktop("--taskbar");
@@ -398,35 +445,20 @@ TEST_F(Package, UninstallEndsTheResidentCopyAndRemovesAllButTheSettings)
     ExpectSettingsKept();
 }
 
-// A window that only looks like a running copy: the class and title of the
-// program's dialog (the installer's own progress window is named after the
-// product too), in a process that is not the program.
-class LookAlikeWindow
-{
-public:
-    LookAlikeWindow()
-        : m_hWnd(CreateWindowExA(0, "#32770", "Vireola", WS_POPUP, 0, 0, 10, 10, nullptr, nullptr,
-                                 GetModuleHandleA(nullptr), nullptr))
-    {
-    }
-    ~LookAlikeWindow() { DestroyWindow(m_hWnd); }
-    HWND m_hWnd;
-};
-
+// A window that passes for a running copy in all but its file, first in the
+// order the installer's custom action searches in, in another process.
 TEST_F(Package, UninstallEndsOnlyTheInstalledCopyNotAWindowThatLooksLikeIt)
 {
     Desktop desktop("--taskbar");
     ASSERT_EQ(0u, Install(CurrentPackage()));
     RunningCopy copy;
-    {
-        LookAlikeWindow lookAlike;
-        ASSERT_TRUE(lookAlike.m_hWnd);
-        // before the copy's dialog in the search order
-        SetWindowPos(lookAlike.m_hWnd, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
-        ASSERT_EQ(0u, RunMsiexec("/x \"" + CurrentPackage() + "\"").exitCode);
-        EXPECT_TRUE(IsWindow(lookAlike.m_hWnd));
-    }
+    HWND hLookAlike = (HWND)desktop.Ask(SHELL_MAKE_LOOK_ALIKE);
+    ASSERT_EQ(hLookAlike, NextRunningCopy("Vireola"));
+
+    ASSERT_EQ(0u, RunMsiexec("/x \"" + CurrentPackage() + "\"").exitCode);
     EXPECT_EQ(0u, copy.ExitCode());
+    EXPECT_TRUE(IsWindow(hLookAlike));
+    EXPECT_EQ(0, desktop.Ask(SHELL_LOOK_ALIKE_CLICKS));
 }
 
 } // namespace
