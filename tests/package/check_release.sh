@@ -129,8 +129,10 @@ manifests)
     winget=$current/winget/Morvane.Vireola
     version=$(basename "$msi" .msi)
     version=${version#Vireola-}
+    # Debian's yq (jq over YAML) reads each YAML file into JSON, with the
+    # types YAML gives its values
     for file in "$winget.yaml" "$winget.installer.yaml" "$winget.locale.en-US.yaml"; do
-        yq . "$file" >"$work/$(basename "$file" .yaml).json"
+        /usr/bin/yq . "$file" >"$work/$(basename "$file" .yaml).json"
     done
     jq . "$current/scoop/vireola.json" >"$work/scoop.json"
 
