@@ -60,8 +60,10 @@ EOF
 # The package installs for the user who runs it and refuses a per-machine
 # installation; each build has a product code of its own, and a newer one
 # replaces the installed one by itself (a major upgrade): winget only has to
-# run it. Apps & features shows the product name with its version, and the
-# package's ProductVersion, which folds patch and build into one field.
+# run it. winget install --location gives the package's INSTALLDIR (not the
+# TARGETDIR it gives a package by default), which upgrades keep. Apps &
+# features shows the product name with its version, and the package's
+# ProductVersion, which folds patch and build into one field.
 cat >"$dir/winget/$identifier.installer.yaml" <<EOF
 # yaml-language-server: \$schema=https://aka.ms/winget-manifest.installer.$manifest_version.schema.json
 PackageIdentifier: '$identifier'
@@ -74,6 +76,8 @@ Installers:
   InstallerSha256: '$(upper "$msi_sha256")'
   ProductCode: '$product_code'
   UpgradeBehavior: 'install'
+  InstallerSwitches:
+    InstallLocation: 'INSTALLDIR="<INSTALLPATH>"'
   AppsAndFeaturesEntries:
   - DisplayName: '$product_name'
     Publisher: '$publisher'

@@ -157,6 +157,7 @@ manifests)
         string ^user$ .Installers[]|select(.InstallerType==\"msi\").Scope
         string ^(install|uninstallPrevious)$ .Installers[]|select(.InstallerType==\"msi\").UpgradeBehavior
         string ^.{1,255}$ .Installers[]|select(.InstallerType==\"msi\").ProductCode
+        string ^INSTALLDIR=.*<INSTALLPATH>.{0,480}$ .Installers[]|select(.InstallerType==\"msi\").InstallerSwitches.InstallLocation
         object - .Installers[].AppsAndFeaturesEntries[]?
         string ^.{1,256}$ .Installers[].AppsAndFeaturesEntries[]?|(.DisplayName,.Publisher)
         string ^.{1,128}$ .Installers[].AppsAndFeaturesEntries[]?.DisplayVersion
