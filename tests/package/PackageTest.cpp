@@ -37,24 +37,31 @@ std::string PreviousPackage() { return Package("previous", PREVIOUS_VERSION); }
 // The build's version built once more: a product code of its own.
 std::string RebuiltPackage() { return Package("rebuilt", VIREOLA_VERSION_FULL); }
 
-// A value of the package's Property table, or "<missing>".
-std::string PackageProperty(const std::string& package, const char* property)
+// The first column of a query's rows, on a package's database.
+std::vector<std::string> Query(MSIHANDLE hDatabase, const char* sql)
 {
-    std::string value = "<missing>";
-    MSIHANDLE hDatabase = 0, hView = 0, hRecord = 0;
-    std::string query = std::string("SELECT `Value` FROM `Property` WHERE `Property` = '") + property + "'";
-    if (MsiOpenDatabaseA(package.c_str(), MSIDBOPEN_READONLY, &hDatabase) == ERROR_SUCCESS
-        && MsiDatabaseOpenViewA(hDatabase, query.c_str(), &hView) == ERROR_SUCCESS
-        && MsiViewExecute(hView, 0) == ERROR_SUCCESS && MsiViewFetch(hView, &hRecord) == ERROR_SUCCESS) {
-        char data[MAX_PATH];
-        DWORD size = sizeof data;
-        if (MsiRecordGetStringA(hRecord, 1, data, &size) == ERROR_SUCCESS)
-            value = data;
+    std::vector<std::string> values;
+    MSIHANDLE hView = 0, hRecord = 0;
+    if (MsiDatabaseOpenViewA(hDatabase, sql, &hView) != ERROR_SUCCESS || MsiViewExecute(hView, 0) != ERROR_SUCCESS)
+        return values;
+    for (; MsiViewFetch(hView, &hRecord) == ERROR_SUCCESS; MsiCloseHandle(hRecord)) {
+        char value[256] = "";
+        DWORD size = sizeof value;
+        MsiRecordGetStringA(hRecord, 1, value, &size);
+        values.push_back(value);
     }
-    for (MSIHANDLE handle : {hRecord, hView, hDatabase})
-        if (handle)
-            MsiCloseHandle(handle);
-    return value;
+    MsiCloseHandle(hView);
+    return values;
+}
+
+std::string ProductCode(const std::string& package)
+{
+    MSIHANDLE hDatabase = 0;
+    if (MsiOpenDatabaseA(package.c_str(), MSIDBOPEN_READONLY, &hDatabase) != ERROR_SUCCESS)
+        return "<missing>";
+    std::vector<std::string> code = Query(hDatabase, "SELECT `Value` FROM `Property` WHERE `Property` = 'ProductCode'");
+    MsiCloseHandle(hDatabase);
+    return code.empty() ? "<missing>" : code[0];
 }
 
 std::string ShellFolder(int csidl)
@@ -475,18 +482,8 @@ TEST(PackageConditions, OnlyTheUsersOwnInstallationPasses)
     MSIHANDLE hPackage = 0;
     ASSERT_EQ((UINT)ERROR_SUCCESS, MsiOpenPackageExA(CurrentPackage().c_str(), MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE,
                                                      &hPackage));
-    std::vector<std::string> conditions;
-    MSIHANDLE hDatabase = MsiGetActiveDatabase(hPackage), hView = 0, hRecord = 0;
-    ASSERT_EQ((UINT)ERROR_SUCCESS, MsiDatabaseOpenViewA(hDatabase, "SELECT `Condition` FROM `LaunchCondition`", &hView));
-    MsiViewExecute(hView, 0);
-    while (MsiViewFetch(hView, &hRecord) == ERROR_SUCCESS) {
-        char condition[256];
-        DWORD size = sizeof condition;
-        MsiRecordGetStringA(hRecord, 1, condition, &size);
-        conditions.push_back(condition);
-        MsiCloseHandle(hRecord);
-    }
-    MsiCloseHandle(hView);
+    MSIHANDLE hDatabase = MsiGetActiveDatabase(hPackage);
+    std::vector<std::string> conditions = Query(hDatabase, "SELECT `Condition` FROM `LaunchCondition`");
     MsiCloseHandle(hDatabase);
     ASSERT_FALSE(conditions.empty());
 
@@ -504,8 +501,8 @@ TEST(PackageConditions, OnlyTheUsersOwnInstallationPasses)
 
 TEST_F(Package, APackageOfTheSameVersionBuiltAgainReplacesTheInstalledOne)
 {
-    const std::string rebuiltCode = PackageProperty(RebuiltPackage(), "ProductCode");
-    ASSERT_NE(PackageProperty(CurrentPackage(), "ProductCode"), rebuiltCode);
+    const std::string rebuiltCode = ProductCode(RebuiltPackage());
+    ASSERT_NE(ProductCode(CurrentPackage()), rebuiltCode);
     ASSERT_EQ(0u, Install(CurrentPackage(), "AUTOSTART=0"));
     ASSERT_EQ(0u, Install(RebuiltPackage()));
 
