@@ -2,7 +2,8 @@
 # Installs what building and running Vireola needs on Debian 12, as root:
 # the mingw-w64 cross compilers, CMake, Wine (32- and 64-bit) and Xvfb; for
 # the release, wixl and msitools (the installer package), osslsigncode and
-# openssl (signing), and a software token to test signing from a token.
+# openssl (signing), a software token to test signing from a token, and jq
+# and yq to read the package managers' manifests back.
 set -euo pipefail
 
 need=()
@@ -21,6 +22,8 @@ command -v openssl >/dev/null || need+=(openssl)
 command -v softhsm2-util >/dev/null || need+=(softhsm2)
 command -v pkcs11-tool >/dev/null || need+=(opensc)
 dpkg -s libengine-pkcs11-openssl >/dev/null 2>&1 || need+=(libengine-pkcs11-openssl)
+command -v jq >/dev/null || need+=(jq)
+dpkg -s yq >/dev/null 2>&1 || need+=(yq)
 [ ${#need[@]} -eq 0 ] && exit 0
 
 dpkg --add-architecture i386

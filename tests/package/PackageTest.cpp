@@ -1,5 +1,6 @@
 // The installer package under Wine's own Windows Installer, in the package
-// tests' own Wine prefix: install, upgrade, downgrade, AUTOSTART=0 and
+// tests' own Wine prefix: install, upgrade, downgrade, AUTOSTART=0, another
+// folder, the same version built again, a per-machine installation and
 // uninstall, with the stand-in shell and taskbar as the program's desktop.
 // tokens, as Windows Vista and later have them
 #undef _WIN32_WINNT
@@ -9,6 +10,7 @@
 #include "app/RunningCopy.h"
 #include "tools/StandInShell.h"
 #include <msi.h>
+#include <msiquery.h>
 #include <psapi.h>
 #include <shlobj.h>
 #include <tlhelp32.h>
@@ -37,6 +39,35 @@ std::string Package(const char* which, const char* version)
 
 std::string CurrentPackage() { return Package("current", VIREOLA_VERSION_FULL); }
 std::string PreviousPackage() { return Package("previous", PREVIOUS_VERSION); }
+// The build's version built once more: a product code of its own.
+std::string RebuiltPackage() { return Package("rebuilt", VIREOLA_VERSION_FULL); }
+
+// The first column of a query's rows, on a package's database.
+std::vector<std::string> Query(MSIHANDLE hDatabase, const char* sql)
+{
+    std::vector<std::string> values;
+    MSIHANDLE hView = 0, hRecord = 0;
+    if (MsiDatabaseOpenViewA(hDatabase, sql, &hView) != ERROR_SUCCESS || MsiViewExecute(hView, 0) != ERROR_SUCCESS)
+        return values;
+    for (; MsiViewFetch(hView, &hRecord) == ERROR_SUCCESS; MsiCloseHandle(hRecord)) {
+        char value[256] = "";
+        DWORD size = sizeof value;
+        MsiRecordGetStringA(hRecord, 1, value, &size);
+        values.push_back(value);
+    }
+    MsiCloseHandle(hView);
+    return values;
+}
+
+std::string ProductCode(const std::string& package)
+{
+    MSIHANDLE hDatabase = 0;
+    if (MsiOpenDatabaseA(package.c_str(), MSIDBOPEN_READONLY, &hDatabase) != ERROR_SUCCESS)
+        return "<missing>";
+    std::vector<std::string> code = Query(hDatabase, "SELECT `Value` FROM `Property` WHERE `Property` = 'ProductCode'");
+    MsiCloseHandle(hDatabase);
+    return code.empty() ? "<missing>" : code[0];
+}
 
 std::string ShellFolder(int csidl)
 {
@@ -49,6 +80,9 @@ std::string ProgramsFolder() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Prog
 std::string InstallFolder() { return ProgramsFolder() + "\\Vireola"; }
 std::string InstalledProgram() { return InstallFolder() + "\\Vireola.exe"; }
 std::string StartMenuShortcut() { return ShellFolder(CSIDL_PROGRAMS) + "\\Vireola.lnk"; }
+// A folder of the user's choosing, given as INSTALLDIR.
+std::string ChosenFolderParent() { return ShellFolder(CSIDL_LOCAL_APPDATA) + "\\Tools"; }
+std::string ChosenFolder() { return ChosenFolderParent() + "\\Vireola"; }
 
 bool Exists(const std::string& path)
 {
@@ -294,19 +328,25 @@ protected:
             RegCloseKey(hKey);
         }
         DeleteFileA(StartMenuShortcut().c_str());
-        // a file that was in use is left for a restart, under another name
-        WIN32_FIND_DATAA found;
-        HANDLE hFind = FindFirstFileA((InstallFolder() + "\\*").c_str(), &found);
-        for (BOOL more = hFind != INVALID_HANDLE_VALUE; more; more = FindNextFileA(hFind, &found))
-            DeleteFileA((InstallFolder() + "\\" + found.cFileName).c_str());
-        if (hFind != INVALID_HANDLE_VALUE)
-            FindClose(hFind);
         if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, SESSION_MANAGER_KEY, 0, KEY_SET_VALUE, &hKey) == ERROR_SUCCESS) {
             RegDeleteValueA(hKey, "PendingFileRenameOperations");
             RegCloseKey(hKey);
         }
-        RemoveDirectoryA(InstallFolder().c_str());
-        RemoveDirectoryA(ProgramsFolder().c_str());
+        RemoveFolder(InstallFolder());
+        RemoveFolder(ProgramsFolder());
+        RemoveFolder(ChosenFolder());
+        RemoveFolder(ChosenFolderParent());
+    }
+    // A file that was in use is left for a restart, under another name.
+    static void RemoveFolder(const std::string& folder)
+    {
+        WIN32_FIND_DATAA found;
+        HANDLE hFind = FindFirstFileA((folder + "\\*").c_str(), &found);
+        for (BOOL more = hFind != INVALID_HANDLE_VALUE; more; more = FindNextFileA(hFind, &found))
+            DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        if (hFind != INVALID_HANDLE_VALUE)
+            FindClose(hFind);
+        RemoveDirectoryA(folder.c_str());
     }
     void ExpectSettingsKept()
     {
@@ -443,6 +483,96 @@ TEST_F(Package, UninstallEndsTheResidentCopyAndRemovesAllButTheSettings)
     EXPECT_TRUE(InstalledProducts().empty());
     EXPECT_EQ(0, ProgramProcesses());
     ExpectSettingsKept();
+}
+
+// Per machine, the program would live in a profile nobody logs on to: the
+// package refuses before it touches anything. ALLUSERS=2 is per machine for
+// an administrator, as the prefix's user is.
+TEST_F(Package, APerMachineInstallationIsRefused)
+{
+    for (const char* properties : {"ALLUSERS=1", "ALLUSERS=2"}) {
+        SCOPED_TRACE(properties);
+        EXPECT_EQ((DWORD)ERROR_INSTALL_FAILURE, RunMsiexec("/i \"" + CurrentPackage() + "\" " + properties).exitCode);
+        EXPECT_TRUE(InstalledProducts().empty());
+        EXPECT_FALSE(Exists(InstalledProgram()));
+        std::string run;
+        EXPECT_FALSE(RunValue(run)) << run;
+    }
+}
+
+// What a device-wide deployment is, Wine's installer cannot be: the package's
+// launch conditions, as Windows Installer evaluates them, with the
+// properties each way of installing gives.
+TEST(PackageConditions, OnlyTheUsersOwnInstallationPasses)
+{
+    const char USER_SID[] = "S-1-5-21-1004336348-1177238915-682003330-1001";
+    const char LOCAL_SYSTEM_SID[] = "S-1-5-18";
+    struct Context
+    {
+        const char* name;
+        const char* allUsers;
+        const char* userSid;
+        bool allowed;
+    };
+    const Context CONTEXTS[] = {
+        // ALLUSERS=2 MSIINSTALLPERUSER=1, or ALLUSERS=2 without administrator
+        // rights: the installer empties ALLUSERS before the conditions
+        {"the user's own", "", USER_SID, true},
+        // ALLUSERS=2 as an administrator: the installer makes it 1
+        {"ALLUSERS=1", "1", USER_SID, false},
+        {"a device-wide deployment (Intune device context, Group Policy assigned to the computer)", "1",
+         LOCAL_SYSTEM_SID, false},
+        {"the system account without ALLUSERS", "", LOCAL_SYSTEM_SID, false},
+    };
+
+    MsiSetInternalUI(INSTALLUILEVEL_NONE, nullptr);
+    MSIHANDLE hPackage = 0;
+    ASSERT_EQ((UINT)ERROR_SUCCESS, MsiOpenPackageExA(CurrentPackage().c_str(), MSIOPENPACKAGEFLAGS_IGNOREMACHINESTATE,
+                                                     &hPackage));
+    MSIHANDLE hDatabase = MsiGetActiveDatabase(hPackage);
+    std::vector<std::string> conditions = Query(hDatabase, "SELECT `Condition` FROM `LaunchCondition`");
+    MsiCloseHandle(hDatabase);
+    ASSERT_FALSE(conditions.empty());
+
+    for (const Context& context : CONTEXTS) {
+        SCOPED_TRACE(context.name);
+        MsiSetPropertyA(hPackage, "ALLUSERS", context.allUsers);
+        MsiSetPropertyA(hPackage, "UserSID", context.userSid);
+        bool allowed = std::all_of(conditions.begin(), conditions.end(), [&](const std::string& condition) {
+            return MsiEvaluateConditionA(hPackage, condition.c_str()) == MSICONDITION_TRUE;
+        });
+        EXPECT_EQ(context.allowed, allowed);
+    }
+    MsiCloseHandle(hPackage);
+}
+
+TEST_F(Package, APackageOfTheSameVersionBuiltAgainReplacesTheInstalledOne)
+{
+    const std::string rebuiltCode = ProductCode(RebuiltPackage());
+    ASSERT_NE(ProductCode(CurrentPackage()), rebuiltCode);
+    ASSERT_EQ(0u, Install(CurrentPackage(), "AUTOSTART=0"));
+    ASSERT_EQ(0u, Install(RebuiltPackage()));
+
+    std::vector<std::string> products = InstalledProducts();
+    ASSERT_EQ(1u, products.size());
+    EXPECT_EQ(rebuiltCode, products[0]);
+    EXPECT_EQ(BUILT_VERSION, FileVersion(InstalledProgram()));
+}
+
+TEST_F(Package, AnUpgradeKeepsTheFolderGivenAtTheFirstInstallation)
+{
+    ASSERT_EQ(0u, Install(PreviousPackage(), "AUTOSTART=0 INSTALLDIR=\"" + ChosenFolder() + "\""));
+    ASSERT_TRUE(Exists(ChosenFolder() + "\\Vireola.exe"));
+    ASSERT_EQ(0u, Install(CurrentPackage()));
+
+    EXPECT_EQ(BUILT_VERSION, FileVersion(ChosenFolder() + "\\Vireola.exe"));
+    EXPECT_FALSE(Exists(InstalledProgram()));
+    Shortcut shortcut;
+    ASSERT_TRUE(ReadShortcut(StartMenuShortcut(), shortcut));
+    EXPECT_TRUE(SamePath(ChosenFolder() + "\\Vireola.exe", shortcut.target)) << shortcut.target;
+
+    ASSERT_EQ(0u, RunMsiexec("/x \"" + CurrentPackage() + "\"").exitCode);
+    EXPECT_FALSE(Exists(ChosenFolder()));
 }
 
 // A window that passes for a running copy in all but its file, first in the

@@ -12,7 +12,11 @@
 #                zip, and the older, unsigned release carries no signature
 #   token        scripts/sign.sh signs from a PKCS#11 token as well: the
 #                throwaway key on a SoftHSM token signs the older program
-# usage: check_release.sh tables|zip|checksums|signatures|token DIR
+#   manifests    the winget and Scoop manifests hold the fields their
+#                published schemas require, of the types and forms required,
+#                agree with each other and with the package, and name the
+#                release's files with their hashes
+# usage: check_release.sh tables|zip|checksums|signatures|token|manifests DIR
 set -euo pipefail
 check=$1
 dir=$(cd "$2" && pwd)
@@ -31,6 +35,18 @@ rows() { (cd "$work" && msiinfo export "$msi" "$1") | tail -n +4 | tr -d '\r'; }
 has() { rows "$1" | awk -F'\t' -v v="${3:-}" "$2 { found = 1 } END { exit !found }"; }
 sequence() { rows InstallExecuteSequence | awk -F'\t' -v a="$1" '$1 == a { n = $3 } END { print n + 0 }'; }
 fail() { echo "$*"; status=1; }
+# whether every value of each jq path, read from stdin ("type pattern path" a
+# line, - for any pattern), is of that JSON type and matches the pattern, and
+# there is at least one, in $work/NAME.json
+fields() {
+    local type pattern path
+    while read -r type pattern path; do
+        [ -n "$type" ] || continue
+        jq -e --arg type "$type" --arg pattern "$pattern" \
+            "[$path] | length > 0 and all(.[]; type == \$type and (\$pattern == \"-\" or test(\$pattern)))" \
+            "$work/$1.json" >/dev/null || fail "$1: $path is not a $type of the form $pattern"
+    done
+}
 # whether the file's signature verifies against the throwaway certificate
 verify() {
     osslsigncode verify -CAfile "$dir/cert/cert.pem" -in "$1" >"$work/verify.log" 2>&1 \
@@ -61,6 +77,20 @@ tables)
     has Icon '$1 == v' "$icon" || fail "Apps & features: no icon"
     has LaunchCondition '$1 == "NOT WIX_DOWNGRADE_DETECTED" && $2 ~ /^A newer version of Vireola is already installed/' \
         || fail "a downgrade: no message"
+    # Wine's installer shows no launch condition's message, nor a deployment
+    # by the system account (PackageTest evaluates the condition for it)
+    has LaunchCondition '$1 ~ /ALLUSERS/ && $1 ~ /UserSID/ && $2 ~ /^Vireola installs for one user only/' \
+        || fail "a per-machine installation: no message"
+    # Upgrade: UpgradeCode VersionMin VersionMax Language Attributes Remove ActionProperty
+    version=$(rows Property | awk -F'\t' '$1 == "ProductVersion" { print $2 }')
+    upgrade=$(rows Upgrade | awk -F'\t' '$7 == "WIX_UPGRADE_DETECTED" && $3 == v { print $5 }' v="$version")
+    (( ${upgrade:-0} & 0x200 )) || fail "a package of the same version does not replace the installed one"
+    downgrade=$(rows Upgrade | awk -F'\t' '$7 == "WIX_DOWNGRADE_DETECTED" && $2 == v { print $5 }' v="$version")
+    if (( ${downgrade:-0x100} & 0x100 )); then fail "a package of the same version is refused as a downgrade"; fi
+    # CustomAction: Action Type Source Target
+    while read -r action type; do
+        if (( type & 0x800 )); then fail "$action: runs without impersonation (0x800)"; fi
+    done < <(rows CustomAction | cut -f1,2)
     ;;
 zip)
     unzip_release
@@ -95,8 +125,90 @@ token)
         VIREOLA_SIGN_CERT=$dir/cert/cert.pem VIREOLA_SIGN_PASSWORD=1234 bash "$root/scripts/sign.sh" "$work/Vireola.exe"
     verify "$work/Vireola.exe"
     ;;
+manifests)
+    winget=$current/winget/Morvane.Vireola
+    version=$(basename "$msi" .msi)
+    version=${version#Vireola-}
+    # Debian's yq (jq over YAML) reads each YAML file into JSON, with the
+    # types YAML gives its values
+    for file in "$winget.yaml" "$winget.installer.yaml" "$winget.locale.en-US.yaml"; do
+        /usr/bin/yq . "$file" >"$work/$(basename "$file" .yaml).json"
+    done
+    jq . "$current/scoop/vireola.json" >"$work/scoop.json"
+
+    # The fields the schemas require, and those these manifests use, with
+    # the type and the form each must have: "type pattern path" a line, -
+    # for any form; every path gives at least one value.
+    common='
+        string ^(?=.{1,128}$)[^.\s\\/:*?"<>|\x01-\x1f]{1,32}(\.[^.\s\\/:*?"<>|\x01-\x1f]{1,32}){1,7}$ .PackageIdentifier
+        string ^[^\\/:*?"<>|\x01-\x1f]{1,128}$ .PackageVersion
+        string ^[0-9]{1,5}\.[0-9]{1,5}\.[0-9]{1,5}$ .ManifestVersion'
+    locale='^([a-zA-Z]{2,3}|[iI]-[a-zA-Z]+|[xX]-[a-zA-Z]{1,8})(-[a-zA-Z]{1,8})*$'
+    fields Morvane.Vireola <<<"$common
+        string $locale .DefaultLocale
+        string ^version$ .ManifestType"
+    fields Morvane.Vireola.installer <<<"$common
+        string ^installer$ .ManifestType
+        object - .Installers[]
+        string ^(x86|x64|arm|arm64|neutral)$ .Installers[].Architecture
+        string ^(msix|msi|appx|exe|zip|inno|nullsoft|wix|burn|pwa|portable)$ .Installers[].InstallerType
+        string ^[Hh][Tt][Tt][Pp][Ss]?://.{1,2040}$ .Installers[].InstallerUrl
+        string ^[A-Fa-f0-9]{64}$ .Installers[].InstallerSha256
+        string ^user$ .Installers[]|select(.InstallerType==\"msi\").Scope
+        string ^(install|uninstallPrevious)$ .Installers[]|select(.InstallerType==\"msi\").UpgradeBehavior
+        string ^.{1,255}$ .Installers[]|select(.InstallerType==\"msi\").ProductCode
+        string ^INSTALLDIR=.*<INSTALLPATH>.{0,480}$ .Installers[]|select(.InstallerType==\"msi\").InstallerSwitches.InstallLocation
+        object - .Installers[].AppsAndFeaturesEntries[]?
+        string ^.{1,256}$ .Installers[].AppsAndFeaturesEntries[]?|(.DisplayName,.Publisher)
+        string ^.{1,128}$ .Installers[].AppsAndFeaturesEntries[]?.DisplayVersion
+        string ^.{1,255}$ .Installers[].AppsAndFeaturesEntries[]?|(.ProductCode,.UpgradeCode)
+        string ^(msix|msi|appx|exe|inno|nullsoft|wix|burn|portable)$ .Installers[]|select(.InstallerType==\"zip\").NestedInstallerType
+        object - .Installers[]|select(.InstallerType==\"zip\").NestedInstallerFiles[]
+        string ^.{1,512}$ .Installers[].NestedInstallerFiles[]?.RelativeFilePath
+        string ^.{1,40}$ .Installers[].NestedInstallerFiles[]?.PortableCommandAlias
+        string ^.{1,40}$ .Installers[].Commands[]?"
+    fields Morvane.Vireola.locale.en-US <<<"$common
+        string $locale .PackageLocale
+        string ^defaultLocale$ .ManifestType
+        string ^.{2,256}$ .Publisher,.PackageName
+        string ^.{3,512}$ .License,.Copyright
+        string ^.{3,256}$ .ShortDescription
+        string ^.{1,40}$ .Moniker"
+    fields scoop <<<'
+        string ^[\w.+-]+$ .version
+        string ^.+$ .description,.license
+        string ^(https?|ftp)://\S+$ .homepage,.url
+        string ^(sha256:)?[0-9A-Fa-f]{64}$ .hash
+        array - .shortcuts[]
+        string ^.+$ .shortcuts[][]
+        string ^[2-4]$ .shortcuts[]|length|tostring'
+
+    # one package, of the release's version, in all four files
+    for manifest in Morvane.Vireola Morvane.Vireola.installer Morvane.Vireola.locale.en-US; do
+        [ "$(jq -r '.PackageIdentifier + " " + .PackageVersion' "$work/$manifest.json")" = "Morvane.Vireola $version" ] \
+            || fail "$manifest: not Morvane.Vireola $version"
+    done
+    [ "$(jq -r .version "$work/scoop.json")" = "$version" ] || fail "scoop: not version $version"
+    [ "$(jq -r .DefaultLocale "$work/Morvane.Vireola.json")" = "$(jq -r .PackageLocale "$work/Morvane.Vireola.locale.en-US.json")" ] \
+        || fail "winget: the default locale has no manifest"
+    # the package's own codes, name and version, as Apps & features shows them
+    property() { rows Property | awk -F'\t' -v p="$1" '$1 == p { print $2 }'; }
+    expected=$(printf '%s\n' "$(property ProductCode)" "$(property ProductCode)" "$(property UpgradeCode)" \
+        "$(property ProductName)" "$(property ProductVersion)")
+    [ "$(jq -r '.Installers[] | select(.InstallerType == "msi") | .ProductCode, (.AppsAndFeaturesEntries[]
+        | .ProductCode, .UpgradeCode, .DisplayName, .DisplayVersion)' "$work/Morvane.Vireola.installer.json")" = "$expected" ] \
+        || fail "winget: the product code, upgrade code, name or version is not the package's"
+    # each address names the file of its kind, and its hash is that file's
+    while read -r kind url hash; do
+        file=$current/${url##*/}
+        case $kind in msi) [ "$file" = "$msi" ] ;; *) [ "$file" = "$zip" ] ;; esac || fail "$kind: $url is not the release's $kind"
+        [ -f "$file" ] && [ "$(sha256sum "$file" | cut -d' ' -f1)" = "$(tr A-F a-f <<<"${hash#sha256:}")" ] \
+            || fail "$kind: $hash is not the hash of $url"
+    done < <(jq -r '.Installers[] | "\(.InstallerType) \(.InstallerUrl) \(.InstallerSha256)"' "$work/Morvane.Vireola.installer.json"
+             jq -r '"zip \(.url) \(.hash)"' "$work/scoop.json")
+    ;;
 *)
-    echo "usage: $0 tables|zip|checksums|signatures|token DIR" >&2
+    echo "usage: $0 tables|zip|checksums|signatures|token|manifests DIR" >&2
     exit 2
     ;;
 esac
