@@ -1,5 +1,9 @@
 #include "DesktopView.h"
 
+#ifndef LVS_EX_TRANSPARENTSHADOWTEXT
+#define LVS_EX_TRANSPARENTSHADOWTEXT 0x00800000   // Windows Vista's shadowed labels
+#endif
+
 // Newer shells sometimes move the icon view out of "Progman" into a
 // top-level "WorkerW" window (wallpaper slideshows, desktop transitions).
 static HWND FindDefView(HWND hProgman)

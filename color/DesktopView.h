@@ -4,10 +4,6 @@
 #include "ColorTable.h"
 #include <commctrl.h>
 
-#ifndef LVS_EX_TRANSPARENTSHADOWTEXT
-#define LVS_EX_TRANSPARENTSHADOWTEXT 0x00800000   // Windows Vista's shadowed labels
-#endif
-
 // How long a message to the shell may take before the program gives up on it,
 // so that a hung shell never freezes the program.
 enum { SHELL_MESSAGE_TIMEOUT_MS = 500 };

@@ -43,8 +43,12 @@ UINT_PTR SetCoalescableTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPR
 BOOL ChangeWindowMessageFilterEx(HWND hWnd, UINT message, DWORD action, void* pChangeFilterStruct)
 {
     typedef BOOL(WINAPI * Fn)(HWND, UINT, DWORD, void*);
-    Fn fn = Find<Fn>("user32.dll", "ChangeWindowMessageFilterEx");
-    return fn ? fn(hWnd, message, action, pChangeFilterStruct) : FALSE;
+    typedef BOOL(WINAPI * ProcessFn)(UINT, DWORD);
+    if (Fn fn = Find<Fn>("user32.dll", "ChangeWindowMessageFilterEx"))
+        return fn(hWnd, message, action, pChangeFilterStruct);
+    // MSGFLT_ADD, the process-wide filter's word for allowing a message
+    ProcessFn processFn = Find<ProcessFn>("user32.dll", "ChangeWindowMessageFilter");
+    return processFn && action == MSGFLT_ALLOW ? processFn(message, 1) : FALSE;
 }
 
 BOOL WTSRegisterSessionNotification(HWND hWnd, DWORD dwFlags)

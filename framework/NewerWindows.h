@@ -1,6 +1,6 @@
 // Functions that the oldest Windows this program runs on lacks (and some that
-// Wine lacks), looked up when they are first called, so that the executable
-// still loads where they are missing. Each does the next best thing there.
+// Wine lacks), looked up when they are called, so that the executable still
+// loads where they are missing. Each does the next best thing there.
 #pragma once
 #include <windows.h>
 
@@ -12,7 +12,8 @@ UINT_PTR SetCoalescableTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPR
                              ULONG uToleranceDelay);
 
 // Lets the message through the window's filter for messages from processes
-// of lower integrity (Windows 7); nothing where there is no such filter.
+// of lower integrity (Windows 7); through the process's filter on Windows
+// Vista; nothing where there is no such filter.
 BOOL ChangeWindowMessageFilterEx(HWND hWnd, UINT message, DWORD action, void* pChangeFilterStruct);
 enum { MSGFLT_ALLOW = 1 };
 
