@@ -13,16 +13,15 @@ cmake --build --preset win64
 
 # the build's Wine servers and displays end with the run, however it ends
 stop() {
-    for preset in win32 win64; do
-        if [ -x "build/$preset/winerun" ]; then "build/$preset/winerun" --stop; fi
+    for prefix in build/win32/wine/*/prefix build/win64/wine/*/prefix build/win32/wine/package; do
+        if [ -d "$prefix" ]; then WINEPREFIX=$PWD/$prefix bash scripts/winerun --stop; fi
     done
-    if [ -d build/win32/wine/package ]; then
-        WINEPREFIX=$PWD/build/win32/wine/package build/win32/winerun --stop
-    fi
 }
 trap stop EXIT
 
+# side by side, each test on a desktop of its own and in a Wine prefix of its
+# slot's (one slot a core)
 status=0
-ctest --preset win32 || status=$?
-ctest --preset win64 || status=$?
+ctest --preset win32 -j "$(nproc)" || status=$?
+ctest --preset win64 -j "$(nproc)" || status=$?
 exit $status

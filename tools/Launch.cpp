@@ -1,5 +1,21 @@
 #include "Launch.h"
 
+// "window station\desktop" for the processes started here; empty: the caller's.
+static std::string g_desktop;
+
+bool RunOnOwnDesktop()
+{
+    char station[64] = "", name[64];
+    GetUserObjectInformationA(GetProcessWindowStation(), UOI_NAME, station, sizeof station, nullptr);
+    wsprintfA(name, "VireolaTest%lu", GetCurrentProcessId());
+    // kept open for the process's life: the desktop goes when its last handle does
+    HDESK hDesk = CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    if (!hDesk || !SetThreadDesktop(hDesk))
+        return false;
+    g_desktop = std::string(station) + "\\" + name;
+    return true;
+}
+
 void PumpMessages()
 {
     MSG msg;
@@ -53,6 +69,7 @@ bool Process::Start(const std::string& commandLine, HANDLE hToken)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
+    si.lpDesktop = g_desktop.empty() ? nullptr : &g_desktop[0];
     std::string cmd = commandLine;
     if (hToken)
         return CreateProcessAsUserA(hToken, nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,

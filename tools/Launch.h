@@ -5,6 +5,13 @@
 #include <functional>
 #include <string>
 
+// Moves this thread, which must own no window yet, to a new desktop of the
+// process's own, on which every Process it starts runs as well. Window
+// look-ups and messages stay within a desktop, so the programs under test
+// never meet the real desktop shell, nor those of other test programs
+// running beside them. True when the thread is on it.
+bool RunOnOwnDesktop();
+
 // Handles whatever messages this thread has waiting.
 void PumpMessages();
 
