@@ -2,6 +2,7 @@
 
 // "window station\desktop" for the processes started here; empty: the caller's.
 static std::string g_desktop;
+static HDESK g_hDesk;
 
 bool RunOnOwnDesktop()
 {
@@ -9,11 +10,25 @@ bool RunOnOwnDesktop()
     GetUserObjectInformationA(GetProcessWindowStation(), UOI_NAME, station, sizeof station, nullptr);
     wsprintfA(name, "VireolaTest%lu", GetCurrentProcessId());
     // kept open for the process's life: the desktop goes when its last handle does
-    HDESK hDesk = CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
-    if (!hDesk || !SetThreadDesktop(hDesk))
+    g_hDesk = CreateDesktopA(name, nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+    if (!g_hDesk || !SetThreadDesktop(g_hDesk))
         return false;
     g_desktop = std::string(station) + "\\" + name;
     return true;
+}
+
+TypingOnOwnDesktop::TypingOnOwnDesktop() : m_hBefore(OpenInputDesktop(0, FALSE, DESKTOP_SWITCHDESKTOP))
+{
+    if (g_hDesk)
+        SwitchDesktop(g_hDesk);
+}
+
+TypingOnOwnDesktop::~TypingOnOwnDesktop()
+{
+    if (m_hBefore) {
+        SwitchDesktop(m_hBefore);
+        CloseDesktop(m_hBefore);
+    }
 }
 
 void PumpMessages()

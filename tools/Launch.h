@@ -12,6 +12,22 @@
 // running beside them. True when the thread is on it.
 bool RunOnOwnDesktop();
 
+// Real keyboard input (SendInput) reaches only the input desktop: while one
+// of these lives, the desktop of the process's own is that desktop, and the
+// one before comes back after. On Windows the screen shows the empty desktop
+// meanwhile.
+class TypingOnOwnDesktop
+{
+public:
+    TypingOnOwnDesktop();
+    ~TypingOnOwnDesktop();
+    TypingOnOwnDesktop(const TypingOnOwnDesktop&) = delete;
+    TypingOnOwnDesktop& operator=(const TypingOnOwnDesktop&) = delete;
+
+private:
+    HDESK m_hBefore;
+};
+
 // Handles whatever messages this thread has waiting.
 void PumpMessages();
 

@@ -94,8 +94,18 @@ TEST_F(AboutBox, TheCloseCommandDoesNotOpenIt)
     EXPECT_TRUE(o.program.Running());
 }
 
+void PressKey(WORD vk)
+{
+    INPUT keys[2] = {};
+    keys[0].type = keys[1].type = INPUT_KEYBOARD;
+    keys[0].ki.wVk = keys[1].ki.wVk = vk;
+    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
+    ASSERT_EQ(2u, SendInput(2, keys, sizeof keys[0]));
+}
+
 // No help file belongs to the program: F1 must not bring up anything. The
-// key is pressed for real, so that the system turns it into a help request.
+// key is pressed for real, so that the system turns it into a help request;
+// a key after it shows that the keys reach the dialog.
 TEST_F(AboutBox, TheHelpKeyShowsNothing)
 {
     Opened o;
@@ -106,13 +116,13 @@ TEST_F(AboutBox, TheHelpKeyShowsNothing)
         return GetGUIThreadInfo(GetWindowThreadProcessId(FindSettingsDialog(), nullptr), &info)
                && info.hwndFocus == DialogItem(IDC_TEXT_COLOR);
     }));
-    INPUT keys[2] = {};
-    keys[0].type = keys[1].type = INPUT_KEYBOARD;
-    keys[0].ki.wVk = keys[1].ki.wVk = VK_F1;
-    keys[1].ki.dwFlags = KEYEVENTF_KEYUP;
-    ASSERT_EQ(2u, SendInput(2, keys, sizeof keys[0]));
+    int selection = ComboSelection();
+    TypingOnOwnDesktop typing;
+    PressKey(VK_F1);
     EXPECT_FALSE(WaitFor([&] { return VisibleWindows(o.program.Id()) != 1; }, 500));
     EXPECT_TRUE(DialogVisible());
+    PressKey(VK_DOWN);
+    EXPECT_TRUE(WaitFor([&] { return ComboSelection() == selection + 1; })) << "the keys never reached the dialog";
 }
 
 TEST_F(AboutBox, WhileItIsUpTheWatchRuns)
