@@ -19,6 +19,8 @@
 //   --log FILE         log every list-view message sent from another thread
 #include "StandInShell.h"
 #include "ShellViewHost.h"
+#include "TrayRecord.h"
+#include <shellapi.h>
 #include <commctrl.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -176,41 +178,34 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
-// Wine delivers Shell_NotifyIcon requests to the newest "Shell_TrayWnd" as
-// WM_COPYDATA: dwData the request, then window, id, flags and callback
-// message, the tip in UTF-16, the balloon's fields, the icon's size, then
-// the icon's pixels if there is one.
-struct WineNotifyData
+// Shell_NotifyIcon requests come to the newest "Shell_TrayWnd" as
+// WM_COPYDATA, in the sending platform's layout (TrayRecord.h). Windows sends
+// the icon as a handle, which any process can measure.
+static void MeasureIcon(TrayRecord& record)
 {
-    DWORD hWnd, uID, uFlags, uCallbackMessage;
-    WCHAR szTip[128];
-    DWORD dwState, dwStateMask;
-    WCHAR szInfo[256];
-    UINT uTimeout;
-    WCHAR szInfoTitle[64];
-    DWORD dwInfoFlags;
-    GUID guidItem;
-    UINT width, height, planes, bpp;
-};
+    ICONINFO info;
+    HICON hIcon = (HICON)(LONG_PTR)(LONG)record.hIcon;
+    if (!record.hIcon || !(record.uFlags & NIF_ICON) || !GetIconInfo(hIcon, &info))
+        return;
+    BITMAP bm = {};
+    GetObjectA(info.hbmMask, sizeof bm, &bm);
+    record.iconWidth = bm.bmWidth;
+    record.iconHeight = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+}
 
 static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg != WM_COPYDATA)
         return DefWindowProcA(hWnd, msg, wParam, lParam);
     const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lParam;
-    char line[300] = "TRAY short";
-    if (cds->cbData >= sizeof(WineNotifyData)) {
-        const WineNotifyData* d = (const WineNotifyData*)cds->lpData;
-        char tip[128];
-        WideCharToMultiByte(CP_ACP, 0, d->szTip, -1, tip, sizeof tip, nullptr, nullptr);
-        tip[sizeof tip - 1] = '\0';
-        snprintf(line, sizeof line, "TRAY %lu hwnd=%lu id=%lu flags=%lu callback=0x%lX tip=\"%s\" bytes=%lu",
-                 (unsigned long)cds->dwData, (unsigned long)d->hWnd, (unsigned long)d->uID,
-                 (unsigned long)d->uFlags, (unsigned long)d->uCallbackMessage, tip,
-                 (unsigned long)cds->cbData);
-        if (cds->cbData > sizeof(WineNotifyData))
-            snprintf(line + strlen(line), sizeof line - strlen(line), " icon=%ux%u", d->width, d->height);
-    }
+    TrayRecord record;
+    if (ReadTrayRecord(cds->dwData, cds->lpData, cds->cbData, record) && record.layout == TRAY_LAYOUT_WINDOWS)
+        MeasureIcon(record);
+    char line[300];
+    FormatTrayRecord(record, line, sizeof line);
     Log(line);
     return TRUE;
 }
