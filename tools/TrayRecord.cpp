@@ -108,8 +108,8 @@ void FormatTrayRecord(const TrayRecord& record, char* line, size_t size)
                      (unsigned long)record.request, (unsigned long)record.hWnd, (unsigned long)record.uID,
                      (unsigned long)record.uFlags, (unsigned long)record.uCallbackMessage, record.tip,
                      (unsigned long)record.bytes);
-    if (n > 0 && (size_t)n < size && record.iconWidth)
-        n += snprintf(line + n, size - n, " icon=%ux%u", record.iconWidth, record.iconHeight);
     if (n > 0 && (size_t)n < size)
-        snprintf(line + n, size - n, " layout=%s", TrayLayoutName(record.layout));
+        n += snprintf(line + n, size - n, " layout=%s", TrayLayoutName(record.layout));
+    if (n > 0 && (size_t)n < size && record.iconWidth)
+        snprintf(line + n, size - n, " icon=%ux%u", record.iconWidth, record.iconHeight);
 }

@@ -40,5 +40,5 @@ bool ReadTrayRecord(ULONG_PTR dwData, const void* data, DWORD size, TrayRecord& 
 const char* TrayLayoutName(TrayLayout layout);
 
 // The stand-in taskbar's log line for a record:
-// TRAY <request> hwnd= id= flags= callback= tip="" bytes= [icon=WxH] layout=
+// TRAY <request> hwnd= id= flags= callback= tip="" bytes= layout= [icon=WxH]
 void FormatTrayRecord(const TrayRecord& record, char* line, size_t size);

@@ -38,7 +38,7 @@ std::string Icon(const std::string& line)
 std::string Layout(const std::string& line)
 {
     size_t at = line.find(" layout=");
-    return at == std::string::npos ? "" : line.substr(at + 8);
+    return at == std::string::npos ? "" : line.substr(at + 8, line.find(' ', at + 8) - at - 8);
 }
 
 std::string SmallIconSize()

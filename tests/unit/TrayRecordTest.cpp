@@ -71,7 +71,7 @@ TEST(TrayRecords, EachLayoutReadsAsTheSameRequestLine)
     };
     const Case cases[] = {
         {"Wine, with an icon", NIM_ADD, WineRecord(true),
-         "TRAY 0 hwnd=131172 id=1 flags=7 callback=0x8064 tip=\"Vireola\" bytes=1984 icon=16x16 layout=wine"},
+         "TRAY 0 hwnd=131172 id=1 flags=7 callback=0x8064 tip=\"Vireola\" bytes=1984 layout=wine icon=16x16"},
         {"Wine, without", NIM_DELETE, WineRecord(false),
          "TRAY 2 hwnd=131172 id=1 flags=7 callback=0x8064 tip=\"Vireola\" bytes=960 layout=wine"},
         {"Windows", 1, WindowsRecord(0x34753423, 0x10003),
