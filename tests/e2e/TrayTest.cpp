@@ -1,8 +1,11 @@
 // The notification-area icon, as the taskbar receives its requests.
 #include "Harness.h"
 #include "res/resource.h"
+#include "tools/Platform.h"
 #include "ui/TrayIcon.h"
 #include "ui/VireolaDlg.h"
+#include <shellapi.h>
+#include <cstring>
 
 namespace {
 
@@ -19,16 +22,29 @@ std::string DeleteRequest(HWND hDlg)
     return "TRAY 2 hwnd=" + std::to_string((DWORD)(UINT_PTR)hDlg) + " id=1 flags=7 callback=0x8064 tip=\"\"";
 }
 
-// The request without its size, and whether it carried an icon (an add's
-// icon pixels make it larger than a delete).
+// The request without its size, and the icon it carried ("" for none): Wine
+// sends the icon's pixels, Windows its handle, and the taskbar measures either.
 std::string Request(const std::string& line)
 {
     return line.substr(0, line.find(" bytes="));
 }
 
-size_t Bytes(const std::string& line)
+std::string Icon(const std::string& line)
 {
-    return std::stoul(line.substr(line.find(" bytes=") + 7));
+    size_t at = line.find(" icon=");
+    return at == std::string::npos ? "" : line.substr(at + 6, line.find(' ', at + 6) - at - 6);
+}
+
+// Which platform's record the taskbar read, said in the test's output.
+std::string Layout(const std::string& line)
+{
+    size_t at = line.find(" layout=");
+    return at == std::string::npos ? "" : line.substr(at + 8, line.find(' ', at + 8) - at - 8);
+}
+
+std::string SmallIconSize()
+{
+    return std::to_string(GetSystemMetrics(SM_CXSMICON)) + "x" + std::to_string(GetSystemMetrics(SM_CYSMICON));
 }
 
 LRESULT Notify(UINT mouseMessage)
@@ -78,7 +94,10 @@ TEST_F(TrayIcon, FollowsTheBoxWhenTheSettingsAreApplied)
     log = r.desktop.TrayRequests(2);
     ASSERT_EQ(2u, log.size());
     EXPECT_EQ(DeleteRequest(hDlg), Request(log[1]));
-    EXPECT_LT(Bytes(log[1]), Bytes(log[0]));
+    std::printf("taskbar record: %s layout%s\n", Layout(log[0]).c_str(),
+                Layout(log[0]) == "windows" ? " (undocumented: read up to the tip, nothing after it)" : "");
+    EXPECT_EQ(SmallIconSize(), Icon(log[0])) << log[0];
+    EXPECT_EQ("", Icon(log[1])) << log[1];
 
     Click(IDC_APPLY);
     Send(DialogItem(IDC_TRAY_ICON), BM_SETCHECK, BST_CHECKED, 0);
@@ -166,6 +185,39 @@ TEST_F(TrayIcon, ADoubleClickBringsUpTheDialogAndStopsTheWatch)
     EXPECT_TRUE(WaitFor(DialogInFront));
     r.desktop.Reset();
     EXPECT_FALSE(WaitFor([&] { return r.desktop.LabelsAre(BLACK); }, 600));
+}
+
+// What Windows' shell32 sends (TrayRecord.h), put together byte by byte at
+// the offsets every reading of it agrees on, as Windows would send it to the
+// stand-in. An icon handle of another process can be measured on Windows;
+// Wine keeps an icon's image in the process that made it.
+TEST_F(TrayIcon, TheStandInTaskbarReadsTheRecordWindowsSends)
+{
+    Desktop desktop("--taskbar");
+    BYTE record[964] = {};
+    auto put = [&](size_t offset, DWORD value) { std::memcpy(record + offset, &value, sizeof value); };
+    put(0, 0x34753423);   // the signature
+    put(4, NIM_ADD);
+    put(8, 956);          // cbSize of the 32-bit NOTIFYICONDATAW
+    put(12, 0x1234);      // hWnd
+    put(16, 7);           // uID
+    put(20, NIF_MESSAGE | NIF_ICON | NIF_TIP);
+    put(24, 0x8064);      // uCallbackMessage
+    put(28, (DWORD)(UINT_PTR)LoadIconA(nullptr, IDI_APPLICATION));
+    std::memcpy(record + 32, L"Vireola", sizeof L"Vireola");
+    COPYDATASTRUCT cds = {1, sizeof record, record};
+    DWORD_PTR result = 0;
+    SendMessageTimeoutA(FindWindowA("Shell_TrayWnd", nullptr), WM_COPYDATA, 0, (LPARAM)&cds, SMTO_NORMAL, 5000,
+                        &result);
+
+    std::vector<std::string> log = desktop.TrayRequests(1);
+    ASSERT_EQ(1u, log.size());
+    EXPECT_EQ("TRAY 0 hwnd=4660 id=7 flags=7 callback=0x8064 tip=\"Vireola\"", Request(log[0]));
+    EXPECT_EQ("windows", Layout(log[0]));
+    std::string large = std::to_string(GetSystemMetrics(SM_CXICON)) + "x" + std::to_string(GetSystemMetrics(SM_CYICON));
+    std::printf("icon of another process: %s on %s\n", Icon(log[0]).empty() ? "not measurable" : "measured",
+                PlatformName());
+    EXPECT_EQ(RunningOnWine() ? "" : large, Icon(log[0]));
 }
 
 } // namespace

@@ -1,10 +1,11 @@
 // The re-apply watch, resident for a while under constant resets, leaks no
 // object of any kind. Measured inside this process, which runs the real
-// dialog and its watch: under Wine, GetGuiResources and GetProcessHandleCount
-// read 0, but the handle values the system hands out show how many objects
-// of each kind are alive.
+// dialog and its watch: on Windows by GetGuiResources and
+// GetProcessHandleCount; under Wine, where they read 0, by the handle values
+// the system hands out, which show how many objects of each kind are alive.
 #include "DialogHost.h"
 #include "tools/Launch.h"
+#include "tools/Platform.h"
 #include "tools/StandInShell.h"
 #include <algorithm>
 #include <vector>
@@ -13,7 +14,8 @@ namespace {
 
 // One kind of object: how to make and end one, where its handle keeps the
 // slot number, and whether a new handle's slot had never been used (Wine
-// starts a slot's generation at 1 and counts every reuse).
+// starts a slot's generation at 1 and counts every reuse); and the count
+// Windows keeps of the kind for a process.
 struct ObjectKind
 {
     const char* name;
@@ -21,26 +23,34 @@ struct ObjectKind
     void (*destroy)(HANDLE);
     UINT (*slot)(HANDLE);
     bool (*fresh)(HANDLE);
+    long (*counted)();
 };
 
 const ObjectKind KINDS[] = {
     {"GDI", [] { return (HANDLE)CreateSolidBrush(0); }, [](HANDLE h) { DeleteObject((HGDIOBJ)h); },
      [](HANDLE h) { return (UINT)LOWORD((UINT_PTR)h); },
-     [](HANDLE h) { return ((UINT_PTR)h >> 24 & 0xFF) == 1; }},
+     [](HANDLE h) { return ((UINT_PTR)h >> 24 & 0xFF) == 1; },
+     [] { return (long)GetGuiResources(GetCurrentProcess(), GR_GDIOBJECTS); }},
     // window-system handles are shared by every process of the session
     {"USER", [] { return (HANDLE)CreateMenu(); }, [](HANDLE h) { DestroyMenu((HMENU)h); },
      [](HANDLE h) { return (UINT)LOWORD((UINT_PTR)h) >> 1; },
-     [](HANDLE h) { return HIWORD((UINT_PTR)h) == 1; }},
+     [](HANDLE h) { return HIWORD((UINT_PTR)h) == 1; },
+     [] { return (long)GetGuiResources(GetCurrentProcess(), GR_USEROBJECTS); }},
     // the lowest free slot is always taken, so every slot below a new one is in use
     {"kernel", [] { return CreateEventA(nullptr, FALSE, FALSE, nullptr); }, [](HANDLE h) { CloseHandle(h); },
-     [](HANDLE h) { return (UINT)((UINT_PTR)h >> 2); }, [](HANDLE) { return true; }},
+     [](HANDLE h) { return (UINT)((UINT_PTR)h >> 2); }, [](HANDLE) { return true; },
+     [] {
+         DWORD count = 0;
+         GetProcessHandleCount(GetCurrentProcess(), &count);
+         return (long)count;
+     }},
 };
 
 // How many objects of the kind are alive, up to a constant. New handles take
 // the free slots while there are any, and fresh ones only then; once they
 // come fresh, every slot below the highest is in use, so the highest slot
 // less the number made is the number alive.
-long LiveObjects(const ObjectKind& kind)
+long LiveObjectsBySlots(const ObjectKind& kind)
 {
     const int RUN = 16, MOST = 60000;
     std::vector<HANDLE> made;
@@ -55,6 +65,17 @@ long LiveObjects(const ObjectKind& kind)
     return (long)highest - (long)made.size();
 }
 
+// Where the count comes from, named in every soak test's output.
+const char* LeakCountSource()
+{
+    return RunningOnWine() ? "handle slots (Wine)" : "GetGuiResources and GetProcessHandleCount (Windows)";
+}
+
+long LiveObjects(const ObjectKind& kind)
+{
+    return RunningOnWine() ? LiveObjectsBySlots(kind) : kind.counted();
+}
+
 std::vector<long> LiveObjectsOfEachKind()
 {
     std::vector<long> live;
@@ -66,7 +87,16 @@ std::vector<long> LiveObjectsOfEachKind()
 // Objects made by other processes of the session while the watch runs.
 const long NOISE = 8;
 
-using WatchSoak = HostedDialog;
+class WatchSoak : public HostedDialog
+{
+protected:
+    void SetUp() override
+    {
+        HostedDialog::SetUp();
+        std::printf("objects counted by %s\n", LeakCountSource());
+        RecordProperty("leak_count", LeakCountSource());
+    }
+};
 
 TEST_F(WatchSoak, TheProbeSeesADeliberateLeakOfEachKind)
 {
