@@ -48,7 +48,14 @@ SightChange OnSessionChange(WatchPause& pause, WPARAM event)
     case WTS_CONSOLE_DISCONNECT:
     case WTS_REMOTE_DISCONNECT: pause.away = true; break;
     case WTS_CONSOLE_CONNECT:
-    case WTS_REMOTE_CONNECT: pause.away = false; break;
+    case WTS_REMOTE_CONNECT:
+        // A session that comes to a screen is seen there. The console's
+        // display may have gone off before it left, and come on again while
+        // it was away or remote (unheeded then): the display state last
+        // heard no longer holds, or the watch would rest for good.
+        pause.away = false;
+        pause.displayOff = false;
+        break;
     }
     return Compare(before, pause);
 }

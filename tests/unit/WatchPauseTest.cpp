@@ -67,6 +67,15 @@ TEST(WatchPause, FollowsTheSessionTheDisplayAndTheResume)
         {"other power settings, and short data, are not the display's",
          {{OTHER_SETTING, 0, SIGHT_UNCHANGED}, {SHORT_SETTING, 0, SIGHT_UNCHANGED}}, false},
         {"a remote session does not go by the console's display", {{REMOTE_DISPLAY, 0, SIGHT_UNCHANGED}}, false},
+        {"the console display went off, and the session is taken over remotely",
+         {{DISPLAY, 0, SIGHT_LOST}, {SESSION, WTS_CONSOLE_DISCONNECT, SIGHT_UNCHANGED},
+          {SESSION, WTS_REMOTE_CONNECT, SIGHT_BACK}},
+         false},
+        {"back at the console, whose display came on while the session was away",
+         {{DISPLAY, 0, SIGHT_LOST}, {SESSION, WTS_CONSOLE_DISCONNECT, SIGHT_UNCHANGED},
+          {SESSION, WTS_CONSOLE_CONNECT, SIGHT_BACK}},
+         false},
+        {"the console taken over remotely", {{SESSION, WTS_CONSOLE_DISCONNECT, SIGHT_LOST}}, true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
