@@ -115,7 +115,9 @@ void CVireolaDlg::UpdateColorButton()
 void CVireolaDlg::ListenToTheSession()
 {
     Newer::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);
-    m_hDisplayNotify = Newer::RegisterPowerSettingNotification(m_hWnd, &CONSOLE_DISPLAY_STATE, DEVICE_NOTIFY_WINDOW_HANDLE);
+    const GUID* settings[2] = {&CONSOLE_DISPLAY_STATE, &MONITOR_POWER_ON};
+    for (int i = 0; i < 2; ++i)
+        m_hDisplayNotify[i] = Newer::RegisterPowerSettingNotification(m_hWnd, settings[i], DEVICE_NOTIFY_WINDOW_HANDLE);
     Newer::ChangeWindowMessageFilterEx(m_hWnd, WM_TASKBARCREATED, Newer::MSGFLT_ALLOW, nullptr);
     Newer::ChangeWindowMessageFilterEx(m_hWnd, WM_TRAYNOTIFY, Newer::MSGFLT_ALLOW, nullptr);
 }
@@ -123,8 +125,10 @@ void CVireolaDlg::ListenToTheSession()
 void CVireolaDlg::StopListening()
 {
     Newer::WTSUnRegisterSessionNotification(m_hWnd);
-    Newer::UnregisterPowerSettingNotification(m_hDisplayNotify);
-    m_hDisplayNotify = nullptr;
+    for (HANDLE& hNotify : m_hDisplayNotify) {
+        Newer::UnregisterPowerSettingNotification(hNotify);
+        hNotify = nullptr;
+    }
 }
 
 void CVireolaDlg::StartWatchIfTicked()

@@ -86,7 +86,7 @@ private:
     bool m_bWatching = false;    // the box is ticked and the dialog not in front
     ReapplyBurst m_Burst;
     WatchPause m_Pause;
-    HANDLE m_hDisplayNotify = nullptr;
+    HANDLE m_hDisplayNotify[2] = {};   // the display's state, as Windows 8 and Windows 7 tell it
     int m_nTrayRetries = 0;      // adds left to try while the taskbar refuses the icon
 };
 

@@ -33,6 +33,7 @@ SightChange OnDisplayState(WatchPause& pause, DWORD state)
 } // namespace
 
 const GUID CONSOLE_DISPLAY_STATE = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
+const GUID MONITOR_POWER_ON = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
 
 bool IsPaused(const WatchPause& pause)
 {
@@ -70,8 +71,8 @@ SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, boo
         return IsPaused(pause) ? SIGHT_UNCHANGED : SIGHT_BACK;
     }
     const PowerSetting* setting = (const PowerSetting*)lParam;
-    if (event != POWER_SETTING_CHANGE || !setting || !consoleSession
-        || !IsEqualGUID(setting->setting, CONSOLE_DISPLAY_STATE) || setting->length < sizeof(DWORD))
+    if (event != POWER_SETTING_CHANGE || !setting || !consoleSession || setting->length < sizeof(DWORD)
+        || !(IsEqualGUID(setting->setting, CONSOLE_DISPLAY_STATE) || IsEqualGUID(setting->setting, MONITOR_POWER_ON)))
         return SIGHT_UNCHANGED;
     DWORD state;
     CopyMemory(&state, setting->data, sizeof state);

@@ -19,16 +19,18 @@ enum SightChange {
     SIGHT_BACK,      // check at once, and fast for a while
 };
 
-// The power setting whose changes tell when the console display goes off and
-// comes on again.
+// The power settings whose changes tell when the console display goes off
+// and comes on again: GUID_CONSOLE_DISPLAY_STATE from Windows 8, and
+// GUID_MONITOR_POWER_ON, which Windows 7 has instead (both: 0 off, 1 on).
 extern const GUID CONSOLE_DISPLAY_STATE;
+extern const GUID MONITOR_POWER_ON;
 
 bool IsPaused(const WatchPause& pause);
 
 // WM_WTSSESSION_CHANGE: lock, unlock, disconnect and connect of this session.
 SightChange OnSessionChange(WatchPause& pause, WPARAM event);
 
-// WM_POWERBROADCAST: the console display's state (GUID_CONSOLE_DISPLAY_STATE:
-// off, on or dimmed), which a session on another screen than the console's
-// does not go by; and the resume from sleep.
+// WM_POWERBROADCAST: the console display's state (off, on or dimmed), which a
+// session on another screen than the console's does not go by; and the
+// resume from sleep.
 SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, bool consoleSession);

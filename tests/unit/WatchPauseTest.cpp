@@ -16,7 +16,7 @@ struct DisplayNotice
     DWORD state;
 };
 
-enum Kind { SESSION, DISPLAY, RESUME, OTHER_SETTING, SHORT_SETTING, REMOTE_DISPLAY };
+enum Kind { SESSION, DISPLAY, WINDOWS7_DISPLAY, RESUME, OTHER_SETTING, SHORT_SETTING, REMOTE_DISPLAY };
 
 struct Event
 {
@@ -31,6 +31,7 @@ SightChange Deliver(WatchPause& pause, const Event& e)
     switch (e.kind) {
     case SESSION: return OnSessionChange(pause, e.value);
     case RESUME: return OnPowerBroadcast(pause, PBT_APMRESUMEAUTOMATIC, 0, true);
+    case WINDOWS7_DISPLAY: notice.setting = MONITOR_POWER_ON; break;
     case OTHER_SETTING: notice.setting.Data1 ^= 1; break;
     case SHORT_SETTING: notice.length = 1; break;
     default: break;
@@ -58,6 +59,9 @@ TEST(WatchPause, FollowsTheSessionTheDisplayAndTheResume)
         {"the display goes off, dims and comes on",
          {{DISPLAY, 0, SIGHT_LOST}, {DISPLAY, 2, SIGHT_BACK}, {DISPLAY, 1, SIGHT_UNCHANGED}}, false},
         {"the display state on registering", {{DISPLAY, 1, SIGHT_UNCHANGED}}, false},
+        {"Windows 7's display, and both told at once",
+         {{WINDOWS7_DISPLAY, 0, SIGHT_LOST}, {DISPLAY, 0, SIGHT_UNCHANGED}, {WINDOWS7_DISPLAY, 1, SIGHT_BACK},
+          {DISPLAY, 1, SIGHT_UNCHANGED}}, false},
         {"locked with the display off: both must end",
          {{SESSION, WTS_SESSION_LOCK, SIGHT_LOST}, {DISPLAY, 0, SIGHT_UNCHANGED}, {DISPLAY, 1, SIGHT_UNCHANGED},
           {SESSION, WTS_SESSION_UNLOCK, SIGHT_BACK}}, false},
