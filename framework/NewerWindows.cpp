@@ -17,8 +17,9 @@ HMODULE SystemDll(const char* name)
     return LoadLibraryA(path);
 }
 
-// The function, or null where this Windows lacks it. Looked up on every call:
-// each is called seldom, and the program keeps no state for it.
+// The function, or null where this Windows lacks it. Each is looked up once
+// (a look-up by module name costs file-system calls under Wine, and the
+// watch's timer is set anew at the end of every burst).
 template <typename Function>
 Function Find(const char* dll, const char* name)
 {
@@ -34,7 +35,7 @@ UINT_PTR SetCoalescableTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPR
                              ULONG uToleranceDelay)
 {
     typedef UINT_PTR(WINAPI * Fn)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
-    Fn fn = Find<Fn>("user32.dll", "SetCoalescableTimer");
+    static const Fn fn = Find<Fn>("user32.dll", "SetCoalescableTimer");
     if (!fn)
         return SetTimer(hWnd, nIDEvent, uElapse, lpTimerFunc);
     return fn(hWnd, nIDEvent, uElapse, lpTimerFunc, uToleranceDelay);
@@ -44,38 +45,39 @@ BOOL ChangeWindowMessageFilterEx(HWND hWnd, UINT message, DWORD action, void* pC
 {
     typedef BOOL(WINAPI * Fn)(HWND, UINT, DWORD, void*);
     typedef BOOL(WINAPI * ProcessFn)(UINT, DWORD);
-    if (Fn fn = Find<Fn>("user32.dll", "ChangeWindowMessageFilterEx"))
+    static const Fn fn = Find<Fn>("user32.dll", "ChangeWindowMessageFilterEx");
+    static const ProcessFn processFn = Find<ProcessFn>("user32.dll", "ChangeWindowMessageFilter");
+    if (fn)
         return fn(hWnd, message, action, pChangeFilterStruct);
     // MSGFLT_ADD, the process-wide filter's word for allowing a message
-    ProcessFn processFn = Find<ProcessFn>("user32.dll", "ChangeWindowMessageFilter");
     return processFn && action == MSGFLT_ALLOW ? processFn(message, 1) : FALSE;
 }
 
 BOOL WTSRegisterSessionNotification(HWND hWnd, DWORD dwFlags)
 {
     typedef BOOL(WINAPI * Fn)(HWND, DWORD);
-    Fn fn = Find<Fn>("wtsapi32.dll", "WTSRegisterSessionNotification");
+    static const Fn fn = Find<Fn>("wtsapi32.dll", "WTSRegisterSessionNotification");
     return fn ? fn(hWnd, dwFlags) : FALSE;
 }
 
 BOOL WTSUnRegisterSessionNotification(HWND hWnd)
 {
     typedef BOOL(WINAPI * Fn)(HWND);
-    Fn fn = Find<Fn>("wtsapi32.dll", "WTSUnRegisterSessionNotification");
+    static const Fn fn = Find<Fn>("wtsapi32.dll", "WTSUnRegisterSessionNotification");
     return fn ? fn(hWnd) : FALSE;
 }
 
 HANDLE RegisterPowerSettingNotification(HANDLE hRecipient, const GUID* PowerSettingGuid, DWORD Flags)
 {
     typedef HANDLE(WINAPI * Fn)(HANDLE, const GUID*, DWORD);
-    Fn fn = Find<Fn>("user32.dll", "RegisterPowerSettingNotification");
+    static const Fn fn = Find<Fn>("user32.dll", "RegisterPowerSettingNotification");
     return fn ? fn(hRecipient, PowerSettingGuid, Flags) : nullptr;
 }
 
 BOOL UnregisterPowerSettingNotification(HANDLE Handle)
 {
     typedef BOOL(WINAPI * Fn)(HANDLE);
-    Fn fn = Find<Fn>("user32.dll", "UnregisterPowerSettingNotification");
+    static const Fn fn = Find<Fn>("user32.dll", "UnregisterPowerSettingNotification");
     return fn && Handle ? fn(Handle) : FALSE;
 }
 
