@@ -125,6 +125,25 @@ std::vector<std::string> Desktop::TrayRequests(size_t n, DWORD timeoutMs)
     return m_tray;
 }
 
+Output RunToEnd(const std::string& commandLine, DWORD timeoutMs)
+{
+    std::string path = TempLogPath();
+    Process program("cmd /c \"" + commandLine + " > \"" + path + "\" 2>&1\"");
+    Output output = {program.Wait(timeoutMs), ""};
+    program.Kill();
+    std::ifstream file(path);
+    output.text.assign(std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>());
+    file.close();
+    DeleteFileA(path.c_str());
+    std::printf("%s", output.text.c_str());
+    return output;
+}
+
+bool Has(const std::string& text, const std::string& part)
+{
+    return text.find(part) != std::string::npos;
+}
+
 Vireola::Vireola(const std::string& args)
 {
     Start("\"" + BinPath("Vireola.exe") + "\"" + (args.empty() ? "" : " " + args));

@@ -56,6 +56,16 @@ private:
 // the period, even on a slow machine, and a burst brings more.
 int TwicePeriodChecks(DWORD ms);
 
+// A program's exit code and what it printed, run to its end on the test's
+// desktop (STILL_ACTIVE, and ended, if it outlived the bound).
+struct Output
+{
+    DWORD exitCode;
+    std::string text;
+};
+Output RunToEnd(const std::string& commandLine, DWORD timeoutMs);
+bool Has(const std::string& text, const std::string& part);
+
 // Vireola.exe with an argument text.
 class Vireola : public Process
 {
