@@ -1,5 +1,5 @@
 // Functions that the oldest Windows this program runs on lacks (and some that
-// Wine lacks), looked up when they are called, so that the executable still
+// Wine lacks), looked up on their first call, so that the executable still
 // loads where they are missing. Each does the next best thing there.
 #pragma once
 #include <windows.h>

@@ -1,5 +1,6 @@
 #include "Harness.h"
 #include "app/RunningCopy.h"
+#include "tools/RegistrySnapshot.h"
 #include "res/resource.h"
 #include "tools/StandInShell.h"
 #include "ui/VireolaDlg.h"
@@ -203,24 +204,9 @@ void SelectColor(int index)
     Send(FindSettingsDialog(), WM_COMMAND, MAKEWPARAM(IDC_TEXT_COLOR, CBN_SELCHANGE), (LPARAM)hCombo);
 }
 
-static void DeleteTree(HKEY hParent, const char* name)
-{
-    HKEY hKey;
-    if (RegOpenKeyExA(hParent, name, 0, KEY_ALL_ACCESS, &hKey) != ERROR_SUCCESS)
-        return;
-    char child[256];
-    DWORD size = sizeof child;
-    while (RegEnumKeyExA(hKey, 0, child, &size, nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS) {
-        DeleteTree(hKey, child);
-        size = sizeof child;
-    }
-    RegCloseKey(hKey);
-    RegDeleteKeyA(hParent, name);
-}
-
 void DeleteAllSettings()
 {
-    DeleteTree(HKEY_CURRENT_USER, "Software\\Morvane");
+    DeleteKeyTree(HKEY_CURRENT_USER, "Software\\Morvane");
 }
 
 bool KeyExists(const char* subKey)
