@@ -1,5 +1,6 @@
 // Thin wrappers over the standard controls, each bound to a dialog item.
 #pragma once
+#include "NewerWindows.h"
 #include "WinApp.h"
 #include <commctrl.h>
 
@@ -65,6 +66,13 @@ public:
         m_hIcon = (HICON)LoadImageA(hInst, MAKEINTRESOURCEA(nID), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR);
         return m_hIcon != nullptr;
     }
+    // At the size that a square metric (SM_CXICON, SM_CXSMICON) has at a DPI.
+    BOOL Load(HINSTANCE hInst, UINT nID, int nMetric, UINT dpi)
+    {
+        int size = Newer::GetSystemMetricsForDpi(nMetric, dpi);
+        return Load(hInst, nID, size, size);
+    }
+    operator HICON() const { return m_hIcon; }
 
     HICON m_hIcon = nullptr;
 

@@ -1,4 +1,5 @@
 #include "Dialog.h"
+#include "NewerWindows.h"
 
 BOOL CDialog::Create(HWND hParent)
 {
@@ -85,6 +86,16 @@ INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
             }
         }
         break;
+    case WM_DPICHANGED: {
+        // The window takes the rectangle Windows suggests for the new DPI.
+        // The message goes on to the dialog manager, which lays the controls
+        // out anew and gives them fonts of the new size.
+        const RECT* rc = (const RECT*)lParam;
+        SetWindowPos(m_hWnd, nullptr, rc->left, rc->top, rc->right - rc->left, rc->bottom - rc->top,
+                     SWP_NOZORDER | SWP_NOACTIVATE);
+        OnDpiChanged(LOWORD(wParam));
+        return FALSE;
+    }
     case WM_NCDESTROY: {
         CWinApp* pApp = AfxGetApp();
         m_hWnd = nullptr;

@@ -21,6 +21,9 @@ protected:
     virtual BOOL OnInitDialog();
     virtual void OnOK();
     virtual void OnCancel();
+    // The window has moved to a monitor of another DPI, or the monitor's
+    // scale has changed: images drawn for the old DPI are loaded anew.
+    virtual void OnDpiChanged(UINT /*dpi*/) {}
     // Handles one message; returns false to leave it to the default dialog
     // handling. A handled message's result goes back to its sender.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);

@@ -81,4 +81,23 @@ BOOL UnregisterPowerSettingNotification(HANDLE Handle)
     return fn && Handle ? fn(Handle) : FALSE;
 }
 
+UINT GetDpiForWindow(HWND hwnd)
+{
+    typedef UINT(WINAPI * Fn)(HWND);
+    static const Fn fn = Find<Fn>("user32.dll", "GetDpiForWindow");
+    if (UINT dpi = fn && hwnd ? fn(hwnd) : 0)
+        return dpi;
+    HDC hDC = GetDC(nullptr);
+    UINT dpi = GetDeviceCaps(hDC, LOGPIXELSY);
+    ReleaseDC(nullptr, hDC);
+    return dpi;
+}
+
+int GetSystemMetricsForDpi(int nIndex, UINT dpi)
+{
+    typedef int(WINAPI * Fn)(int, UINT);
+    static const Fn fn = Find<Fn>("user32.dll", "GetSystemMetricsForDpi");
+    return fn ? fn(nIndex, dpi) : GetSystemMetrics(nIndex);
+}
+
 } // namespace Newer

@@ -26,4 +26,17 @@ BOOL WTSUnRegisterSessionNotification(HWND hWnd);
 HANDLE RegisterPowerSettingNotification(HANDLE hRecipient, const GUID* PowerSettingGuid, DWORD Flags);
 BOOL UnregisterPowerSettingNotification(HANDLE Handle);
 
+// The DPI of the monitor a window is on, for a per-monitor aware window
+// (Windows 10 1607); the system DPI elsewhere, and for no window.
+UINT GetDpiForWindow(HWND hwnd);
+// A system metric at that DPI (Windows 10 1607); at the system DPI elsewhere,
+// where every window has it.
+int GetSystemMetricsForDpi(int nIndex, UINT dpi);
+
 } // namespace Newer
+
+// Sent to a per-monitor aware window when its DPI changes: the new DPI in
+// wParam, the suggested window rectangle in lParam (Windows 8.1).
+#ifndef WM_DPICHANGED
+#define WM_DPICHANGED 0x02E0
+#endif

@@ -37,6 +37,7 @@
 
 // About box controls
 #define IDC_VERSION_TEXT            1012
+#define IDC_ABOUT_ICON              1013
 
 // System-menu entry of the settings dialog
 #define ID_SYSMENU_ABOUT            0x0010

@@ -1,24 +1,12 @@
 // Hooked by the tests into the thread of a running Vireola.exe's settings
-// dialog, whose icon and image-list handles mean nothing in another process.
+// dialog, whose icon, image-list and font handles mean nothing in another
+// process.
 // A question posted to the dialog is answered there, in the dialog's own
 // thread, by a message posted back to the asker's window.
 #include "IconProbe.h"
+#include "IconSize.h"
 #include "../res/resource.h"
 #include <commctrl.h>
-
-static DWORD IconSize(HICON hIcon)
-{
-    ICONINFO info;
-    if (!hIcon || !GetIconInfo(hIcon, &info))
-        return 0;
-    BITMAP bm = {};
-    GetObjectA(info.hbmColor ? info.hbmColor : info.hbmMask, sizeof bm, &bm);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-    DeleteObject(info.hbmMask);
-    // a monochrome icon's mask holds its AND and XOR halves one above the other
-    return MAKELONG(bm.bmWidth, info.hbmColor ? bm.bmHeight : bm.bmHeight / 2);
-}
 
 // Asked of the comctl32 whose code runs the list view: a process can hold
 // two (the version 6 one of its manifest and the plain one), and an image
@@ -37,9 +25,35 @@ static DWORD NormalImageListSize(HWND hList)
     return MAKELONG(cx, cy);
 }
 
+// The DPI of a per-monitor aware window is its monitor's (Windows 10 1607).
+static DWORD Dpi(HWND hDlg)
+{
+    typedef UINT(WINAPI * GetDpiForWindowProc)(HWND);
+    auto getDpi = (GetDpiForWindowProc)(void (*)())GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
+    if (getDpi)
+        return getDpi(hDlg);
+    HDC hDC = GetDC(nullptr);
+    DWORD dpi = GetDeviceCaps(hDC, LOGPIXELSY);
+    ReleaseDC(nullptr, hDC);
+    return dpi;
+}
+
+static ATOM FontFace(HWND hDlg)
+{
+    HDC hDC = GetDC(hDlg);
+    HGDIOBJ hOld = SelectObject(hDC, (HGDIOBJ)SendMessageA(hDlg, WM_GETFONT, 0, 0));
+    char face[LF_FACESIZE] = "";
+    GetTextFaceA(hDC, sizeof face, face);
+    SelectObject(hDC, hOld);
+    ReleaseDC(hDlg, hDC);
+    return GlobalAddAtomA(face);
+}
+
 static DWORD Answer(HWND hDlg, WPARAM question)
 {
     switch (question) {
+    case PROBE_DPI: return Dpi(hDlg);
+    case PROBE_FONT_FACE: return FontFace(hDlg);
     case PROBE_SMALL_ICON: return IconSize((HICON)SendMessageA(hDlg, WM_GETICON, ICON_SMALL, 0));
     case PROBE_BIG_ICON: return IconSize((HICON)SendMessageA(hDlg, WM_GETICON, ICON_BIG, 0));
     case PROBE_PREVIEW_IMAGES: return NormalImageListSize(GetDlgItem(hDlg, IDC_PREVIEW));

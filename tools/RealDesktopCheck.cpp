@@ -5,7 +5,8 @@
 // background, resets them as the shell does, broadcasts a real
 // WM_SETTINGCHANGE and checks that the program puts them back, ends the
 // program with "Remove From Memory", and puts the shell's colours and the
-// user's settings back exactly as they were. The desktop's labels change
+// user's settings back exactly as they were. It prints the DPI and font face
+// of the program's dialog as Windows made them. The desktop's labels change
 // colour for a few seconds.
 //
 //   --program PATH   the program to check (default: Vireola.exe beside this one)
@@ -16,6 +17,7 @@
 // already running, the program missing).
 #include "Launch.h"
 #include "Platform.h"
+#include "ProbeClient.h"
 #include "RegistrySnapshot.h"
 #include "ViewState.h"
 #include "color/ColorTable.h"
@@ -226,6 +228,23 @@ struct Check
     }
 };
 
+// What Windows made of the dialog on this display: its DPI (its monitor's,
+// for a per-monitor aware window) and the face that "MS Shell Dlg" maps to.
+void PrintDialogFacts(DWORD pid, const Options& options)
+{
+    // the program colours the labels first, then makes its dialog
+    HWND hDlg = nullptr;
+    WaitFor([&] { return (hDlg = ProgramDialog(pid)) != nullptr; }, options.timeoutMs);
+    ProbeClient probe(hDlg);
+    LPARAM dpi = 0;
+    if (!probe.Hooked() || !probe.Ask(PROBE_DPI, dpi)) {
+        puts("settings dialog: not measured (no dialog, or IconProbe.dll could not be hooked into it)");
+        return;
+    }
+    printf("settings dialog: %u DPI, font \"%s\"\n", (unsigned)dpi, probe.AskText(PROBE_FONT_FACE).c_str());
+    fflush(stdout);
+}
+
 void EndProgram(Process& program, Table& table, const Options& options)
 {
     Stopwatch clock;
@@ -274,8 +293,10 @@ int Run(const Options& options)
         Process program;
         if (program.Start("\"" + options.program + "\"")) {
             Check check = {options, table, shell, wanted};
-            if (check.ColoursApplied())
+            if (check.ColoursApplied()) {
+                PrintDialogFacts(program.Id(), options);
                 check.BackAfterABroadcast();
+            }
             EndProgram(program, table, options);
         } else {
             table.Add("program started", shell, -1, "FAILED");

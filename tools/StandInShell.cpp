@@ -28,7 +28,6 @@
 #include "ShellViewHost.h"
 #include "res/resource.h"
 #include "TrayRecord.h"
-#include <shellapi.h>
 #include <commctrl.h>
 #include <shellapi.h>
 #include <stdio.h>
@@ -219,23 +218,7 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
 }
 
 // Shell_NotifyIcon requests come to the newest "Shell_TrayWnd" as
-// WM_COPYDATA, in the sending platform's layout (TrayRecord.h). Windows sends
-// the icon as a handle, which any process can measure.
-static void MeasureIcon(TrayRecord& record)
-{
-    ICONINFO info;
-    HICON hIcon = (HICON)(LONG_PTR)(LONG)record.hIcon;
-    if (!record.hIcon || !(record.uFlags & NIF_ICON) || !GetIconInfo(hIcon, &info))
-        return;
-    BITMAP bm = {};
-    GetObjectA(info.hbmMask, sizeof bm, &bm);
-    record.iconWidth = bm.bmWidth;
-    record.iconHeight = info.hbmColor ? bm.bmHeight : bm.bmHeight / 2;
-    DeleteObject(info.hbmMask);
-    if (info.hbmColor)
-        DeleteObject(info.hbmColor);
-}
-
+// WM_COPYDATA, in the sending platform's layout (TrayRecord.h).
 static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg != WM_COPYDATA)
@@ -243,8 +226,6 @@ static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lParam;
     TrayRecord record;
     bool read = ReadTrayRecord(cds->dwData, cds->lpData, cds->cbData, record);
-    if (read && record.layout == TRAY_LAYOUT_WINDOWS)
-        MeasureIcon(record);
     bool refused = read && record.request == NIM_ADD && g_trayRefusals > 0;
     g_trayRefusals -= refused;
     char line[300];
@@ -312,6 +293,23 @@ static HWND CreateHandMadeView(int items, bool defView, bool workerW, int cx, in
     return g_hList;
 }
 
+// The shell's taskbar is per-monitor aware, as its whole process is: asked
+// for its DPI, it answers with its monitor's, at whatever scale this
+// process itself runs.
+static void CreateTaskbar()
+{
+    typedef HANDLE(WINAPI * SetContext)(HANDLE);
+    auto setContext = (SetContext)(void (*)())GetProcAddress(GetModuleHandleA("user32.dll"),
+                                                             "SetThreadDpiAwarenessContext");
+    // per-monitor v2, or the first generation where that is not known (Wine 8)
+    HANDLE before = setContext ? setContext((HANDLE)-4) : nullptr;
+    if (setContext && !before)
+        before = setContext((HANDLE)-3);
+    CreatePlainWindow("Shell_TrayWnd", "", WS_POPUP, nullptr, TrayProc, 0, 0);
+    if (before)
+        setContext(before);
+}
+
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
     int items = 8, resetAfter = 0, resetEvery = 0, hangAfter = 0;
@@ -347,7 +345,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
 
     if (taskbar)
-        CreatePlainWindow("Shell_TrayWnd", "", WS_POPUP, nullptr, TrayProc, 0, 0);
+        CreateTaskbar();
     // titled once everything is in place: only then can the desktop be found
     g_hProgman = CreatePlainWindow("Progman", "", WS_POPUP | WS_VISIBLE, nullptr, ProgmanProc, cx, cy);
     g_hList = shellView ? HostDesktopFolderView(g_hProgman) : CreateHandMadeView(items, defView, workerW, cx, cy);

@@ -1,4 +1,6 @@
 #include "TrayRecord.h"
+#include "IconSize.h"
+#include <shellapi.h>
 #include <stdio.h>
 #include <string.h>
 
@@ -46,6 +48,12 @@ bool ReadWindows(const void* data, DWORD size, TrayRecord& record)
     record.uFlags = head.uFlags;
     record.uCallbackMessage = head.uCallbackMessage;
     record.hIcon = head.hIcon;
+    // the icon comes as a handle, which any process can measure
+    if (head.uFlags & NIF_ICON) {
+        DWORD iconSize = IconSize((HICON)(LONG_PTR)(LONG)head.hIcon);
+        record.iconWidth = LOWORD(iconSize);
+        record.iconHeight = HIWORD(iconSize);
+    }
     CopyTip(head.szTip, record.tip);
     record.bytes = size;
     return true;

@@ -14,7 +14,19 @@ BOOL CAboutDlg::OnInitDialog()
     char version[255];
     LoadStringA(AfxGetApp()->m_hInstance, IDS_VERSION_LINE, version, sizeof version);
     m_VersionText.SetWindowText(version);
+    LoadIcon(Newer::GetDpiForWindow(m_hWnd));
     return TRUE;
+}
+
+void CAboutDlg::OnDpiChanged(UINT dpi)
+{
+    LoadIcon(dpi);
+}
+
+void CAboutDlg::LoadIcon(UINT dpi)
+{
+    m_Icon.Load(AfxGetApp()->m_hInstance, IDR_MAINFRAME, SM_CXICON, dpi);
+    SendDlgItemMessageA(m_hWnd, IDC_ABOUT_ICON, STM_SETICON, (WPARAM)(HICON)m_Icon, 0);
 }
 
 void AddAboutMenuEntry(HWND hDlg)

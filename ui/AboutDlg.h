@@ -12,9 +12,13 @@ public:
 protected:
     void DoDataExchange() override;
     BOOL OnInitDialog() override;
+    void OnDpiChanged(UINT dpi) override;
 
 private:
+    void LoadIcon(UINT dpi);
+
     CStatic m_VersionText;
+    CIcon m_Icon;   // at the size it is drawn at on the box's monitor
 };
 
 void AddAboutMenuEntry(HWND hDlg);

@@ -28,15 +28,7 @@ BOOL CVireolaDlg::OnInitDialog()
 {
     CDialog::OnInitDialog();
     AddAboutMenuEntry(m_hWnd);
-
-    // Each icon is loaded at the size it is drawn at on this display, so
-    // none is stretched: the large one (caption, minimised, dragging) and
-    // the small one (caption, notification area).
-    HINSTANCE hInst = AfxGetApp()->m_hInstance;
-    m_hIcon = LoadIconA(hInst, MAKEINTRESOURCEA(IDR_MAINFRAME));
-    m_SmallIcon.Load(hInst, IDR_MAINFRAME, GetSystemMetrics(SM_CXSMICON), GetSystemMetrics(SM_CYSMICON));
-    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, (LPARAM)m_hIcon);
-    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)m_SmallIcon.m_hIcon);
+    LoadImages(Newer::GetDpiForWindow(m_hWnd));
     SetWindowTextA(m_hWnd, AfxGetAppName());
 
     InitPreview();
@@ -57,20 +49,36 @@ BOOL CVireolaDlg::OnInitDialog()
     return FALSE;
 }
 
-// One item that looks like a desktop icon, drawn on no background.
-void CVireolaDlg::InitPreview()
+// The caption's icons and the preview's image, at the size each is drawn at
+// on a display of that DPI.
+void CVireolaDlg::LoadImages(UINT dpi)
 {
     HINSTANCE hInst = AfxGetApp()->m_hInstance;
-    // 32-bit colour keeps the alpha of the sample icon's images (with fewer
-    // bits their edges come out dark and jagged); the size is the large-icon
-    // size of the display, which LoadIcon loads
-    g_PreviewImageList.Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), ILC_COLOR32 | ILC_MASK, 0, 1);
-    g_PreviewImageList.Add(LoadIconA(hInst, MAKEINTRESOURCEA(IDI_DESKTOP_ICON)));
-    SendMessageA(m_PreviewList.m_hWnd, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)g_PreviewImageList.m_hImageList);
-    SendMessageA(m_PreviewList.m_hWnd, LVM_SETBKCOLOR, 0, (LPARAM)CLR_NONE);
+    m_hIcon.Load(hInst, IDR_MAINFRAME, SM_CXICON, dpi);
+    m_SmallIcon.Load(hInst, IDR_MAINFRAME, SM_CXSMICON, dpi);
+    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, (LPARAM)(HICON)m_hIcon);
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)(HICON)m_SmallIcon);
 
+    // 32-bit colour keeps the alpha of the sample icon's images (with fewer
+    // bits their edges come out dark and jagged)
+    CIcon sample;
+    sample.Load(hInst, IDI_DESKTOP_ICON, SM_CXICON, dpi);
+    int size = Newer::GetSystemMetricsForDpi(SM_CXICON, dpi);
+    g_PreviewImageList.Create(size, size, ILC_COLOR32 | ILC_MASK, 0, 1);
+    g_PreviewImageList.Add(sample);
+    SendMessageA(m_PreviewList.m_hWnd, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)g_PreviewImageList.m_hImageList);
+}
+
+void CVireolaDlg::OnDpiChanged(UINT dpi)
+{
+    LoadImages(dpi);
+}
+
+// One item that looks like a desktop icon, with its label as real text.
+void CVireolaDlg::InitPreview()
+{
     char label[255];
-    LoadStringA(hInst, IDS_PREVIEW_LABEL, label, sizeof label);
+    LoadStringA(AfxGetApp()->m_hInstance, IDS_PREVIEW_LABEL, label, sizeof label);
     LVITEMA item = {};
     item.mask = LVIF_TEXT | LVIF_IMAGE;
     item.pszText = label;
@@ -98,8 +106,12 @@ COLORREF CVireolaDlg::SelectedColor() const
     return ColorAt(m_Colors, m_TextColorCombo.GetCurSel());
 }
 
+// The sample stands on the desktop's colour, whatever colours the dialog
+// itself has (a high-contrast theme may give it the chosen colour).
 void CVireolaDlg::UpdatePreview()
 {
+    SendMessageA(m_PreviewList.m_hWnd, LVM_SETBKCOLOR, 0, (LPARAM)m_Colors.entry[SYSTEM_BACKGROUND_COLOR].color);
+    InvalidateRect(m_PreviewList.m_hWnd, nullptr, TRUE);
     SetListViewColors(m_PreviewList.m_hWnd, SelectedColor(), CLR_NONE);
 }
 
@@ -276,6 +288,12 @@ void CVireolaDlg::SyncTrayIcon()
 // it may not be ready yet and refuse the icon, which is then tried again.
 void CVireolaDlg::AddIcon()
 {
+    // The notification area draws the icon at the DPI of the taskbar's
+    // monitor, which need not be the dialog's. A taskbar whose DPI changes is
+    // made anew, and says so ("TaskbarCreated"): the icon then comes here
+    // again, at the new size.
+    UINT dpi = Newer::GetDpiForWindow(FindWindowA("Shell_TrayWnd", nullptr));
+    m_TrayIcon.Load(AfxGetApp()->m_hInstance, IDR_MAINFRAME, SM_CXSMICON, dpi);
     g_bTrayIconShown = 1;
     m_nTrayRetries = TRAY_RETRIES;
     TryAddIcon();
@@ -283,7 +301,7 @@ void CVireolaDlg::AddIcon()
 
 void CVireolaDlg::TryAddIcon()
 {
-    if (!g_bTrayIconShown || AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_SmallIcon.m_hIcon, AfxGetAppName())
+    if (!g_bTrayIconShown || AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_TrayIcon, AfxGetAppName())
         || m_nTrayRetries-- <= 0)
         KillTimer(m_hWnd, TRAY_RETRY_TIMER_ID);
     else
@@ -469,12 +487,12 @@ bool CVireolaDlg::OnPaint()
     PAINTSTRUCT ps;
     HDC hDC = BeginPaint(m_hWnd, &ps);
     SendMessageA(m_hWnd, WM_ICONERASEBKGND, (WPARAM)hDC, 0);
-    int cxIcon = GetSystemMetrics(SM_CXICON), cyIcon = GetSystemMetrics(SM_CYICON);
+    int size = Newer::GetSystemMetricsForDpi(SM_CXICON, Newer::GetDpiForWindow(m_hWnd));
     RECT rect;
     GetClientRect(m_hWnd, &rect);
-    int x = (rect.right - rect.left - cxIcon + 1) / 2;
-    int y = (rect.bottom - rect.top - cyIcon + 1) / 2;
-    DrawIcon(hDC, x, y, m_hIcon);
+    int x = (rect.right - rect.left - size + 1) / 2;
+    int y = (rect.bottom - rect.top - size + 1) / 2;
+    DrawIconEx(hDC, x, y, m_hIcon, size, size, 0, nullptr, DI_NORMAL);
     EndPaint(m_hWnd, &ps);
     return true;
 }

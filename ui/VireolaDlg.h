@@ -33,6 +33,7 @@ protected:
     BOOL OnInitDialog() override;
     void OnOK() override;
     void OnCancel() override;
+    void OnDpiChanged(UINT dpi) override;
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
@@ -61,6 +62,7 @@ private:
 
     void LoadControls();
     void InitPreview();
+    void LoadImages(UINT dpi);
     void UpdatePreview();
     void UpdateColorButton();
     void SyncTrayIcon();
@@ -80,8 +82,11 @@ private:
     CListCtrl m_PreviewList;
     CButton m_ColorButton;
     CButton m_ApplyButton;
-    HICON m_hIcon = nullptr;     // large, shared by the system
+    // Each icon at the size it is drawn at, so that none is stretched: the
+    // caption's at the dialog's DPI, the notification area's at the taskbar's.
+    CIcon m_hIcon;               // large: caption, minimised, dragging
     CIcon m_SmallIcon;
+    CIcon m_TrayIcon;
     ColorTable m_Colors;
     bool m_bWatching = false;    // the box is ticked and the dialog not in front
     ReapplyBurst m_Burst;

@@ -1,9 +1,8 @@
 // The icons at the common display scales: each loaded at the size it is
 // drawn at, in the notification area, the caption and the preview.
 #include "Harness.h"
-#include "tools/IconProbe.h"
+#include "tools/ProbeClient.h"
 #include "tools/Platform.h"
-#include <map>
 
 namespace {
 
@@ -69,56 +68,6 @@ std::string TrayIconSize(const std::string& line)
     return at == std::string::npos ? "<none>" : line.substr(at + 6);
 }
 
-std::map<WPARAM, LPARAM> g_answers;
-
-LRESULT CALLBACK AnswerProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
-{
-    if (message != RegisterWindowMessageA(PROBE_MESSAGE))
-        return DefWindowProcA(hWnd, message, wParam, lParam);
-    g_answers[wParam] = lParam;
-    return 0;
-}
-
-// IconProbe.dll hooked into the thread of a running program's settings
-// dialog, where it answers what only that process can see.
-class Probe
-{
-public:
-    explicit Probe(HWND hDlg) : m_hDlg(hDlg), m_hDll(LoadLibraryA(BinPath("IconProbe.dll").c_str()))
-    {
-        WNDCLASSA wc = {};
-        wc.lpfnWndProc = AnswerProc;
-        wc.hInstance = GetModuleHandleA(nullptr);
-        wc.lpszClassName = "VireolaTestProbeAnswers";
-        RegisterClassA(&wc);
-        m_hAnswers = CreateWindowExA(0, wc.lpszClassName, "", 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, wc.hInstance,
-                                     nullptr);
-        auto proc = (HOOKPROC)(void (*)())GetProcAddress(m_hDll, PROBE_HOOK_PROC);
-        m_hHook = SetWindowsHookExA(WH_GETMESSAGE, proc, m_hDll, GetWindowThreadProcessId(hDlg, nullptr));
-    }
-    ~Probe()
-    {
-        UnhookWindowsHookEx(m_hHook);
-        DestroyWindow(m_hAnswers);
-        FreeLibrary(m_hDll);
-    }
-    bool Hooked() const { return m_hHook != nullptr; }
-    std::string Ask(WPARAM question)
-    {
-        g_answers.erase(question);
-        PostMessageA(m_hDlg, RegisterWindowMessageA(PROBE_MESSAGE), question, (LPARAM)m_hAnswers);
-        if (!WaitFor([&] { return g_answers.count(question) != 0; }))
-            return "<no answer>";
-        return SizeText((DWORD)g_answers[question]);
-    }
-
-private:
-    HWND m_hDlg;
-    HMODULE m_hDll;
-    HWND m_hAnswers = nullptr;
-    HHOOK m_hHook = nullptr;
-};
-
 class DisplayScale : public EndToEnd, public ::testing::WithParamInterface<Scale>
 {
 };
@@ -140,11 +89,11 @@ TEST_P(DisplayScale, EveryIconIsLoadedAtTheSizeItIsDrawnAt)
     ASSERT_EQ(1u, tray.size());
     EXPECT_EQ(SquareText(scale.smallIcon), TrayIconSize(tray[0]));
 
-    Probe probe(FindSettingsDialog());
+    ProbeClient probe(FindSettingsDialog());
     ASSERT_TRUE(probe.Hooked());
-    EXPECT_EQ(SquareText(scale.smallIcon), probe.Ask(PROBE_SMALL_ICON));
-    EXPECT_EQ(SquareText(scale.largeIcon), probe.Ask(PROBE_BIG_ICON));
-    EXPECT_EQ(SquareText(scale.largeIcon), probe.Ask(PROBE_PREVIEW_IMAGES));
+    EXPECT_EQ(SquareText(scale.smallIcon), probe.AskSize(PROBE_SMALL_ICON));
+    EXPECT_EQ(SquareText(scale.largeIcon), probe.AskSize(PROBE_BIG_ICON));
+    EXPECT_EQ(SquareText(scale.largeIcon), probe.AskSize(PROBE_PREVIEW_IMAGES));
 }
 
 INSTANTIATE_TEST_SUITE_P(CommonScales, DisplayScale, ::testing::ValuesIn(SCALES),

@@ -1,6 +1,8 @@
-// The built executable itself: what it imports and its version record.
+// The built executable itself: what it imports, its version record, its
+// manifest and its dialog templates.
 #include "Harness.h"
 #include "Version.h"
+#include "res/resource.h"
 #include <algorithm>
 #include <fstream>
 #include <iterator>
@@ -137,6 +139,122 @@ TEST(Executable, CarriesItsVersionRecord)
     };
     for (const auto& s : strings)
         EXPECT_EQ(s.second, VersionString(info, s.first)) << s.first;
+}
+
+// The executable's resources, read as data.
+class Resources
+{
+public:
+    Resources() : m_hModule(LoadLibraryExA(BinPath("Vireola.exe").c_str(), nullptr, LOAD_LIBRARY_AS_DATAFILE)) {}
+    ~Resources() { FreeLibrary(m_hModule); }
+    const BYTE* Find(LPCSTR type, UINT id, DWORD* size = nullptr) const
+    {
+        HRSRC hRes = FindResourceA(m_hModule, MAKEINTRESOURCEA(id), type);
+        if (size)
+            *size = hRes ? SizeofResource(m_hModule, hRes) : 0;
+        return hRes ? (const BYTE*)LockResource(LoadResource(m_hModule, hRes)) : nullptr;
+    }
+
+private:
+    HMODULE m_hModule;
+};
+
+// What a dialog template says of the box as a whole.
+struct TemplateHead
+{
+    bool extended;
+    DWORD style;
+    short cx, cy;
+    WORD points;
+    std::string face;
+};
+
+// A menu, class or title field: none, an ordinal, or a string.
+const WORD* SkipNameOrOrdinal(const WORD* p)
+{
+    if (*p == 0)
+        return p + 1;
+    if (*p == 0xFFFF)
+        return p + 2;
+    while (*p++)
+        ;
+    return p;
+}
+
+TemplateHead ReadTemplateHead(const BYTE* data)
+{
+    TemplateHead head = {};
+    const WORD* p;
+    const auto* ex = (const WORD*)data;
+    head.extended = ex[0] == 1 && ex[1] == 0xFFFF;
+    if (head.extended) {
+        // dlgVer, signature, helpID, exStyle, style, cDlgItems, x, y, cx, cy
+        head.style = *(const DWORD*)(data + 12);
+        head.cx = *(const short*)(data + 22);
+        head.cy = *(const short*)(data + 24);
+        p = (const WORD*)(data + 26);
+    } else {
+        // style, exStyle, cdit, x, y, cx, cy
+        const auto* t = (const DLGTEMPLATE*)data;
+        head.style = t->style;
+        head.cx = t->cx;
+        head.cy = t->cy;
+        p = (const WORD*)(t + 1);
+    }
+    p = SkipNameOrOrdinal(SkipNameOrOrdinal(SkipNameOrOrdinal(p)));
+    if (!(head.style & DS_SETFONT))
+        return head;
+    head.points = *p++;
+    if (head.extended)
+        p += 2;   // weight, italic and character set
+    for (; *p; ++p)
+        head.face += (char)*p;
+    return head;
+}
+
+// "MS Shell Dlg" without DS_FIXEDSYS is Microsoft Sans Serif on every Windows
+// NT, a TrueType face made on the metrics of the bitmap "MS Sans Serif" that
+// the boxes were laid out in: the same layout at 100%, sharp at any scale.
+TEST(Executable, BothDialogsKeepTheirSizeInAScalableFace)
+{
+    struct Expected
+    {
+        UINT id;
+        bool extended;
+        short cx, cy;
+    };
+    const Expected dialogs[] = {{IDD_ABOUTBOX, false, 217, 95}, {IDD_VIREOLA_DIALOG, true, 232, 135}};
+    Resources resources;
+    for (const Expected& dialog : dialogs) {
+        SCOPED_TRACE("dialog " + std::to_string(dialog.id));
+        const BYTE* data = resources.Find(RT_DIALOG, dialog.id);
+        ASSERT_TRUE(data);
+        TemplateHead head = ReadTemplateHead(data);
+        EXPECT_EQ(dialog.extended, head.extended);
+        EXPECT_EQ(dialog.cx, head.cx);
+        EXPECT_EQ(dialog.cy, head.cy);
+        EXPECT_EQ(8, head.points);
+        EXPECT_EQ("MS Shell Dlg", head.face);
+        EXPECT_FALSE(head.style & DS_FIXEDSYS) << "DS_SHELLFONT would make it Tahoma";
+    }
+}
+
+// Per-monitor v2 where Windows has it (10 1703 and later); the system DPI on
+// Windows 10 1607, which reads the first entry it knows and would take an
+// unknown one alone for "unaware"; and on every older Windows.
+TEST(Executable, TheManifestAsksForEachMonitorsDpiAndTheSystemsWhereThatIsUnknown)
+{
+    Resources resources;
+    DWORD size = 0;
+    const BYTE* data = resources.Find(RT_MANIFEST, 1, &size);
+    ASSERT_TRUE(data);
+    std::string manifest((const char*)data, size);
+    EXPECT_TRUE(Has(manifest, "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
+                              "PerMonitorV2, System</dpiAwareness>"))
+        << manifest;
+    EXPECT_TRUE(Has(manifest, "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
+                              "true</dpiAware>"))
+        << manifest;
 }
 
 } // namespace

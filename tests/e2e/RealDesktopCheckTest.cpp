@@ -43,6 +43,28 @@ void ExpectTheShellsLook(const Desktop& desktop, bool classic = false)
     EXPECT_EQ(classic ? DESKTOP : CLR_NONE, desktop.TextBkColor());
 }
 
+UINT SystemDpi()
+{
+    HDC hDC = GetDC(nullptr);
+    UINT dpi = GetDeviceCaps(hDC, LOGPIXELSY);
+    ReleaseDC(nullptr, hDC);
+    return dpi;
+}
+
+// The face "MS Shell Dlg" maps to here.
+std::string ShellDlgFace()
+{
+    HFONT hFont = CreateFontA(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, "MS Shell Dlg");
+    HDC hDC = GetDC(nullptr);
+    HGDIOBJ hOld = SelectObject(hDC, hFont);
+    char face[LF_FACESIZE] = "";
+    GetTextFaceA(hDC, sizeof face, face);
+    SelectObject(hDC, hOld);
+    ReleaseDC(nullptr, hDC);
+    DeleteObject(hFont);
+    return face;
+}
+
 TEST_F(RealDesktopCheck, PassesWithTheProgramAndPrintsTheShellsFacts)
 {
     for (bool classic : {false, true}) {
@@ -58,6 +80,8 @@ TEST_F(RealDesktopCheck, PassesWithTheProgramAndPrintsTheShellsFacts)
                                             : "the shell's own look                         #FFFFFF   none      #3A6EA5"));
         EXPECT_TRUE(Has(run.text, classic ? "extended list-view style 0x00000000" : "extended list-view style 0x00800000"));
         EXPECT_TRUE(Has(run.text, "labels back after the broadcast"));
+        EXPECT_TRUE(Has(run.text, "settings dialog: " + std::to_string(SystemDpi()) + " DPI, font \"" + ShellDlgFace() + "\""))
+            << run.text;
         EXPECT_FALSE(Has(run.text, "FAILED"));
         // the broadcast was a real one: the stand-in reset its labels on it
         EXPECT_GT(desktop.Ask(SHELL_RESET_COUNT), resetsBefore);

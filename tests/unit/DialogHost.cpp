@@ -5,9 +5,20 @@
 CVireolaDlg g_VireolaDlg;
 CImageList g_PreviewImageList;
 
+static TrayRecord g_lastTrayRequest;
+
 static LRESULT CALLBACK TestTaskbarProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
-    return msg == WM_COPYDATA ? TRUE : DefWindowProcA(hWnd, msg, wParam, lParam);
+    if (msg != WM_COPYDATA)
+        return DefWindowProcA(hWnd, msg, wParam, lParam);
+    const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lParam;
+    ReadTrayRecord(cds->dwData, cds->lpData, cds->cbData, g_lastTrayRequest);
+    return TRUE;
+}
+
+TrayRecord LastTrayRequest()
+{
+    return g_lastTrayRequest;
 }
 
 // A taskbar of the test's own takes the notification-icon requests, so that

@@ -2,10 +2,14 @@
 // silent start creates it, for what another process cannot observe.
 #pragma once
 #include "InProcess.h"
+#include "tools/TrayRecord.h"
 #include "ui/VireolaDlg.h"
 
 HWND CreateHiddenDialog();
 void DestroyDialog();
+// The last notification-icon request the test's own taskbar received, with
+// the size of its icon.
+TrayRecord LastTrayRequest();
 
 // A user hive with a "Software" key and the icon option off, and no dialog
 // left over when a test ends.

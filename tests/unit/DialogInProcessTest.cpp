@@ -57,7 +57,8 @@ LRESULT CALLBACK CountingPreviewProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM 
 
 // Other processes keep the system colours they first read (under Wine), but
 // this one sees its own change: the desktop colour is read again, and the
-// preview's list view, a common control, is told of the change.
+// preview's list view, a common control, is told of the change. The sample
+// stands on the desktop's colour, whatever colours the dialog has.
 TEST_F(DialogInProcess, ASystemColourChangeReadsTheDesktopColourAgainAndReachesThePreview)
 {
     DWORD backgroundEntry = SYSTEM_BACKGROUND_COLOR;
@@ -73,9 +74,11 @@ TEST_F(DialogInProcess, ASystemColourChangeReadsTheDesktopColourAgainAndReachesT
     ASSERT_TRUE(SetSysColors(1, &element, &changed));
     SendMessageA(g_VireolaDlg.m_hWnd, WM_SYSCOLORCHANGE, 0, 0);
     COLORREF preview = (COLORREF)SendMessageA(hPreview, LVM_GETTEXTCOLOR, 0, 0);
+    COLORREF previewBk = (COLORREF)SendMessageA(hPreview, LVM_GETBKCOLOR, 0, 0);
     SetSysColors(1, &element, &original);
 
     EXPECT_EQ(changed, preview);
+    EXPECT_EQ(changed, previewBk);
     EXPECT_GE(g_previewSysColorChanges, 1);
 }
 

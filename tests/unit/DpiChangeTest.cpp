@@ -1,0 +1,144 @@
+// A dialog moved to a monitor of another scale: it takes the rectangle that
+// Windows suggests and loads its images anew at the sizes of the new DPI.
+// Wine never sends WM_DPICHANGED, so the test posts it as Windows would.
+#include "DialogHost.h"
+#include "framework/NewerWindows.h"
+#include "res/resource.h"
+#include "tools/IconSize.h"
+#include "settings/Settings.h"
+#include "ui/AboutDlg.h"
+#include <shellapi.h>
+#include <string>
+
+namespace {
+
+struct Scale
+{
+    UINT dpi;
+    int smallIcon;   // SM_CXSMICON at that DPI
+    int largeIcon;   // SM_CXICON
+};
+
+const Scale SCALES[] = {{120, 20, 40}, {144, 24, 48}, {192, 32, 64}};
+
+std::string SizeText(DWORD size)
+{
+    return std::to_string(LOWORD(size)) + "x" + std::to_string(HIWORD(size));
+}
+
+std::string SquareText(int side)
+{
+    return SizeText(MAKELONG(side, side));
+}
+
+std::string RectText(const RECT& rc)
+{
+    return std::to_string(rc.left) + "," + std::to_string(rc.top) + " " + std::to_string(rc.right - rc.left) + "x"
+           + std::to_string(rc.bottom - rc.top);
+}
+
+// Somewhere else for each scale, and larger, as a monitor of more DPI gives.
+RECT SuggestedRect(HWND hDlg, const Scale& scale)
+{
+    RECT rc;
+    GetWindowRect(hDlg, &rc);
+    int width = MulDiv(rc.right - rc.left, scale.dpi, 96), height = MulDiv(rc.bottom - rc.top, scale.dpi, 96);
+    RECT suggested = {(LONG)scale.dpi, (LONG)scale.dpi / 2, (LONG)scale.dpi + width, (LONG)scale.dpi / 2 + height};
+    return suggested;
+}
+
+// Posted as Windows posts it, with the new DPI on both axes, then handled.
+void PostDpiChanged(HWND hDlg, const Scale& scale, const RECT& suggested)
+{
+    PostMessageA(hDlg, WM_DPICHANGED, MAKEWPARAM(scale.dpi, scale.dpi), (LPARAM)&suggested);
+    MSG msg;
+    while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) {
+        TranslateMessage(&msg);
+        DispatchMessageA(&msg);
+    }
+}
+
+std::string WindowRectText(HWND hWnd)
+{
+    RECT rc;
+    GetWindowRect(hWnd, &rc);
+    return RectText(rc);
+}
+
+class DpiChange : public HostedDialog
+{
+};
+
+// The notification-area icon stays at the taskbar's DPI, which here is the
+// system's: the taskbar's own change of DPI makes it anew, and the program
+// adds the icon again then.
+TEST_F(DpiChange, TheSettingsDialogTakesTheSuggestedRectangleAndLoadsItsImagesAtTheNewDpi)
+{
+    DWORD on = 1;
+    SetValue(SETTINGS_KEY, TRAY_ICON_VALUE, REG_DWORD, &on, sizeof on);
+    HWND hDlg = CreateHiddenDialog();
+    ASSERT_TRUE(hDlg);
+    const std::string taskbarIcon = SquareText(GetSystemMetrics(SM_CXSMICON));
+    for (const Scale& scale : SCALES) {
+        SCOPED_TRACE(std::to_string(scale.dpi) + " DPI");
+        RECT suggested = SuggestedRect(hDlg, scale);
+        PostDpiChanged(hDlg, scale, suggested);
+
+        EXPECT_EQ(RectText(suggested), WindowRectText(hDlg));
+        EXPECT_EQ(SquareText(scale.smallIcon), SizeText(IconSize((HICON)SendMessageA(hDlg, WM_GETICON, ICON_SMALL, 0))));
+        EXPECT_EQ(SquareText(scale.largeIcon), SizeText(IconSize((HICON)SendMessageA(hDlg, WM_GETICON, ICON_BIG, 0))));
+        HIMAGELIST hImages = (HIMAGELIST)SendDlgItemMessageA(hDlg, IDC_PREVIEW, LVM_GETIMAGELIST, LVSIL_NORMAL, 0);
+        ASSERT_EQ(g_PreviewImageList.m_hImageList, hImages);
+        int cx = 0, cy = 0;
+        ImageList_GetIconSize(hImages, &cx, &cy);
+        EXPECT_EQ(SquareText(scale.largeIcon), SizeText(MAKELONG(cx, cy)));
+        EXPECT_EQ(1, ImageList_GetImageCount(hImages));
+
+        SendMessageA(hDlg, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        TrayRecord added = LastTrayRequest();
+        EXPECT_EQ((DWORD)NIM_ADD, added.request);
+        EXPECT_EQ(taskbarIcon, SizeText(MAKELONG(added.iconWidth, added.iconHeight)));
+    }
+}
+
+// The About box is modal: what it is asked and what it answers happens in
+// its own message loop, from a timer of the test's thread.
+struct AboutSeen
+{
+    std::string rect, expectedRect, icon;
+    bool done = false;
+};
+const Scale* g_pScale;
+AboutSeen g_seen;
+
+void CALLBACK InsideTheAboutBox(HWND, UINT, UINT_PTR idEvent, DWORD)
+{
+    HWND hBox = FindWindowA("#32770", "About...");
+    if (!hBox || g_seen.done)
+        return;
+    KillTimer(nullptr, idEvent);
+    RECT suggested = SuggestedRect(hBox, *g_pScale);
+    PostDpiChanged(hBox, *g_pScale, suggested);
+    g_seen.expectedRect = RectText(suggested);
+    g_seen.rect = WindowRectText(hBox);
+    g_seen.icon = SizeText(IconSize((HICON)SendDlgItemMessageA(hBox, IDC_ABOUT_ICON, STM_GETICON, 0, 0)));
+    g_seen.done = true;
+    EndDialog(hBox, IDOK);
+}
+
+TEST_F(DpiChange, TheAboutBoxTakesTheSuggestedRectangleAndLoadsItsIconAtTheNewDpi)
+{
+    for (const Scale& scale : SCALES) {
+        SCOPED_TRACE(std::to_string(scale.dpi) + " DPI");
+        g_pScale = &scale;
+        g_seen = AboutSeen();
+        UINT_PTR timer = SetTimer(nullptr, 0, 10, InsideTheAboutBox);
+        ShowAboutBox();
+        KillTimer(nullptr, timer);
+        ASSERT_TRUE(g_seen.done);
+        EXPECT_EQ(g_seen.expectedRect, g_seen.rect);
+        EXPECT_EQ(SquareText(scale.largeIcon), g_seen.icon);
+    }
+}
+
+} // namespace
