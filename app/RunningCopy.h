@@ -4,7 +4,9 @@
 // shows a folder named Vireola so, and an installer's progress window names
 // its product): none of them is a running copy.
 #pragma once
+#include "StartLock.h"
 #include "../res/resource.h"
+#include "../ui/VireolaDlg.h"
 #include <windows.h>
 
 // The next settings dialog after hAfter (from the first with none).
@@ -14,4 +16,17 @@ inline HWND NextRunningCopy(const char* title, HWND hAfter = nullptr)
         if (GetDlgItem(hDlg, IDC_TEXT_COLOR) && GetDlgItem(hDlg, IDC_REMOVE_FROM_MEMORY))
             return hDlg;
     return nullptr;
+}
+
+// A second start hands over to the running copy, which shows its dialog
+// itself: only the process the user started may let another take the
+// foreground. Nothing here waits on the running copy, which may not answer;
+// and the next copy to start need not wait for this one to end.
+inline void HandOver(HWND hRunning, CStartLock& lock)
+{
+    lock.Release();
+    DWORD pid = 0;
+    GetWindowThreadProcessId(hRunning, &pid);
+    AllowSetForegroundWindow(pid);
+    PostMessageA(hRunning, WM_SHOW_DIALOG, 0, 0);
 }

@@ -1,7 +1,6 @@
 #include "VireolaApp.h"
 #include "CommandLine.h"
 #include "RunningCopy.h"
-#include "StartLock.h"
 #include "../color/DesktopView.h"
 #include "../res/resource.h"
 #include "../settings/Settings.h"
@@ -36,11 +35,7 @@ BOOL CVireolaApp::StartInstance()
     // held until this copy's dialog exists or this copy has ended
     CStartLock lock;
     if (HWND hRunning = NextRunningCopy(title)) {
-        // The running copy shows its dialog when it gets to it: a copy that
-        // does not answer must hold up neither this start nor later ones.
-        lock.Release();
-        ShowWindowAsync(hRunning, SW_SHOWNORMAL);
-        SetForegroundWindow(hRunning);
+        HandOver(hRunning, lock);
         return FALSE;
     }
 

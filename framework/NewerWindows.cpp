@@ -2,6 +2,31 @@
 
 namespace {
 
+struct Entry
+{
+    const char* dll;
+    const char* name;
+};
+
+// In the order of Newer::Function.
+const Entry FUNCTIONS[Newer::FUNCTION_COUNT] = {
+    {"user32.dll", "SetCoalescableTimer"},
+    {"user32.dll", "ChangeWindowMessageFilterEx"},
+    {"user32.dll", "ChangeWindowMessageFilter"},
+    {"wtsapi32.dll", "WTSRegisterSessionNotification"},
+    {"wtsapi32.dll", "WTSUnRegisterSessionNotification"},
+    {"user32.dll", "RegisterPowerSettingNotification"},
+    {"user32.dll", "UnregisterPowerSettingNotification"},
+    {"kernel32.dll", "RegisterApplicationRestart"},
+    {"user32.dll", "GetDpiForWindow"},
+    {"user32.dll", "GetSystemMetricsForDpi"},
+};
+
+// Each is looked up once (a look-up by module name costs file-system calls
+// under Wine, and the watch's timer is set anew at the end of every burst).
+void* g_found[Newer::FUNCTION_COUNT];
+bool g_looked[Newer::FUNCTION_COUNT];
+
 // A system DLL by its full path: a portable copy runs from folders such as
 // Downloads, where a file of the same name must never be loaded instead.
 HMODULE SystemDll(const char* name)
@@ -17,25 +42,43 @@ HMODULE SystemDll(const char* name)
     return LoadLibraryA(path);
 }
 
-// The function, or null where this Windows lacks it. Each is looked up once
-// (a look-up by module name costs file-system calls under Wine, and the
-// watch's timer is set anew at the end of every burst).
-template <typename Function>
-Function Find(const char* dll, const char* name)
+// The function, or null where this Windows lacks it.
+template <typename Fn>
+Fn Find(Newer::Function function)
 {
-    HMODULE hModule = SystemDll(dll);
-    return hModule ? (Function)(void*)GetProcAddress(hModule, name) : nullptr;
+    if (!g_looked[function]) {
+        HMODULE hModule = SystemDll(FUNCTIONS[function].dll);
+        g_found[function] = hModule ? (void*)GetProcAddress(hModule, FUNCTIONS[function].name) : nullptr;
+        g_looked[function] = true;
+    }
+    return (Fn)g_found[function];
 }
 
 } // namespace
 
 namespace Newer {
 
+const char* DllOf(Function function)
+{
+    return FUNCTIONS[function].dll;
+}
+
+const char* NameOf(Function function)
+{
+    return FUNCTIONS[function].name;
+}
+
+void Replace(Function function, void* pfn)
+{
+    g_found[function] = pfn;
+    g_looked[function] = true;
+}
+
 UINT_PTR SetCoalescableTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc,
                              ULONG uToleranceDelay)
 {
     typedef UINT_PTR(WINAPI * Fn)(HWND, UINT_PTR, UINT, TIMERPROC, ULONG);
-    static const Fn fn = Find<Fn>("user32.dll", "SetCoalescableTimer");
+    Fn fn = Find<Fn>(SET_COALESCABLE_TIMER);
     if (!fn)
         return SetTimer(hWnd, nIDEvent, uElapse, lpTimerFunc);
     return fn(hWnd, nIDEvent, uElapse, lpTimerFunc, uToleranceDelay);
@@ -45,46 +88,52 @@ BOOL ChangeWindowMessageFilterEx(HWND hWnd, UINT message, DWORD action, void* pC
 {
     typedef BOOL(WINAPI * Fn)(HWND, UINT, DWORD, void*);
     typedef BOOL(WINAPI * ProcessFn)(UINT, DWORD);
-    static const Fn fn = Find<Fn>("user32.dll", "ChangeWindowMessageFilterEx");
-    static const ProcessFn processFn = Find<ProcessFn>("user32.dll", "ChangeWindowMessageFilter");
-    if (fn)
+    if (Fn fn = Find<Fn>(CHANGE_WINDOW_MESSAGE_FILTER_EX))
         return fn(hWnd, message, action, pChangeFilterStruct);
     // MSGFLT_ADD, the process-wide filter's word for allowing a message
+    ProcessFn processFn = Find<ProcessFn>(CHANGE_WINDOW_MESSAGE_FILTER);
     return processFn && action == MSGFLT_ALLOW ? processFn(message, 1) : FALSE;
 }
 
 BOOL WTSRegisterSessionNotification(HWND hWnd, DWORD dwFlags)
 {
     typedef BOOL(WINAPI * Fn)(HWND, DWORD);
-    static const Fn fn = Find<Fn>("wtsapi32.dll", "WTSRegisterSessionNotification");
+    Fn fn = Find<Fn>(WTS_REGISTER_SESSION_NOTIFICATION);
     return fn ? fn(hWnd, dwFlags) : FALSE;
 }
 
 BOOL WTSUnRegisterSessionNotification(HWND hWnd)
 {
     typedef BOOL(WINAPI * Fn)(HWND);
-    static const Fn fn = Find<Fn>("wtsapi32.dll", "WTSUnRegisterSessionNotification");
+    Fn fn = Find<Fn>(WTS_UNREGISTER_SESSION_NOTIFICATION);
     return fn ? fn(hWnd) : FALSE;
 }
 
 HANDLE RegisterPowerSettingNotification(HANDLE hRecipient, const GUID* PowerSettingGuid, DWORD Flags)
 {
     typedef HANDLE(WINAPI * Fn)(HANDLE, const GUID*, DWORD);
-    static const Fn fn = Find<Fn>("user32.dll", "RegisterPowerSettingNotification");
+    Fn fn = Find<Fn>(REGISTER_POWER_SETTING_NOTIFICATION);
     return fn ? fn(hRecipient, PowerSettingGuid, Flags) : nullptr;
 }
 
 BOOL UnregisterPowerSettingNotification(HANDLE Handle)
 {
     typedef BOOL(WINAPI * Fn)(HANDLE);
-    static const Fn fn = Find<Fn>("user32.dll", "UnregisterPowerSettingNotification");
+    Fn fn = Find<Fn>(UNREGISTER_POWER_SETTING_NOTIFICATION);
     return fn && Handle ? fn(Handle) : FALSE;
+}
+
+HRESULT RegisterApplicationRestart(const WCHAR* pwzCommandline, DWORD dwFlags)
+{
+    typedef HRESULT(WINAPI * Fn)(const WCHAR*, DWORD);
+    Fn fn = Find<Fn>(REGISTER_APPLICATION_RESTART);
+    return fn ? fn(pwzCommandline, dwFlags) : E_NOTIMPL;
 }
 
 UINT GetDpiForWindow(HWND hwnd)
 {
     typedef UINT(WINAPI * Fn)(HWND);
-    static const Fn fn = Find<Fn>("user32.dll", "GetDpiForWindow");
+    Fn fn = Find<Fn>(GET_DPI_FOR_WINDOW);
     if (UINT dpi = fn && hwnd ? fn(hwnd) : 0)
         return dpi;
     HDC hDC = GetDC(nullptr);
@@ -96,7 +145,7 @@ UINT GetDpiForWindow(HWND hwnd)
 int GetSystemMetricsForDpi(int nIndex, UINT dpi)
 {
     typedef int(WINAPI * Fn)(int, UINT);
-    static const Fn fn = Find<Fn>("user32.dll", "GetSystemMetricsForDpi");
+    Fn fn = Find<Fn>(GET_SYSTEM_METRICS_FOR_DPI);
     return fn ? fn(nIndex, dpi) : GetSystemMetrics(nIndex);
 }
 

@@ -17,7 +17,8 @@ UINT_PTR SetCoalescableTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPR
 BOOL ChangeWindowMessageFilterEx(HWND hWnd, UINT message, DWORD action, void* pChangeFilterStruct);
 enum { MSGFLT_ALLOW = 1 };
 
-// Session changes as WM_WTSSESSION_CHANGE (wtsapi32).
+// Session changes as WM_WTSSESSION_CHANGE (wtsapi32); FALSE where they
+// cannot be had, and while Terminal Services is not ready yet (at logon).
 BOOL WTSRegisterSessionNotification(HWND hWnd, DWORD dwFlags);
 BOOL WTSUnRegisterSessionNotification(HWND hWnd);
 
@@ -26,12 +27,37 @@ BOOL WTSUnRegisterSessionNotification(HWND hWnd);
 HANDLE RegisterPowerSettingNotification(HANDLE hRecipient, const GUID* PowerSettingGuid, DWORD Flags);
 BOOL UnregisterPowerSettingNotification(HANDLE Handle);
 
+// Started again with this command line when the Restart Manager has closed
+// the program for an update (Windows Vista); E_NOTIMPL elsewhere.
+HRESULT RegisterApplicationRestart(const WCHAR* pwzCommandline, DWORD dwFlags);
+
 // The DPI of the monitor a window is on, for a per-monitor aware window
 // (Windows 10 1607); the system DPI elsewhere, and for no window.
 UINT GetDpiForWindow(HWND hwnd);
 // A system metric at that DPI (Windows 10 1607); at the system DPI elsewhere,
 // where every window has it.
 int GetSystemMetricsForDpi(int nIndex, UINT dpi);
+
+// Every function looked up, by the DLL and the name it is looked up by.
+enum Function {
+    SET_COALESCABLE_TIMER,
+    CHANGE_WINDOW_MESSAGE_FILTER_EX,
+    CHANGE_WINDOW_MESSAGE_FILTER,
+    WTS_REGISTER_SESSION_NOTIFICATION,
+    WTS_UNREGISTER_SESSION_NOTIFICATION,
+    REGISTER_POWER_SETTING_NOTIFICATION,
+    UNREGISTER_POWER_SETTING_NOTIFICATION,
+    REGISTER_APPLICATION_RESTART,
+    GET_DPI_FOR_WINDOW,
+    GET_SYSTEM_METRICS_FOR_DPI,
+    FUNCTION_COUNT
+};
+const char* DllOf(Function function);
+const char* NameOf(Function function);
+
+// For the tests, which stand in for what Windows does and Wine does not: the
+// program calls pfn instead of the function (null: as if it were missing).
+void Replace(Function function, void* pfn);
 
 } // namespace Newer
 

@@ -13,6 +13,8 @@
 //   --taskbar          also a "Shell_TrayWnd" that logs notification-icon requests
 //   --tray-refuse N    ... and refuses the first N icons it is asked to add, as
 //                      a taskbar that is not ready yet at logon does
+//   --tray-lost-adds N ... and adds the first N icons but answers that it did
+//                      not, as a busy taskbar's add that timed out does
 //   --classic          the labels' look of shells before Windows Vista, or with
 //                      the shadows off: text in the desktop colour's contrast
 //                      colour on an opaque background of the desktop colour.
@@ -33,6 +35,7 @@
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
+#include <set>
 
 #ifndef LVS_EX_TRANSPARENTSHADOWTEXT
 #define LVS_EX_TRANSPARENTSHADOWTEXT 0x00800000
@@ -47,7 +50,11 @@ static COLORREF g_desktop;
 static int g_hangFor = 3000;
 static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_lastRepairAt, g_paintCount;
 static bool g_resetOnBroadcast, g_classic;
-static int g_trayRefusals;
+static int g_trayRefusals, g_trayLostAdds;
+// The icons the taskbar has, by window and id: as the shell's, it refuses a
+// second add of one it has, and a change to or a removal of one it has not.
+static std::set<std::pair<DWORD, DWORD>> g_trayIcons;
+static void MakeNewTaskbar();
 static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
 static LONG g_resetAt, g_lookAlikeClicks, g_checkCount;
 static bool g_resetPending, g_sysColorChanged;
@@ -196,6 +203,9 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return g_lookAlikeClicks;
     case SHELL_CHECK_COUNT:
         return g_checkCount;
+    case SHELL_NEW_TASKBAR:
+        MakeNewTaskbar();
+        return 0;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
     case WM_THEMECHANGED:
@@ -217,6 +227,46 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
     return DefWindowProcA(hWnd, msg, wParam, lParam);
 }
 
+// Whether the taskbar did what it was asked, and what the log says of it.
+static bool AnswerTray(const TrayRecord& record, const char*& answer)
+{
+    std::pair<DWORD, DWORD> icon(record.hWnd, record.uID);
+    bool has = g_trayIcons.count(icon) != 0;
+    switch (record.request) {
+    case NIM_ADD:
+        if (g_trayRefusals > 0) {
+            --g_trayRefusals;
+            answer = " refused";
+            return false;
+        }
+        if (has) {
+            answer = " duplicate";
+            return false;
+        }
+        g_trayIcons.insert(icon);
+        if (g_trayLostAdds > 0) {
+            --g_trayLostAdds;
+            answer = " added but answered refused";
+            return false;
+        }
+        return true;
+    case NIM_DELETE:
+        g_trayIcons.erase(icon);
+        // fall through
+    case NIM_MODIFY:
+        if (!has)
+            answer = " unknown";
+        return has;
+    }
+    return true;
+}
+
+static void MakeNewTaskbar()
+{
+    g_trayIcons.clear();
+    PostMessageA(HWND_BROADCAST, WM_TASKBARCREATED, 0, 0);
+}
+
 // Shell_NotifyIcon requests come to the newest "Shell_TrayWnd" as
 // WM_COPYDATA, in the sending platform's layout (TrayRecord.h).
 static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
@@ -225,15 +275,13 @@ static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         return DefWindowProcA(hWnd, msg, wParam, lParam);
     const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lParam;
     TrayRecord record;
-    bool read = ReadTrayRecord(cds->dwData, cds->lpData, cds->cbData, record);
-    bool refused = read && record.request == NIM_ADD && g_trayRefusals > 0;
-    g_trayRefusals -= refused;
+    const char* answer = "";
+    bool done = ReadTrayRecord(cds->dwData, cds->lpData, cds->cbData, record) && AnswerTray(record, answer);
     char line[300];
     FormatTrayRecord(record, line, sizeof line);
-    if (refused)
-        strcat(line, " refused");
+    strcat(line, answer);
     Log(line);
-    return !refused;
+    return done;
 }
 
 static void AddItems(int count)
@@ -334,6 +382,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         else if (!strcmp(a, "--workerw")) workerW = true;
         else if (!strcmp(a, "--taskbar")) taskbar = true;
         else if (!strcmp(a, "--tray-refuse")) g_trayRefusals = atoi(v), ++i;
+        else if (!strcmp(a, "--tray-lost-adds")) g_trayLostAdds = atoi(v), ++i;
         else if (!strcmp(a, "--classic")) g_classic = true;
         else if (!strcmp(a, "--shell-view")) shellView = true;
         else if (!strcmp(a, "--reset-on-broadcast")) g_resetOnBroadcast = true;
@@ -370,9 +419,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         SetTimer(g_hProgman, TIMER_RESET_EVERY, resetEvery, nullptr);
     if (hangAfter)
         SetTimer(g_hProgman, TIMER_HANG, hangAfter, nullptr);
-    // a new taskbar has an empty notification area
     if (taskbar)
-        PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        MakeNewTaskbar();
 
     MSG msg;
     while (GetMessageA(&msg, nullptr, 0, 0) > 0) {

@@ -19,6 +19,10 @@ enum {
     SHELL_MAKE_LOOK_ALIKE = WM_APP + 10,
     SHELL_LOOK_ALIKE_CLICKS = WM_APP + 11, // returns how many clicks its Remove From Memory got
     SHELL_CHECK_COUNT = WM_APP + 12,    // returns how many times another process asked for the label background
+    // The taskbar is made anew, as after a restart of the shell or a change
+    // of its DPI: its notification area is empty, and "TaskbarCreated" goes
+    // to every top-level window.
+    SHELL_NEW_TASKBAR = WM_APP + 13,
 };
 
 // A clock that every process reads alike, in microseconds, cut to 31 bits:

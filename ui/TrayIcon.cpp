@@ -23,6 +23,11 @@ BOOL AddTrayIcon(HWND hWnd, UINT uID, HICON hIcon, const char* tip)
     return TrayIconRequest(hWnd, NIM_ADD, uID, hIcon, tip);
 }
 
+BOOL ModifyTrayIcon(HWND hWnd, UINT uID, HICON hIcon, const char* tip)
+{
+    return TrayIconRequest(hWnd, NIM_MODIFY, uID, hIcon, tip);
+}
+
 BOOL DeleteTrayIcon(HWND hWnd, UINT uID)
 {
     return TrayIconRequest(hWnd, NIM_DELETE, uID, nullptr, nullptr);

@@ -12,4 +12,6 @@ extern int g_bTrayIconShown;
 
 BOOL TrayIconRequest(HWND hWnd, DWORD dwMessage, UINT uID, HICON hIcon, const char* tip);
 BOOL AddTrayIcon(HWND hWnd, UINT uID, HICON hIcon, const char* tip);
+// Fails when the taskbar has no such icon.
+BOOL ModifyTrayIcon(HWND hWnd, UINT uID, HICON hIcon, const char* tip);
 BOOL DeleteTrayIcon(HWND hWnd, UINT uID);

@@ -122,21 +122,36 @@ void CVireolaDlg::UpdateColorButton()
 }
 
 // Lock, unlock, the display and the resume come as messages; a copy started
-// elevated (by an installer run as administrator) still hears the shell,
-// which runs with less integrity than it.
+// elevated (by an installer run as administrator) still hears the shell and
+// a second start, which run with less integrity than it. A copy that the
+// Restart Manager closes for an update is started again.
 void CVireolaDlg::ListenToTheSession()
 {
-    Newer::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION);
+    const UINT fromTheShell[] = {WM_TASKBARCREATED, WM_TRAYNOTIFY, WM_SHOW_DIALOG};
+    for (UINT message : fromTheShell)
+        Newer::ChangeWindowMessageFilterEx(m_hWnd, message, Newer::MSGFLT_ALLOW, nullptr);
+    Newer::RegisterApplicationRestart(RESTART_COMMAND_LINE, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     const GUID* settings[2] = {&CONSOLE_DISPLAY_STATE, &MONITOR_POWER_ON};
     for (int i = 0; i < 2; ++i)
         m_hDisplayNotify[i] = Newer::RegisterPowerSettingNotification(m_hWnd, settings[i], DEVICE_NOTIFY_WINDOW_HANDLE);
-    Newer::ChangeWindowMessageFilterEx(m_hWnd, WM_TASKBARCREATED, Newer::MSGFLT_ALLOW, nullptr);
-    Newer::ChangeWindowMessageFilterEx(m_hWnd, WM_TRAYNOTIFY, Newer::MSGFLT_ALLOW, nullptr);
+    m_nListenRetries = TryListen() ? 0 : RETRIES;
+    ArmRetries();
+}
+
+// Terminal Services refuses the registration until it is ready, which at
+// logon may be after the program has started.
+bool CVireolaDlg::TryListen()
+{
+    m_bSessionHeard = Newer::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
+    return m_bSessionHeard;
 }
 
 void CVireolaDlg::StopListening()
 {
-    Newer::WTSUnRegisterSessionNotification(m_hWnd);
+    if (m_bSessionHeard)
+        Newer::WTSUnRegisterSessionNotification(m_hWnd);
+    m_bSessionHeard = false;
+    m_nListenRetries = 0;
     for (HANDLE& hNotify : m_hDisplayNotify) {
         Newer::UnregisterPowerSettingNotification(hNotify);
         hNotify = nullptr;
@@ -205,13 +220,16 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         OnEndSession((BOOL)wParam, lParam);
         return false;
     case WM_WTSSESSION_CHANGE:
-        OnSessionChange(wParam);
+        OnSessionChange(wParam, lParam);
         return false;
     case WM_POWERBROADCAST:
         result = OnPowerBroadcast(wParam, lParam);
         return true;
     case WM_TRAYNOTIFY:
         result = OnTrayNotify(lParam);
+        return true;
+    case WM_SHOW_DIALOG:
+        OnShowDialog();
         return true;
     }
     return false;
@@ -295,17 +313,39 @@ void CVireolaDlg::AddIcon()
     UINT dpi = Newer::GetDpiForWindow(FindWindowA("Shell_TrayWnd", nullptr));
     m_TrayIcon.Load(AfxGetApp()->m_hInstance, IDR_MAINFRAME, SM_CXSMICON, dpi);
     g_bTrayIconShown = 1;
-    m_nTrayRetries = TRAY_RETRIES;
-    TryAddIcon();
+    m_nTrayRetries = TryAddIcon() ? 0 : RETRIES;
+    ArmRetries();
 }
 
-void CVireolaDlg::TryAddIcon()
+// An add that timed out against a busy taskbar may have been made all the
+// same, and one may race the taskbar's own "TaskbarCreated": the taskbar then
+// refuses every further add as a duplicate, but takes a change to the icon.
+bool CVireolaDlg::TryAddIcon()
 {
-    if (!g_bTrayIconShown || AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_TrayIcon, AfxGetAppName())
-        || m_nTrayRetries-- <= 0)
-        KillTimer(m_hWnd, TRAY_RETRY_TIMER_ID);
+    return AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_TrayIcon, AfxGetAppName())
+           || ModifyTrayIcon(m_hWnd, TRAY_ICON_ID, m_TrayIcon, AfxGetAppName());
+}
+
+void CVireolaDlg::OnRetry()
+{
+    // clearing the box and applying stops asking for the icon
+    if (!g_bTrayIconShown || (m_nTrayRetries > 0 && TryAddIcon()))
+        m_nTrayRetries = 0;
+    else if (m_nTrayRetries > 0)
+        --m_nTrayRetries;
+    if (m_nListenRetries > 0 && TryListen())
+        m_nListenRetries = 0;
+    else if (m_nListenRetries > 0)
+        --m_nListenRetries;
+    ArmRetries();
+}
+
+void CVireolaDlg::ArmRetries()
+{
+    if (m_nTrayRetries > 0 || m_nListenRetries > 0)
+        SetTimer(m_hWnd, RETRY_TIMER_ID, RETRY_MS, nullptr);
     else
-        SetTimer(m_hWnd, TRAY_RETRY_TIMER_ID, TRAY_RETRY_MS, nullptr);
+        KillTimer(m_hWnd, RETRY_TIMER_ID);
 }
 
 void CVireolaDlg::OnOK()
@@ -360,11 +400,11 @@ void CVireolaDlg::OnActivate(UINT nState)
         StopWatch();
 }
 
-// Every timer but the icon's is the watch's.
+// Every timer but the retries' is the watch's.
 void CVireolaDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == TRAY_RETRY_TIMER_ID) {
-        TryAddIcon();
+    if (nIDEvent == RETRY_TIMER_ID) {
+        OnRetry();
         return;
     }
     // a fast tick past its burst or its budget gives the watch its period back
@@ -416,14 +456,16 @@ void CVireolaDlg::OnEndSession(BOOL bEnding, LPARAM lParam)
         StopWatch();
 }
 
-void CVireolaDlg::OnSessionChange(WPARAM event)
+// Whether this session is the console's is asked at each message: a session
+// moves between the console and a remote screen while the program runs.
+void CVireolaDlg::OnSessionChange(WPARAM event, LPARAM lParam)
 {
-    OnSightChange(::OnSessionChange(m_Pause, event));
+    OnSightChange(::OnSessionChange(m_Pause, event, (DWORD)lParam, CurrentSessionFacts()));
 }
 
 LRESULT CVireolaDlg::OnPowerBroadcast(WPARAM event, LPARAM lParam)
 {
-    OnSightChange(::OnPowerBroadcast(m_Pause, event, lParam, !GetSystemMetrics(SM_REMOTESESSION)));
+    OnSightChange(::OnPowerBroadcast(m_Pause, event, lParam, CurrentSessionFacts()));
     return TRUE;
 }
 
@@ -442,10 +484,21 @@ LRESULT CVireolaDlg::OnTrayNotify(LPARAM lParam)
 {
     if ((UINT)lParam != WM_LBUTTONDBLCLK)
         return 0;
+    BringUp();
+    return 1;
+}
+
+// A second start has let this copy take the foreground, and ended.
+void CVireolaDlg::OnShowDialog()
+{
+    BringUp();
+}
+
+void CVireolaDlg::BringUp()
+{
     StopWatch();
     ShowWindow(m_hWnd, SW_SHOWNORMAL);
     SetForegroundWindow(m_hWnd);
-    return 1;
 }
 
 // A restarted shell has forgotten the icon, and makes a new desktop view.

@@ -13,14 +13,22 @@ enum {
     // a tick a little late costs nothing, and lets Windows wake the processor
     // for several timers at once
     WATCH_TOLERANCE_MS = 20,
-    TRAY_RETRY_TIMER_ID = 2,
-    TRAY_RETRY_MS = 1000,
-    // at logon the taskbar may come up long after the program
-    TRAY_RETRIES = 60,
+    // What the system refuses at first is asked for again once a second, for
+    // a minute at most: at logon the taskbar and Terminal Services may come
+    // up long after the program.
+    RETRY_TIMER_ID = 2,
+    RETRY_MS = 1000,
+    RETRIES = 60,
 };
 
 // Posted to itself for the first check of a burst.
 #define WM_CHECK_NOW (WM_APP + 101)
+// Posted by a second start of the program: show the dialog and come to the front.
+#define WM_SHOW_DIALOG (WM_APP + 102)
+
+// The command line the program is started with again after the Restart
+// Manager closed it for an update: a silent start.
+#define RESTART_COMMAND_LINE L"/restart"
 
 class CVireolaDlg : public CDialog
 {
@@ -53,10 +61,12 @@ private:
     void OnSysColorChange();
     void OnEndSession(BOOL bEnding, LPARAM lParam);
     LRESULT OnTrayNotify(LPARAM lParam);
+    void OnShowDialog();
+    void OnRetry();
     void OnTaskbarCreated();
     void OnSystemChange(DWORD burstMs);
     void OnCheckNow();
-    void OnSessionChange(WPARAM event);
+    void OnSessionChange(WPARAM event, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM event, LPARAM lParam);
     void OnSightChange(SightChange change);
 
@@ -66,10 +76,13 @@ private:
     void UpdatePreview();
     void UpdateColorButton();
     void SyncTrayIcon();
+    void BringUp();
     void AddIcon();
-    void TryAddIcon();
+    bool TryAddIcon();
     void ListenToTheSession();
+    bool TryListen();
     void StopListening();
+    void ArmRetries();
     void StartWatchIfTicked();
     void StopWatch();
     void SetWatchPeriod();
@@ -91,8 +104,10 @@ private:
     bool m_bWatching = false;    // the box is ticked and the dialog not in front
     ReapplyBurst m_Burst;
     WatchPause m_Pause;
+    bool m_bSessionHeard = false;      // registered for the session's changes
     HANDLE m_hDisplayNotify[2] = {};   // the display's state, as Windows 8 and Windows 7 tell it
     int m_nTrayRetries = 0;      // adds left to try while the taskbar refuses the icon
+    int m_nListenRetries = 0;    // registrations left to try while the session's news cannot be had
 };
 
 extern CVireolaDlg g_VireolaDlg;

@@ -35,13 +35,27 @@ SightChange OnDisplayState(WatchPause& pause, DWORD state)
 const GUID CONSOLE_DISPLAY_STATE = {0x6fe69556, 0x704a, 0x47a0, {0x8f, 0x24, 0xc2, 0x8d, 0x93, 0x6f, 0xda, 0x47}};
 const GUID MONITOR_POWER_ON = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0xa1, 0x7e, 0xbd, 0x1a, 0xea}};
 
+SessionFacts CurrentSessionFacts()
+{
+    SessionFacts facts = {0, WTSGetActiveConsoleSessionId()};
+    ProcessIdToSessionId(GetCurrentProcessId(), &facts.thisSession);
+    return facts;
+}
+
+bool OnTheConsole(const SessionFacts& facts)
+{
+    return facts.thisSession == facts.consoleSession;
+}
+
 bool IsPaused(const WatchPause& pause)
 {
     return pause.locked || pause.away || pause.displayOff;
 }
 
-SightChange OnSessionChange(WatchPause& pause, WPARAM event)
+SightChange OnSessionChange(WatchPause& pause, WPARAM event, DWORD session, const SessionFacts& facts)
 {
+    if (session != facts.thisSession)
+        return SIGHT_UNCHANGED;
     bool before = IsPaused(pause);
     switch (event) {
     case WTS_SESSION_LOCK: pause.locked = true; break;
@@ -61,7 +75,7 @@ SightChange OnSessionChange(WatchPause& pause, WPARAM event)
     return Compare(before, pause);
 }
 
-SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, bool consoleSession)
+SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, const SessionFacts& facts)
 {
     if (event == PBT_APMRESUMEAUTOMATIC) {
         // The display comes on with a resume that somebody asked for; after
@@ -71,7 +85,7 @@ SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, boo
         return IsPaused(pause) ? SIGHT_UNCHANGED : SIGHT_BACK;
     }
     const PowerSetting* setting = (const PowerSetting*)lParam;
-    if (event != POWER_SETTING_CHANGE || !setting || !consoleSession || setting->length < sizeof(DWORD)
+    if (event != POWER_SETTING_CHANGE || !setting || !OnTheConsole(facts) || setting->length < sizeof(DWORD)
         || !(IsEqualGUID(setting->setting, CONSOLE_DISPLAY_STATE) || IsEqualGUID(setting->setting, MONITOR_POWER_ON)))
         return SIGHT_UNCHANGED;
     DWORD state;

@@ -25,12 +25,25 @@ enum SightChange {
 extern const GUID CONSOLE_DISPLAY_STATE;
 extern const GUID MONITOR_POWER_ON;
 
+// The session this process runs in, and the one that has the console's
+// screen (none while nobody is at it). A session shown elsewhere, through
+// Remote Desktop, does not go by the console's display, even where it reads
+// as local (RemoteFX, from Windows 8 on, does so for SM_REMOTESESSION).
+struct SessionFacts
+{
+    DWORD thisSession;
+    DWORD consoleSession;
+};
+SessionFacts CurrentSessionFacts();
+bool OnTheConsole(const SessionFacts& facts);
+
 bool IsPaused(const WatchPause& pause);
 
-// WM_WTSSESSION_CHANGE: lock, unlock, disconnect and connect of this session.
-SightChange OnSessionChange(WatchPause& pause, WPARAM event);
+// WM_WTSSESSION_CHANGE: lock, unlock, disconnect and connect of this
+// session; news of another session changes nothing.
+SightChange OnSessionChange(WatchPause& pause, WPARAM event, DWORD session, const SessionFacts& facts);
 
 // WM_POWERBROADCAST: the console display's state (off, on or dimmed), which a
 // session on another screen than the console's does not go by; and the
 // resume from sleep.
-SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, bool consoleSession);
+SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, const SessionFacts& facts);

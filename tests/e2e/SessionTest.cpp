@@ -35,10 +35,20 @@ struct Row
     Outcome outcome;
 };
 
-const Message LOCK = {WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, 0};
-const Message UNLOCK = {WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, 0};
-const Message DISCONNECT = {WM_WTSSESSION_CHANGE, WTS_REMOTE_DISCONNECT, 0};
-const Message CONNECT = {WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, 0};
+// The session the program runs in, the test's own; Windows names it in lParam.
+DWORD ThisSession()
+{
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return session;
+}
+
+const LPARAM SESSION = ThisSession();
+const Message LOCK = {WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, SESSION};
+const Message UNLOCK = {WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, SESSION};
+const Message DISCONNECT = {WM_WTSSESSION_CHANGE, WTS_REMOTE_DISCONNECT, SESSION};
+const Message CONNECT = {WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, SESSION};
+const Message ANOTHER_LOCKED = {WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, SESSION + 1};
 const Message RESUME = {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0};
 
 void Deliver(HWND hDlg, const Message& m)
@@ -59,6 +69,7 @@ TEST_F(Session, EachChangeLeavesTheWatchAsItShouldBe)
         {"the Restart Manager closing it", {{WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP}}, ENDS},
         {"a cancelled close by the Restart Manager", {{WM_ENDSESSION, FALSE, ENDSESSION_CLOSEAPP}}, WATCHES},
         {"the session locked", {LOCK}, RESTS},
+        {"another session locked", {ANOTHER_LOCKED}, WATCHES},
         {"the session unlocked", {LOCK, UNLOCK}, COMES_BACK},
         {"the session disconnected", {DISCONNECT}, RESTS},
         {"the session connected again", {DISCONNECT, CONNECT}, COMES_BACK},

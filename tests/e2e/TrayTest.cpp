@@ -2,6 +2,7 @@
 #include "Harness.h"
 #include "res/resource.h"
 #include "tools/Platform.h"
+#include "tools/StandInShell.h"
 #include "ui/TrayIcon.h"
 #include "ui/VireolaDlg.h"
 #include <shellapi.h>
@@ -128,27 +129,55 @@ TEST_F(TrayIcon, ComesBackWhenTheTaskbarIsMadeAgain)
 {
     Resident r;
     ASSERT_EQ(1u, r.desktop.TrayRequests(1).size());
-    PostMessageA(HWND_BROADCAST, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+    Send(r.desktop.Progman(), SHELL_NEW_TASKBAR, 0, 0);
     std::vector<std::string> log = r.desktop.TrayRequests(2);
     ASSERT_EQ(2u, log.size());
     EXPECT_EQ(log[0], log[1]);
 }
 
-bool Refused(const std::string& line)
+bool EndsWith(const std::string& line, const std::string& end)
 {
-    return line.size() > 8 && line.compare(line.size() - 8, 8, " refused") == 0;
+    return line.size() >= end.size() && line.compare(line.size() - end.size(), end.size(), end) == 0;
+}
+
+std::string ModifyRequest(HWND hDlg)
+{
+    return "TRAY 1" + AddRequest(hDlg).substr(6);
 }
 
 // At logon the taskbar may not be ready for the icon when the program starts.
+// Each refused add is told from an icon the taskbar has already by asking
+// for a change to it, which fails too.
 TEST_F(TrayIcon, AnIconTheTaskbarRefusesIsAskedForAgain)
 {
     Resident r("--tray-refuse 2");
-    std::vector<std::string> log = r.desktop.TrayRequests(3, 5000);
-    ASSERT_EQ(3u, log.size());
-    EXPECT_TRUE(Refused(log[0]) && Refused(log[1]));
-    EXPECT_EQ(AddRequest(FindSettingsDialog()), Request(log[2]));
+    std::vector<std::string> log = r.desktop.TrayRequests(5, 5000);
+    ASSERT_EQ(5u, log.size());
+    HWND hDlg = FindSettingsDialog();
+    for (int i : {0, 2}) {
+        EXPECT_EQ(AddRequest(hDlg), Request(log[i]));
+        EXPECT_TRUE(EndsWith(log[i], " refused")) << log[i];
+        EXPECT_EQ(ModifyRequest(hDlg), Request(log[i + 1]));
+        EXPECT_TRUE(EndsWith(log[i + 1], " unknown")) << log[i + 1];
+    }
+    EXPECT_EQ(AddRequest(hDlg), Request(log[4]));
+    EXPECT_FALSE(EndsWith(log[4], " refused") || EndsWith(log[4], " duplicate")) << log[4];
     // taken: no more requests
-    EXPECT_EQ(3u, r.desktop.TrayRequests(4, 2 * TRAY_RETRY_MS).size());
+    EXPECT_EQ(5u, r.desktop.TrayRequests(6, 2 * RETRY_MS).size());
+}
+
+// A busy taskbar's add may time out and be made all the same: the taskbar
+// then refuses every further add as a duplicate, but has the icon.
+TEST_F(TrayIcon, AnAddThatWasMadeThoughAnsweredRefusedIsNotMadeAgain)
+{
+    Resident r("--tray-lost-adds 1");
+    std::vector<std::string> log = r.desktop.TrayRequests(3, 2 * RETRY_MS + 500);
+    ASSERT_EQ(2u, log.size()) << log.back();
+    HWND hDlg = FindSettingsDialog();
+    EXPECT_EQ(AddRequest(hDlg), Request(log[0]));
+    EXPECT_TRUE(EndsWith(log[0], " added but answered refused")) << log[0];
+    EXPECT_EQ(ModifyRequest(hDlg), Request(log[1]));
+    EXPECT_FALSE(EndsWith(log[1], " unknown")) << log[1];
 }
 
 TEST_F(TrayIcon, ClearingTheBoxStopsAskingForARefusedIcon)
@@ -158,7 +187,7 @@ TEST_F(TrayIcon, ClearingTheBoxStopsAskingForARefusedIcon)
     r.Show();
     Send(DialogItem(IDC_TRAY_ICON), BM_SETCHECK, BST_UNCHECKED, 0);
     Click(IDC_APPLY);
-    std::vector<std::string> log = r.desktop.TrayRequests(100, 2 * TRAY_RETRY_MS + 500);
+    std::vector<std::string> log = r.desktop.TrayRequests(100, 2 * RETRY_MS + 500);
     EXPECT_EQ(0u, log.back().find("TRAY 2 ")) << log.back();
 }
 

@@ -16,7 +16,11 @@ struct DisplayNotice
     DWORD state;
 };
 
-enum Kind { SESSION, DISPLAY, WINDOWS7_DISPLAY, RESUME, OTHER_SETTING, SHORT_SETTING, REMOTE_DISPLAY };
+enum Kind { SESSION, DISPLAY, WINDOWS7_DISPLAY, RESUME, OTHER_SETTING, SHORT_SETTING, REMOTE_DISPLAY, OTHER_SESSION };
+
+const DWORD THIS_SESSION = 1;
+const SessionFacts AT_THE_CONSOLE = {THIS_SESSION, THIS_SESSION};
+const SessionFacts REMOTE = {THIS_SESSION, 2};
 
 struct Event
 {
@@ -29,14 +33,16 @@ SightChange Deliver(WatchPause& pause, const Event& e)
 {
     DisplayNotice notice = {CONSOLE_DISPLAY_STATE, sizeof(DWORD), e.value};
     switch (e.kind) {
-    case SESSION: return OnSessionChange(pause, e.value);
-    case RESUME: return OnPowerBroadcast(pause, PBT_APMRESUMEAUTOMATIC, 0, true);
+    case SESSION: return OnSessionChange(pause, e.value, THIS_SESSION, AT_THE_CONSOLE);
+    case OTHER_SESSION: return OnSessionChange(pause, e.value, THIS_SESSION + 1, AT_THE_CONSOLE);
+    case RESUME: return OnPowerBroadcast(pause, PBT_APMRESUMEAUTOMATIC, 0, AT_THE_CONSOLE);
     case WINDOWS7_DISPLAY: notice.setting = MONITOR_POWER_ON; break;
     case OTHER_SETTING: notice.setting.Data1 ^= 1; break;
     case SHORT_SETTING: notice.length = 1; break;
     default: break;
     }
-    return OnPowerBroadcast(pause, POWER_SETTING_CHANGE, (LPARAM)&notice, e.kind != REMOTE_DISPLAY);
+    return OnPowerBroadcast(pause, POWER_SETTING_CHANGE, (LPARAM)&notice,
+                            e.kind == REMOTE_DISPLAY ? REMOTE : AT_THE_CONSOLE);
 }
 
 struct Case
@@ -56,6 +62,9 @@ TEST(WatchPause, FollowsTheSessionTheDisplayAndTheResume)
          {{SESSION, WTS_SESSION_LOCK, SIGHT_LOST}, {SESSION, WTS_CONSOLE_DISCONNECT, SIGHT_UNCHANGED},
           {SESSION, WTS_CONSOLE_CONNECT, SIGHT_UNCHANGED}, {SESSION, WTS_SESSION_UNLOCK, SIGHT_BACK}}, false},
         {"other session events", {{SESSION, WTS_SESSION_LOGON, SIGHT_UNCHANGED}, {SESSION, WTS_SESSION_UNLOCK, SIGHT_UNCHANGED}}, false},
+        {"news of another session",
+         {{OTHER_SESSION, WTS_SESSION_LOCK, SIGHT_UNCHANGED}, {OTHER_SESSION, WTS_CONSOLE_DISCONNECT, SIGHT_UNCHANGED},
+          {SESSION, WTS_SESSION_LOCK, SIGHT_LOST}, {OTHER_SESSION, WTS_SESSION_UNLOCK, SIGHT_UNCHANGED}}, true},
         {"the display goes off, dims and comes on",
          {{DISPLAY, 0, SIGHT_LOST}, {DISPLAY, 2, SIGHT_BACK}, {DISPLAY, 1, SIGHT_UNCHANGED}}, false},
         {"the display state on registering", {{DISPLAY, 1, SIGHT_UNCHANGED}}, false},
@@ -87,6 +96,34 @@ TEST(WatchPause, FollowsTheSessionTheDisplayAndTheResume)
         for (size_t i = 0; i < c.events.size(); ++i)
             EXPECT_EQ(c.events[i].expected, Deliver(pause, c.events[i])) << "event " << i;
         EXPECT_EQ(c.pausedAfter, IsPaused(pause));
+    }
+}
+
+// Whether the session is the console's is told by the session ids alone:
+// SM_REMOTESESSION reads 0 in a Remote Desktop session with RemoteFX (from
+// Windows 8 on), and is not asked.
+TEST(WatchPause, GoesByTheConsolesDisplayOnlyInTheConsolesSession)
+{
+    struct Row
+    {
+        const char* what;
+        SessionFacts facts;
+        bool restsWhileTheConsoleDisplayIsOff;
+    };
+    const Row rows[] = {
+        {"at the console", {1, 1}, true},
+        {"remote", {2, 1}, false},
+        {"remote, with RemoteFX, which reads as local", {3, 1}, false},
+        {"disconnected, another user at the console", {1, 4}, false},
+        {"nobody at the console, between two users", {1, 0xFFFFFFFF}, false},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        WatchPause pause;
+        DisplayNotice off = {CONSOLE_DISPLAY_STATE, sizeof(DWORD), 0};
+        OnPowerBroadcast(pause, POWER_SETTING_CHANGE, (LPARAM)&off, row.facts);
+        EXPECT_EQ(row.restsWhileTheConsoleDisplayIsOff, IsPaused(pause));
+        EXPECT_EQ(row.restsWhileTheConsoleDisplayIsOff, OnTheConsole(row.facts));
     }
 }
 
