@@ -1,8 +1,5 @@
 #include "StartLock.h"
 
-// In the session's own namespace: each logged-on user has a copy of their own.
-static const char START_LOCK_NAME[] = "Local\\Morvane.Vireola.Start";
-
 // A copy holds the lock only while it starts, and every message it sends to
 // the shell then is bounded; this only guards against a copy that hangs.
 enum { START_LOCK_TIMEOUT_MS = 10000 };

@@ -4,6 +4,9 @@
 #pragma once
 #include <windows.h>
 
+// In the session's own namespace: each logged-on user has a copy of their own.
+#define START_LOCK_NAME "Local\\Morvane.Vireola.Start"
+
 class CStartLock
 {
 public:

@@ -6,6 +6,8 @@ CVireolaDlg g_VireolaDlg;
 CImageList g_PreviewImageList;
 
 static TrayRecord g_lastTrayRequest;
+static std::vector<DWORD> g_trayRequests;
+static bool g_trayRefuses;
 
 static LRESULT CALLBACK TestTaskbarProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
@@ -13,12 +15,25 @@ static LRESULT CALLBACK TestTaskbarProc(HWND hWnd, UINT msg, WPARAM wParam, LPAR
         return DefWindowProcA(hWnd, msg, wParam, lParam);
     const COPYDATASTRUCT* cds = (const COPYDATASTRUCT*)lParam;
     ReadTrayRecord(cds->dwData, cds->lpData, cds->cbData, g_lastTrayRequest);
-    return TRUE;
+    g_trayRequests.push_back(g_lastTrayRequest.request);
+    return !g_trayRefuses;
 }
 
 TrayRecord LastTrayRequest()
 {
     return g_lastTrayRequest;
+}
+
+std::vector<DWORD> TakeTrayRequests()
+{
+    std::vector<DWORD> requests;
+    requests.swap(g_trayRequests);
+    return requests;
+}
+
+void RefuseTrayRequests(bool refuse)
+{
+    g_trayRefuses = refuse;
 }
 
 // A taskbar of the test's own takes the notification-icon requests, so that
@@ -62,5 +77,7 @@ void HostedDialog::SetUp()
 void HostedDialog::TearDown()
 {
     DestroyDialog();
+    RefuseTrayRequests(false);
+    TakeTrayRequests();
     RedirectedHive::TearDown();
 }

@@ -4,12 +4,17 @@
 #include "InProcess.h"
 #include "tools/TrayRecord.h"
 #include "ui/VireolaDlg.h"
+#include <vector>
 
 HWND CreateHiddenDialog();
 void DestroyDialog();
 // The last notification-icon request the test's own taskbar received, with
 // the size of its icon.
 TrayRecord LastTrayRequest();
+// The requests (NIM_ADD, ...) it received since the last call.
+std::vector<DWORD> TakeTrayRequests();
+// Whether it answers every request as failed.
+void RefuseTrayRequests(bool refuse);
 
 // A user hive with a "Software" key and the icon option off, and no dialog
 // left over when a test ends.
