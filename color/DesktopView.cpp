@@ -55,21 +55,20 @@ void ApplyDesktopColors(COLORREF text, COLORREF textBk)
     SetListViewColors(FindDesktopListView(), text, textBk);
 }
 
-void ReapplyIfReset(COLORREF wanted)
+HWND ReapplyIfReset(COLORREF wanted)
 {
     // Colours are compared as the view reports them, all 32 bits.
     DWORD_PTR textBk, text;
     HWND hView = FindDesktopListView();
     if (!hView || !SendToView(hView, LVM_GETTEXTBKCOLOR, 0, 0, &textBk))
-        return;
+        return hView;
     if ((COLORREF)textBk == CLR_NONE) {
         hView = FindDesktopListView();
-        if (!hView || !SendToView(hView, LVM_GETTEXTCOLOR, 0, 0, &text))
-            return;
-        if ((COLORREF)text == wanted)
-            return;
+        if (!hView || !SendToView(hView, LVM_GETTEXTCOLOR, 0, 0, &text) || (COLORREF)text == wanted)
+            return hView;
     }
     ApplyDesktopColors(wanted, CLR_NONE);
+    return hView;
 }
 
 // The shell of Windows Vista and later draws the labels with shadows straight

@@ -12,8 +12,8 @@ HWND FindDesktopListView();
 void SetListViewColors(HWND hListView, COLORREF text, COLORREF textBk);
 void ApplyDesktopColors(COLORREF text, COLORREF textBk);
 // Puts the wanted colour back on a transparent background if the shell has
-// reset either.
-void ReapplyIfReset(COLORREF wanted);
+// reset either; returns the view it found, or none.
+HWND ReapplyIfReset(COLORREF wanted);
 // The shell's own look: contrast text, on an opaque desktop-colour background
 // where the shell draws one.
 void RestoreDesktopColors(const ColorTable& table);

@@ -69,11 +69,19 @@ public:
     IShellView* m_pView = nullptr;
 };
 
+CDesktopBrowser* g_pBrowser;
+
 } // namespace
+
+void RefreshDesktopFolderView()
+{
+    if (g_pBrowser && g_pBrowser->m_pView)
+        g_pBrowser->m_pView->Refresh();
+}
 
 HWND HostDesktopFolderView(HWND hParent)
 {
-    static CDesktopBrowser* browser = new CDesktopBrowser(hParent);
+    static CDesktopBrowser* browser = g_pBrowser = new CDesktopBrowser(hParent);
     OleInitialize(nullptr);
     IShellFolder* pDesktop = nullptr;
     if (FAILED(SHGetDesktopFolder(&pDesktop)))

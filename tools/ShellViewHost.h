@@ -6,3 +6,5 @@
 
 // Creates the view filling hParent; returns its list view, or none.
 HWND HostDesktopFolderView(HWND hParent);
+// Fills the view again from the folder, as the shell does on a refresh.
+void RefreshDesktopFolderView();

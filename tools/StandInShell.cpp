@@ -6,6 +6,9 @@
 //   --color RRGGBB     desktop colour; also made the system's COLOR_BACKGROUND
 //   --reset-after MS   reset the label colours to the shell's own look once
 //   --reset-every MS   ... and periodically
+//   --refresh-every MS refresh the view periodically, as F5 on the desktop
+//                      does (so does F5 on the view): fill it again, raise
+//                      EVENT_OBJECT_REORDER, and reset the label colours
 //   --no-defview       the list view sits directly in "Progman"
 //   --workerw          the "SHELLDLL_DefView" sits in a top-level "WorkerW"
 //   --hang-after MS    stop answering messages after MS ...
@@ -41,7 +44,7 @@
 #define LVS_EX_TRANSPARENTSHADOWTEXT 0x00800000
 #endif
 
-enum { TIMER_RESET_ONCE = 1, TIMER_RESET_EVERY, TIMER_HANG };
+enum { TIMER_RESET_ONCE = 1, TIMER_RESET_EVERY, TIMER_HANG, TIMER_REFRESH_EVERY };
 
 static HWND g_hProgman, g_hList;
 static WNDPROC g_pfnListProc;
@@ -49,7 +52,8 @@ static FILE* g_log;
 static COLORREF g_desktop;
 static int g_hangFor = 3000;
 static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_lastRepairAt, g_paintCount;
-static bool g_resetOnBroadcast, g_classic;
+static bool g_resetOnBroadcast, g_classic, g_shellView;
+static int g_items = 8;
 static int g_trayRefusals, g_trayLostAdds;
 // The icons the taskbar has, by window and id: as the shell's, it refuses a
 // second add of one it has, and a change to or a removal of one it has not.
@@ -101,8 +105,14 @@ static void Log(const char* line)
     fflush(g_log);
 }
 
+static void Refresh(WPARAM how);
+
 static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
+    if (msg == WM_KEYDOWN && wParam == VK_F5) {
+        Refresh(SHELL_REFRESH_ANNOUNCED);
+        return 0;
+    }
     bool external = InSendMessage() != FALSE;
     if (msg == WM_PAINT)
         ++g_paintCount;
@@ -124,6 +134,39 @@ static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         Log(line);
     }
     return CallWindowProcA(g_pfnListProc, hWnd, msg, wParam, lParam);
+}
+
+static void FillItems();
+
+// The shell fills its view again and sets its label colours as the fill
+// ends. Windows' list view raises EVENT_OBJECT_REORDER as its items change;
+// Wine's raises nothing, so the stand-in raises it as Windows' would.
+static void Refresh(WPARAM how)
+{
+    if (g_shellView)
+        RefreshDesktopFolderView();
+    else
+        FillItems();
+    if (how == SHELL_REFRESH_ANNOUNCED)
+        NotifyWinEvent(EVENT_OBJECT_REORDER, g_hList, OBJID_CLIENT, CHILDID_SELF);
+    ResetLabelColors();
+}
+
+static DWORD WINAPI RaiseOnAnotherThread(LPVOID)
+{
+    NotifyWinEvent(EVENT_OBJECT_REORDER, g_hProgman, OBJID_CLIENT, CHILDID_SELF);
+    return 0;
+}
+
+static void RaiseOtherReorder(WPARAM where)
+{
+    if (where == SHELL_OTHER_WINDOW) {
+        NotifyWinEvent(EVENT_OBJECT_REORDER, g_hProgman, OBJID_CLIENT, CHILDID_SELF);
+        return;
+    }
+    HANDLE hThread = CreateThread(nullptr, 0, RaiseOnAnotherThread, nullptr, 0, nullptr);
+    WaitForSingleObject(hThread, INFINITE);
+    CloseHandle(hThread);
 }
 
 static void SetDesktopColor(COLORREF color)
@@ -168,6 +211,8 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
             ResetLabelColors();
         } else if (wParam == TIMER_RESET_EVERY) {
             ResetLabelColors();
+        } else if (wParam == TIMER_REFRESH_EVERY) {
+            Refresh(SHELL_REFRESH_ANNOUNCED);
         } else if (wParam == TIMER_HANG) {
             KillTimer(hWnd, wParam);
             Sleep(g_hangFor);
@@ -205,6 +250,12 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return g_checkCount;
     case SHELL_NEW_TASKBAR:
         MakeNewTaskbar();
+        return 0;
+    case SHELL_REFRESH:
+        Refresh(wParam);
+        return 0;
+    case SHELL_RAISE_OTHER_REORDER:
+        RaiseOtherReorder(wParam);
         return 0;
     case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
@@ -284,16 +335,21 @@ static LRESULT CALLBACK TrayProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
     return done;
 }
 
-static void AddItems(int count)
+static void SetImages()
 {
     HIMAGELIST hImages = ImageList_Create(32, 32, ILC_COLOR32 | ILC_MASK, 4, 4);
     const char* icons[] = {IDI_APPLICATION, IDI_WINLOGO, IDI_INFORMATION, IDI_WARNING};
     for (const char* id : icons)
         ImageList_AddIcon(hImages, LoadIconA(nullptr, id));
     ListView_SetImageList(g_hList, hImages, LVSIL_NORMAL);
+}
+
+static void FillItems()
+{
+    ListView_DeleteAllItems(g_hList);
     static const char* names[] = {"My Computer", "Recycle Bin", "My Documents", "Network",
                                   "Notes", "Projects", "Photos", "Readme"};
-    for (int i = 0; i < count; ++i) {
+    for (int i = 0; i < g_items; ++i) {
         char text[64];
         if (i < 8)
             lstrcpynA(text, names[i], sizeof text);
@@ -322,7 +378,7 @@ static HWND CreatePlainWindow(const char* cls, const char* title, DWORD style, H
 
 // The desktop's list view as the tests need it: in "SHELLDLL_DefView" or not,
 // under "Progman" or a top-level "WorkerW".
-static HWND CreateHandMadeView(int items, bool defView, bool workerW, int cx, int cy)
+static HWND CreateHandMadeView(bool defView, bool workerW, int cx, int cy)
 {
     HWND hParent = g_hProgman;
     if (workerW) {
@@ -337,7 +393,8 @@ static HWND CreateHandMadeView(int items, bool defView, bool workerW, int cx, in
     g_hList = CreateWindowExA(0, WC_LISTVIEWA, "FolderView",
                               WS_CHILD | WS_VISIBLE | LVS_ICON | LVS_AUTOARRANGE, 0, 0, cx, cy,
                               hParent, nullptr, GetModuleHandleA(nullptr), nullptr);
-    AddItems(items);
+    SetImages();
+    FillItems();
     return g_hList;
 }
 
@@ -360,14 +417,14 @@ static void CreateTaskbar()
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
 {
-    int items = 8, resetAfter = 0, resetEvery = 0, hangAfter = 0;
-    bool defView = true, workerW = false, taskbar = false, shellView = false;
+    int resetAfter = 0, resetEvery = 0, refreshEvery = 0, hangAfter = 0;
+    bool defView = true, workerW = false, taskbar = false;
     g_desktop = GetSysColor(COLOR_BACKGROUND);
     bool setColor = false;
     for (int i = 1; i < __argc; ++i) {
         const char* a = __argv[i];
         const char* v = i + 1 < __argc ? __argv[i + 1] : "0";
-        if (!strcmp(a, "--items")) items = atoi(v), ++i;
+        if (!strcmp(a, "--items")) g_items = atoi(v), ++i;
         else if (!strcmp(a, "--color")) {
             unsigned long rgb = strtoul(v, nullptr, 16);
             g_desktop = RGB(rgb >> 16, (rgb >> 8) & 0xFF, rgb & 0xFF);
@@ -376,6 +433,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         }
         else if (!strcmp(a, "--reset-after")) resetAfter = atoi(v), ++i;
         else if (!strcmp(a, "--reset-every")) resetEvery = atoi(v), ++i;
+        else if (!strcmp(a, "--refresh-every")) refreshEvery = atoi(v), ++i;
         else if (!strcmp(a, "--hang-after")) hangAfter = atoi(v), ++i;
         else if (!strcmp(a, "--hang-for")) g_hangFor = atoi(v), ++i;
         else if (!strcmp(a, "--no-defview")) defView = false;
@@ -384,7 +442,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         else if (!strcmp(a, "--tray-refuse")) g_trayRefusals = atoi(v), ++i;
         else if (!strcmp(a, "--tray-lost-adds")) g_trayLostAdds = atoi(v), ++i;
         else if (!strcmp(a, "--classic")) g_classic = true;
-        else if (!strcmp(a, "--shell-view")) shellView = true;
+        else if (!strcmp(a, "--shell-view")) g_shellView = true;
         else if (!strcmp(a, "--reset-on-broadcast")) g_resetOnBroadcast = true;
         else if (!strcmp(a, "--log")) g_log = fopen(v, "w"), ++i;
     }
@@ -397,7 +455,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         CreateTaskbar();
     // titled once everything is in place: only then can the desktop be found
     g_hProgman = CreatePlainWindow("Progman", "", WS_POPUP | WS_VISIBLE, nullptr, ProgmanProc, cx, cy);
-    g_hList = shellView ? HostDesktopFolderView(g_hProgman) : CreateHandMadeView(items, defView, workerW, cx, cy);
+    g_hList = g_shellView ? HostDesktopFolderView(g_hProgman) : CreateHandMadeView(defView, workerW, cx, cy);
     if (!g_hList)
         return 2;
     ListView_SetExtendedListViewStyleEx(g_hList, LVS_EX_TRANSPARENTSHADOWTEXT,
@@ -417,6 +475,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         SetTimer(g_hProgman, TIMER_RESET_ONCE, resetAfter, nullptr);
     if (resetEvery)
         SetTimer(g_hProgman, TIMER_RESET_EVERY, resetEvery, nullptr);
+    if (refreshEvery)
+        SetTimer(g_hProgman, TIMER_REFRESH_EVERY, refreshEvery, nullptr);
     if (hangAfter)
         SetTimer(g_hProgman, TIMER_HANG, hangAfter, nullptr);
     if (taskbar)

@@ -23,7 +23,19 @@ enum {
     // of its DPI: its notification area is empty, and "TaskbarCreated" goes
     // to every top-level window.
     SHELL_NEW_TASKBAR = WM_APP + 13,
+    // A refresh, as F5 on the desktop gives: the view is filled again, which
+    // raises EVENT_OBJECT_REORDER as Windows' list view does (wParam
+    // SHELL_REFRESH_UNANNOUNCED: as Wine's does, which raises nothing), and
+    // the label colours are reset to the shell's look as the fill ends.
+    SHELL_REFRESH = WM_APP + 14,
+    // Raises EVENT_OBJECT_REORDER for a window of the shell's that is not the
+    // view: wParam SHELL_OTHER_WINDOW, on the view's thread, or
+    // SHELL_OTHER_THREAD, on another thread of the shell's.
+    SHELL_RAISE_OTHER_REORDER = WM_APP + 15,
 };
+
+enum { SHELL_REFRESH_ANNOUNCED, SHELL_REFRESH_UNANNOUNCED };
+enum { SHELL_OTHER_WINDOW, SHELL_OTHER_THREAD };
 
 // A clock that every process reads alike, in microseconds, cut to 31 bits:
 // differences of two readings less than half an hour apart are exact.

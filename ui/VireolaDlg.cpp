@@ -5,6 +5,7 @@
 #include "../settings/Settings.h"
 #include "AboutDlg.h"
 #include "TrayIcon.h"
+#include "ViewEvents.h"
 #include <commdlg.h>
 #include <wtsapi32.h>
 
@@ -165,6 +166,8 @@ void CVireolaDlg::StartWatchIfTicked()
     m_bWatching = true;
     EndBurst(m_Burst);
     SetWatchPeriod();
+    if (!IsPaused(m_Pause))
+        ListenToView(FindDesktopListView(), m_hWnd);
 }
 
 // The watch's own period, while anybody can see the desktop.
@@ -181,6 +184,16 @@ void CVireolaDlg::StopWatch()
     m_bWatching = false;
     EndBurst(m_Burst);
     KillTimer(m_hWnd, WATCH_TIMER_ID);
+    StopListeningToView();
+}
+
+// A check finds the view, which may be another since the last: a restarted
+// shell makes a new one, and its refills are listened to then.
+void CVireolaDlg::Check()
+{
+    HWND hView = ReapplyIfReset(SelectedColor());
+    if (m_bWatching && !IsPaused(m_Pause))
+        ListenToView(hView, m_hWnd);
 }
 
 bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -204,6 +217,9 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         return true;
     case WM_CHECK_NOW:
         OnCheckNow();
+        return true;
+    case WM_VIEW_REFILLED:
+        OnViewRefilled();
         return true;
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam));
@@ -410,7 +426,7 @@ void CVireolaDlg::OnTimer(UINT_PTR nIDEvent)
     // a fast tick past its burst or its budget gives the watch its period back
     if (m_Burst.active && !TakeBurstCheck(m_Burst, GetTickCount()))
         SetWatchPeriod();
-    ReapplyIfReset(SelectedColor());
+    Check();
 }
 
 // The shell is resetting the labels as it handles the same change: while the
@@ -431,7 +447,13 @@ void CVireolaDlg::OnSystemChange(DWORD burstMs)
 void CVireolaDlg::OnCheckNow()
 {
     if (m_bWatching && !IsPaused(m_Pause))
-        ReapplyIfReset(SelectedColor());
+        Check();
+}
+
+// The shell has filled its view again, and sets its colours as it ends.
+void CVireolaDlg::OnViewRefilled()
+{
+    OnSystemChange(BURST_MS);
 }
 
 void CVireolaDlg::OnSysColorChange()
@@ -474,6 +496,7 @@ void CVireolaDlg::OnSightChange(SightChange change)
     if (change == SIGHT_LOST) {
         EndBurst(m_Burst);
         KillTimer(m_hWnd, WATCH_TIMER_ID);
+        StopListeningToView();
     } else if (change == SIGHT_BACK && m_bWatching) {
         SetWatchPeriod();
         OnSystemChange(BURST_MS);

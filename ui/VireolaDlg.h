@@ -66,6 +66,7 @@ private:
     void OnTaskbarCreated();
     void OnSystemChange(DWORD burstMs);
     void OnCheckNow();
+    void OnViewRefilled();
     void OnSessionChange(WPARAM event, LPARAM lParam);
     LRESULT OnPowerBroadcast(WPARAM event, LPARAM lParam);
     void OnSightChange(SightChange change);
@@ -86,6 +87,7 @@ private:
     void StartWatchIfTicked();
     void StopWatch();
     void SetWatchPeriod();
+    void Check();
     COLORREF SelectedColor() const;
 
     CComboBox m_TextColorCombo;

@@ -5,6 +5,8 @@
 #include "DialogHost.h"
 #include "tools/Launch.h"
 #include "tools/StandInShell.h"
+#include "ui/ViewEvents.h"
+#include <wtsapi32.h>
 
 namespace {
 
@@ -54,6 +56,50 @@ TEST_F(WatchInProcess, RestsWhileTheDisplayIsOffAndRepairsWhenItComesOn)
         EXPECT_TRUE(WaitFor([&] { return repairs() > before; }, 1000));
     }
     PostMessageA(hProgman, WM_CLOSE, 0, 0);
+    shell.Wait();
+}
+
+// The view's refills are listened to while the watch runs, and only then:
+// not while it rests, nor while the dialog is in front, nor once the window
+// is gone.
+TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
+{
+    Process shell("\"" + BinPath("StandInShell.exe") + "\"");
+    ASSERT_TRUE(WaitFor([] { return FindWindowA("Progman", "Program Manager") != nullptr; }));
+    HWND hView = FindWindowExA(FindWindowExA(FindWindowA("Progman", "Program Manager"), nullptr, "SHELLDLL_DefView",
+                                             nullptr),
+                               nullptr, "SysListView32", nullptr);
+    HWND hDlg = CreateHiddenDialog();
+    ASSERT_TRUE(hDlg);
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+
+    struct Step
+    {
+        const char* what;
+        UINT message;
+        WPARAM wParam;
+        bool listening;
+    };
+    const Step steps[] = {
+        {"resident", 0, 0, true},
+        {"locked", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, false},
+        {"unlocked", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, true},
+        {"shown and in front", WM_ACTIVATE, WA_ACTIVE, false},
+        {"left", WM_ACTIVATE, WA_INACTIVE, true},
+    };
+    for (const Step& step : steps) {
+        SCOPED_TRACE(step.what);
+        if (step.message == WM_ACTIVATE && step.wParam != WA_INACTIVE)
+            ShowWindow(hDlg, SW_SHOWNA);
+        if (step.message)
+            SendMessageA(hDlg, step.message, step.wParam, step.message == WM_WTSSESSION_CHANGE ? session : 0);
+        PumpFor(2 * WATCH_PERIOD_MS);
+        EXPECT_EQ(step.listening ? hView : nullptr, ViewListenedTo());
+    }
+    DestroyDialog();
+    EXPECT_EQ(nullptr, ViewListenedTo());
+    PostMessageA(FindWindowA("Progman", "Program Manager"), WM_CLOSE, 0, 0);
     shell.Wait();
 }
 

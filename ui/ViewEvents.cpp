@@ -1,0 +1,56 @@
+#include "ViewEvents.h"
+
+namespace {
+
+// One view is listened to at a time, on the program's one thread.
+HWINEVENTHOOK g_hHook;
+HWND g_hView, g_hNotify;
+
+// Out of context, the event comes to the thread that listens, as it waits
+// for its messages.
+void CALLBACK OnViewEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG, DWORD, DWORD)
+{
+    if (IsViewRefill(g_hView, event, hwnd))
+        SendMessageA(g_hNotify, WM_VIEW_REFILLED, 0, 0);
+}
+
+} // namespace
+
+void ListenToView(HWND hView, HWND hNotify)
+{
+    if (hView == g_hView)
+        return;
+    StopListeningToView();
+    // a view that cannot be listened to is not asked again until another is found
+    g_hView = hView;
+    g_hNotify = hNotify;
+    DWORD pid = 0;
+    DWORD tid = hView ? GetWindowThreadProcessId(hView, &pid) : 0;
+    if (!tid)
+        return;
+    g_hHook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr, OnViewEvent, pid, tid,
+                              WINEVENT_OUTOFCONTEXT);
+    // Wine takes no thread of another process for a filter: the whole
+    // process then, whose other windows the event's window tells apart
+    if (!g_hHook)
+        g_hHook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr, OnViewEvent, pid, 0,
+                                  WINEVENT_OUTOFCONTEXT);
+}
+
+void StopListeningToView()
+{
+    if (g_hHook)
+        UnhookWinEvent(g_hHook);
+    g_hHook = nullptr;
+    g_hView = nullptr;
+}
+
+HWND ViewListenedTo()
+{
+    return g_hHook ? g_hView : nullptr;
+}
+
+bool IsViewRefill(HWND hView, DWORD event, HWND hwnd)
+{
+    return event == EVENT_OBJECT_REORDER && hView && hwnd == hView;
+}
