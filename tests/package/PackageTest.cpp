@@ -126,7 +126,12 @@ bool IsElevated(HANDLE hToken)
 
 enum Rights { AS_USER, ELEVATED };
 
-Msiexec RunMsiexec(const std::string& arguments, Rights rights = AS_USER)
+// SILENT: /qn, as a fleet tool or winget runs the package; FULL: msiexec's
+// own interface, which a double click on the package gets (no /q). A package
+// with no dialogs of its own needs no click in either.
+enum Interface { SILENT, FULL };
+
+Msiexec RunMsiexec(const std::string& arguments, Rights rights = AS_USER, Interface ui = SILENT)
 {
     char dir[MAX_PATH], logPath[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
@@ -134,7 +139,7 @@ Msiexec RunMsiexec(const std::string& arguments, Rights rights = AS_USER)
     HANDLE hToken = rights == AS_USER ? LimitedToken() : nullptr;
     EXPECT_TRUE(rights == ELEVATED || (hToken && !IsElevated(hToken))) << "no token of the user's own rights";
     Process msiexec;
-    msiexec.Start("msiexec " + arguments + " /qn /l*v \"" + logPath + "\"", hToken);
+    msiexec.Start("msiexec " + arguments + (ui == SILENT ? " /qn" : "") + " /l*v \"" + logPath + "\"", hToken);
     if (hToken)
         CloseHandle(hToken);
     Msiexec result = {msiexec.Wait(INSTALL_TIMEOUT_MS), ""};
@@ -145,9 +150,10 @@ Msiexec RunMsiexec(const std::string& arguments, Rights rights = AS_USER)
     return result;
 }
 
-DWORD Install(const std::string& package, const std::string& properties = "", Rights rights = AS_USER)
+DWORD Install(const std::string& package, const std::string& properties = "", Rights rights = AS_USER,
+              Interface ui = SILENT)
 {
-    Msiexec run = RunMsiexec("/i \"" + package + "\" " + properties, rights);
+    Msiexec run = RunMsiexec("/i \"" + package + "\" " + properties, rights, ui);
     EXPECT_EQ(0u, run.exitCode) << run.log;
     return run.exitCode;
 }
@@ -576,20 +582,30 @@ TEST_F(Package, APackageOfTheSameVersionBuiltAgainReplacesTheInstalledOne)
     EXPECT_EQ(BUILT_VERSION, FileVersion(InstalledProgram()));
 }
 
+// With the full interface the client resolves the folders (CostFinalize)
+// before the installation proper starts, and hands them on: the remembered
+// folder must be read there too, or a double click upgrades into the default.
 TEST_F(Package, AnUpgradeKeepsTheFolderGivenAtTheFirstInstallation)
 {
-    ASSERT_EQ(0u, Install(PreviousPackage(), "AUTOSTART=0 INSTALLDIR=\"" + ChosenFolder() + "\""));
-    ASSERT_TRUE(Exists(ChosenFolder() + "\\Vireola.exe"));
-    ASSERT_EQ(0u, Install(CurrentPackage()));
+    for (Interface ui : {SILENT, FULL}) {
+        SCOPED_TRACE(ui == SILENT ? "upgraded silently (/qn)" : "upgraded with the full interface (a double click)");
+        RemoveInstallation();
+        ASSERT_EQ(0u, Install(PreviousPackage(), "AUTOSTART=0 INSTALLDIR=\"" + ChosenFolder() + "\""));
+        ASSERT_TRUE(Exists(ChosenFolder() + "\\Vireola.exe"));
+        Msiexec upgrade = RunMsiexec("/i \"" + CurrentPackage() + "\"", AS_USER, ui);
+        ASSERT_EQ(0u, upgrade.exitCode) << upgrade.log;
+        // the installer's own record of the interface it ran with: 5 full, 2 none
+        EXPECT_TRUE(Has(upgrade.log, ui == SILENT ? "UILevel = 2" : "UILevel = 5")) << upgrade.log;
 
-    EXPECT_EQ(BUILT_VERSION, FileVersion(ChosenFolder() + "\\Vireola.exe"));
-    EXPECT_FALSE(Exists(InstalledProgram()));
-    Shortcut shortcut;
-    ASSERT_TRUE(ReadShortcut(StartMenuShortcut(), shortcut));
-    EXPECT_TRUE(SamePath(ChosenFolder() + "\\Vireola.exe", shortcut.target)) << shortcut.target;
+        EXPECT_EQ(BUILT_VERSION, FileVersion(ChosenFolder() + "\\Vireola.exe"));
+        EXPECT_FALSE(Exists(InstalledProgram()));
+        Shortcut shortcut;
+        ASSERT_TRUE(ReadShortcut(StartMenuShortcut(), shortcut));
+        EXPECT_TRUE(SamePath(ChosenFolder() + "\\Vireola.exe", shortcut.target)) << shortcut.target;
 
-    ASSERT_EQ(0u, RunMsiexec("/x \"" + CurrentPackage() + "\"").exitCode);
-    EXPECT_FALSE(Exists(ChosenFolder()));
+        ASSERT_EQ(0u, RunMsiexec("/x \"" + CurrentPackage() + "\"").exitCode);
+        EXPECT_FALSE(Exists(ChosenFolder()));
+    }
 }
 
 // A window that passes for a running copy in all but its file, first in the

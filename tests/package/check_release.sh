@@ -3,8 +3,9 @@
 #   tables       the package keeps the per-user rules that wixl does not check
 #                (ICE38: every component's key path an HKCU value; ICE64: a
 #                RemoveFolder for every folder it makes) and what wixl may
-#                get wrong: the order of the custom actions, the Run value's
-#                condition, the downgrade message, the Apps & features icon
+#                get wrong: the order of the custom actions (in both sequences),
+#                the Run value's condition, the downgrade message, the Apps &
+#                features icon
 #   zip          the zip holds Vireola.exe and README.txt (CR LF) and nothing else
 #   checksums    SHA256SUMS names the package and the zip, and their sums hold
 #   signatures   the program and the package verify against the throwaway
@@ -33,7 +34,8 @@ unzip_release() { (cd "$work" && cmake -E tar xf "$zip"); }
 rows() { (cd "$work" && msiinfo export "$msi" "$1") | tail -n +4 | tr -d '\r'; }
 # whether a row of the table meets the awk condition (v: a value for it)
 has() { rows "$1" | awk -F'\t' -v v="${3:-}" "$2 { found = 1 } END { exit !found }"; }
-sequence() { rows InstallExecuteSequence | awk -F'\t' -v a="$1" '$1 == a { n = $3 } END { print n + 0 }'; }
+# an action's number in a sequence (the execute sequence unless named), 0 if absent
+sequence() { rows "${2:-InstallExecuteSequence}" | awk -F'\t' -v a="$1" '$1 == a { n = $3 } END { print n + 0 }'; }
 fail() { echo "$*"; status=1; }
 # whether every value of each jq path, read from stdin ("type pattern path" a
 # line, - for any pattern), is of that JSON type and matches the pattern, and
@@ -71,6 +73,12 @@ tables)
     (( $(sequence LaunchConditions) < $(sequence EndRunningCopy) && $(sequence EndRunningCopy) < $(sequence InstallValidate) )) \
         || fail "EndRunningCopy is not between LaunchConditions and InstallValidate"
     (( $(sequence InstallFinalize) < $(sequence StartVireola) )) || fail "StartVireola is not after InstallFinalize"
+    # the full interface resolves the folders in its own sequence, first
+    for table in InstallUISequence InstallExecuteSequence; do
+        (( $(sequence AppSearch $table) < $(sequence UseRememberedInstallDir $table)
+           && $(sequence UseRememberedInstallDir $table) < $(sequence CostFinalize $table) )) \
+            || fail "$table: the remembered INSTALLDIR is not read between AppSearch and CostFinalize"
+    done
     has Component '$1 == "RunAtLogon" && $5 == v' 'AUTOSTART = "1"' || fail "RunAtLogon: not only with AUTOSTART=1"
     has Property '$1 == "SecureCustomProperties" && (";" $2 ";") ~ /;AUTOSTART;/' || fail "AUTOSTART: not a secure property"
     icon=$(rows Property | awk -F'\t' '$1 == "ARPPRODUCTICON" { print $2 }')
