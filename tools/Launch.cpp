@@ -17,18 +17,43 @@ bool RunOnOwnDesktop()
     return true;
 }
 
-TypingOnOwnDesktop::TypingOnOwnDesktop() : m_hBefore(OpenInputDesktop(0, FALSE, DESKTOP_SWITCHDESKTOP))
+// those that live and hold
+static int g_inputScopes;
+// whether a desktop takes the input, asked of it (Windows Vista and later);
+// the headers give it only to a build for those
+#ifndef UOI_IO
+#define UOI_IO 6
+#endif
+
+InputOnOwnDesktop::InputOnOwnDesktop() : m_hBefore(OpenInputDesktop(0, FALSE, DESKTOP_SWITCHDESKTOP))
 {
-    if (g_hDesk)
-        SwitchDesktop(g_hDesk);
+    BOOL takesInput = FALSE;
+    SetLastError(0);
+    if (!g_hDesk)
+        m_error = ERROR_INVALID_HANDLE;
+    else if (!SwitchDesktop(g_hDesk))
+        m_error = GetLastError() ? GetLastError() : ERROR_ACCESS_DENIED;
+    // Windows says which desktop takes the input (Wine 8 cannot tell: there
+    // SwitchDesktop changes nothing, and every desktop takes the input)
+    else if (GetUserObjectInformationA(g_hDesk, UOI_IO, &takesInput, sizeof takesInput, nullptr) && !takesInput)
+        m_error = ERROR_ACCESS_DENIED;
+    if (!m_error)
+        ++g_inputScopes;
 }
 
-TypingOnOwnDesktop::~TypingOnOwnDesktop()
+InputOnOwnDesktop::~InputOnOwnDesktop()
 {
+    if (!m_error)
+        --g_inputScopes;
     if (m_hBefore) {
         SwitchDesktop(m_hBefore);
         CloseDesktop(m_hBefore);
     }
+}
+
+bool OwnDesktopIsInput()
+{
+    return g_inputScopes > 0;
 }
 
 void PumpMessages()
