@@ -105,15 +105,26 @@ Process::~Process()
     Kill();
 }
 
-bool Process::Start(const std::string& commandLine, HANDLE hToken)
+bool Process::Start(const std::string& commandLine, HANDLE hToken, const char* desktop)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    si.lpDesktop = g_desktop.empty() ? nullptr : &g_desktop[0];
+    std::string onDesktop = desktop ? desktop : g_desktop;
+    si.lpDesktop = onDesktop.empty() ? nullptr : &onDesktop[0];
     std::string cmd = commandLine;
-    if (hToken)
+    if (hToken) {
+        // Windows' CreateProcessAsUser takes only a primary token; Wine's
+        // takes an impersonation token too, so the rule is kept here, and a
+        // test fails under Wine where it would on Windows
+        TOKEN_TYPE type = TokenImpersonation;
+        DWORD size;
+        if (!GetTokenInformation(hToken, TokenType, &type, sizeof type, &size) || type != TokenPrimary) {
+            SetLastError(ERROR_BAD_TOKEN_TYPE);
+            return false;
+        }
         return CreateProcessAsUserA(hToken, nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                                     &m_pi) != 0;
+    }
     return CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) != 0;
 }
 

@@ -64,8 +64,10 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    // With a token, the process runs with its rights instead of this one's.
-    bool Start(const std::string& commandLine, HANDLE hToken = nullptr);
+    // With a token (a primary one), the process runs with its rights instead
+    // of this one's. With a desktop ("window station\desktop"), it runs
+    // there instead of on the process's own.
+    bool Start(const std::string& commandLine, HANDLE hToken = nullptr, const char* desktop = nullptr);
     // The exit code, or STILL_ACTIVE if the process did not end in time.
     DWORD Wait(DWORD timeoutMs = 5000);
     bool Running() const;

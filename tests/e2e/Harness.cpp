@@ -17,9 +17,9 @@ static std::string TempLogPath()
     return path;
 }
 
-Desktop::Desktop(const std::string& options) : m_logPath(TempLogPath())
+Desktop::Desktop(const std::string& options, const char* onDesktop) : m_logPath(TempLogPath())
 {
-    m_process.Start("\"" + BinPath("StandInShell.exe") + "\" --log \"" + m_logPath + "\" " + options);
+    m_process.Start("\"" + BinPath("StandInShell.exe") + "\" --log \"" + m_logPath + "\" " + options, nullptr, onDesktop);
     bool up = WaitFor([&] { return ListView() != nullptr; }, 10000);
     EXPECT_TRUE(up) << "the stand-in shell did not start";
 }

@@ -14,11 +14,13 @@ const int RED_INDEX = 16;
 const int YELLOW_INDEX = 18;
 const int WHITE_INDEX = 20;
 
-// The stand-in shell, started with the given options and a message log.
+// The stand-in shell, started with the given options and a message log. On
+// another desktop ("window station\desktop") than the test's own, it is made
+// and asked from a thread on that desktop (look-ups stay within a desktop).
 class Desktop
 {
 public:
-    explicit Desktop(const std::string& options = "");
+    explicit Desktop(const std::string& options = "", const char* onDesktop = nullptr);
     ~Desktop();
 
     HWND Progman() const;
