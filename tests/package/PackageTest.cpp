@@ -141,7 +141,11 @@ void RunOnCopyDesktop(const std::function<void()>& call)
                        | DESKTOP_CREATEMENU;
     CopyDesktopCall job = {&call, OpenDesktopA("Default", 0, FALSE, ACCESS), 0};
     HANDLE hThread = CreateThread(nullptr, 0, RunCopyDesktopCall, &job, 0, nullptr);
-    WaitFor([&] { return WaitForSingleObject(hThread, 0) == WAIT_OBJECT_0; }, INFINITE);
+    // each call waits a bounded while itself; the thread uses the job to its end
+    if (!WaitFor([&] { return WaitForSingleObject(hThread, 0) == WAIT_OBJECT_0; }, 3 * START_TIMEOUT_MS)) {
+        ADD_FAILURE() << "a call on " << COPY_DESKTOP << " has not ended";
+        WaitForSingleObject(hThread, INFINITE);
+    }
     CloseHandle(hThread);
     if (job.hDesk)
         CloseDesktop(job.hDesk);
