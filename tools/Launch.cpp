@@ -17,18 +17,43 @@ bool RunOnOwnDesktop()
     return true;
 }
 
-TypingOnOwnDesktop::TypingOnOwnDesktop() : m_hBefore(OpenInputDesktop(0, FALSE, DESKTOP_SWITCHDESKTOP))
+// those that live and hold
+static int g_inputScopes;
+// whether a desktop takes the input, asked of it (Windows Vista and later);
+// the headers give it only to a build for those
+#ifndef UOI_IO
+#define UOI_IO 6
+#endif
+
+InputOnOwnDesktop::InputOnOwnDesktop() : m_hBefore(OpenInputDesktop(0, FALSE, DESKTOP_SWITCHDESKTOP))
 {
-    if (g_hDesk)
-        SwitchDesktop(g_hDesk);
+    BOOL takesInput = FALSE;
+    SetLastError(0);
+    if (!g_hDesk)
+        m_error = ERROR_INVALID_HANDLE;
+    else if (!SwitchDesktop(g_hDesk))
+        m_error = GetLastError() ? GetLastError() : ERROR_ACCESS_DENIED;
+    // Windows says which desktop takes the input (Wine 8 cannot tell: there
+    // SwitchDesktop changes nothing, and every desktop takes the input)
+    else if (GetUserObjectInformationA(g_hDesk, UOI_IO, &takesInput, sizeof takesInput, nullptr) && !takesInput)
+        m_error = ERROR_ACCESS_DENIED;
+    if (!m_error)
+        ++g_inputScopes;
 }
 
-TypingOnOwnDesktop::~TypingOnOwnDesktop()
+InputOnOwnDesktop::~InputOnOwnDesktop()
 {
+    if (!m_error)
+        --g_inputScopes;
     if (m_hBefore) {
         SwitchDesktop(m_hBefore);
         CloseDesktop(m_hBefore);
     }
+}
+
+bool OwnDesktopIsInput()
+{
+    return g_inputScopes > 0;
 }
 
 void PumpMessages()
@@ -80,15 +105,26 @@ Process::~Process()
     Kill();
 }
 
-bool Process::Start(const std::string& commandLine, HANDLE hToken)
+bool Process::Start(const std::string& commandLine, HANDLE hToken, const char* desktop)
 {
     STARTUPINFOA si = {};
     si.cb = sizeof si;
-    si.lpDesktop = g_desktop.empty() ? nullptr : &g_desktop[0];
+    std::string onDesktop = desktop ? desktop : g_desktop;
+    si.lpDesktop = onDesktop.empty() ? nullptr : &onDesktop[0];
     std::string cmd = commandLine;
-    if (hToken)
+    if (hToken) {
+        // Windows' CreateProcessAsUser takes only a primary token; Wine's
+        // takes an impersonation token too, so the rule is kept here, and a
+        // test fails under Wine where it would on Windows
+        TOKEN_TYPE type = TokenImpersonation;
+        DWORD size;
+        if (!GetTokenInformation(hToken, TokenType, &type, sizeof type, &size) || type != TokenPrimary) {
+            SetLastError(ERROR_BAD_TOKEN_TYPE);
+            return false;
+        }
         return CreateProcessAsUserA(hToken, nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si,
                                     &m_pi) != 0;
+    }
     return CreateProcessA(nullptr, &cmd[0], nullptr, nullptr, FALSE, 0, nullptr, nullptr, &si, &m_pi) != 0;
 }
 

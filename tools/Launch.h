@@ -12,21 +12,30 @@
 // running beside them. True when the thread is on it.
 bool RunOnOwnDesktop();
 
-// Real keyboard input (SendInput) reaches only the input desktop: while one
-// of these lives, the desktop of the process's own is that desktop, and the
-// one before comes back after. On Windows the screen shows the empty desktop
-// meanwhile.
-class TypingOnOwnDesktop
+// Real keyboard input (SendInput) reaches only the input desktop, and on
+// Windows GetForegroundWindow answers only there (NULL on any other): while
+// one of these lives, the desktop of the process's own is the input desktop,
+// and the one before comes back after. On Windows the screen shows the empty
+// desktop meanwhile.
+class InputOnOwnDesktop
 {
 public:
-    TypingOnOwnDesktop();
-    ~TypingOnOwnDesktop();
-    TypingOnOwnDesktop(const TypingOnOwnDesktop&) = delete;
-    TypingOnOwnDesktop& operator=(const TypingOnOwnDesktop&) = delete;
+    InputOnOwnDesktop();
+    ~InputOnOwnDesktop();
+    InputOnOwnDesktop(const InputOnOwnDesktop&) = delete;
+    InputOnOwnDesktop& operator=(const InputOnOwnDesktop&) = delete;
+    // 0 when the desktop of the process's own is the input desktop now, else
+    // why not (SwitchDesktop's error, or ERROR_ACCESS_DENIED when the system
+    // says that another desktop takes the input all the same)
+    DWORD Error() const { return m_error; }
 
 private:
     HDESK m_hBefore;
+    DWORD m_error = 0;
 };
+
+// One of them lives and its switch held.
+bool OwnDesktopIsInput();
 
 // Handles whatever messages this thread has waiting.
 void PumpMessages();
@@ -55,8 +64,10 @@ public:
     Process(const Process&) = delete;
     Process& operator=(const Process&) = delete;
 
-    // With a token, the process runs with its rights instead of this one's.
-    bool Start(const std::string& commandLine, HANDLE hToken = nullptr);
+    // With a token (a primary one), the process runs with its rights instead
+    // of this one's. With a desktop ("window station\desktop"), it runs
+    // there instead of on the process's own.
+    bool Start(const std::string& commandLine, HANDLE hToken = nullptr, const char* desktop = nullptr);
     // The exit code, or STILL_ACTIVE if the process did not end in time.
     DWORD Wait(DWORD timeoutMs = 5000);
     bool Running() const;

@@ -104,8 +104,9 @@ void PressKey(WORD vk)
 }
 
 // No help file belongs to the program: F1 must not bring up anything. The
-// key is pressed for real, so that the system turns it into a help request;
-// a key after it shows that the keys reach the dialog.
+// key is pressed for real, so that the system turns it into a help request
+// (on the input desktop, which the opened dialog's test desktop is); a key
+// after it shows that the keys reach the dialog.
 TEST_F(AboutBox, TheHelpKeyShowsNothing)
 {
     Opened o;
@@ -117,7 +118,6 @@ TEST_F(AboutBox, TheHelpKeyShowsNothing)
                && info.hwndFocus == DialogItem(IDC_TEXT_COLOR);
     }));
     int selection = ComboSelection();
-    TypingOnOwnDesktop typing;
     PressKey(VK_F1);
     EXPECT_FALSE(WaitFor([&] { return VisibleWindows(o.program.Id()) != 1; }, 500));
     EXPECT_TRUE(DialogVisible());

@@ -14,9 +14,11 @@ COLORREF PreviewTextColor()
     return (COLORREF)Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0);
 }
 
-// A resident program, its hidden dialog brought up by a second start.
+// A resident program, its hidden dialog brought up by a second start, on the
+// test's desktop made the input desktop.
 struct Shown
 {
+    OnInputDesktop input;
     Desktop desktop;
     Vireola program;
 

@@ -17,9 +17,9 @@ static std::string TempLogPath()
     return path;
 }
 
-Desktop::Desktop(const std::string& options) : m_logPath(TempLogPath())
+Desktop::Desktop(const std::string& options, const char* onDesktop) : m_logPath(TempLogPath())
 {
-    m_process.Start("\"" + BinPath("StandInShell.exe") + "\" --log \"" + m_logPath + "\" " + options);
+    m_process.Start("\"" + BinPath("StandInShell.exe") + "\" --log \"" + m_logPath + "\" " + options, nullptr, onDesktop);
     bool up = WaitFor([&] { return ListView() != nullptr; }, 10000);
     EXPECT_TRUE(up) << "the stand-in shell did not start";
 }
@@ -150,6 +150,12 @@ Vireola::Vireola(const std::string& args)
     Start("\"" + BinPath("Vireola.exe") + "\"" + (args.empty() ? "" : " " + args));
 }
 
+OnInputDesktop::OnInputDesktop()
+{
+    EXPECT_EQ(0u, Error()) << "the test's desktop did not become the input desktop (SwitchDesktop, error " << Error()
+                           << "): on it, Windows tells no foreground window and takes no keys";
+}
+
 Opened::Opened(const std::string& shellOptions) : desktop(shellOptions)
 {
     EXPECT_TRUE(WaitFor(DialogInFront));
@@ -172,6 +178,16 @@ bool DialogVisible()
 
 bool DialogInFront()
 {
+    if (!OwnDesktopIsInput()) {
+        // once a test, though a wait asks again and again
+        static const ::testing::TestInfo* told;
+        const ::testing::TestInfo* test = ::testing::UnitTest::GetInstance()->current_test_info();
+        if (told != test)
+            ADD_FAILURE() << "asked for the dialog in front off the input desktop, where Windows' "
+                             "GetForegroundWindow is NULL: hold an OnInputDesktop";
+        told = test;
+        return false;
+    }
     return DialogVisible() && GetForegroundWindow() == FindSettingsDialog();
 }
 

@@ -14,11 +14,13 @@ const int RED_INDEX = 16;
 const int YELLOW_INDEX = 18;
 const int WHITE_INDEX = 20;
 
-// The stand-in shell, started with the given options and a message log.
+// The stand-in shell, started with the given options and a message log. On
+// another desktop ("window station\desktop") than the test's own, it is made
+// and asked from a thread on that desktop (look-ups stay within a desktop).
 class Desktop
 {
 public:
-    explicit Desktop(const std::string& options = "");
+    explicit Desktop(const std::string& options = "", const char* onDesktop = nullptr);
     ~Desktop();
 
     HWND Progman() const;
@@ -73,10 +75,20 @@ public:
     explicit Vireola(const std::string& args = "");
 };
 
+// The test's desktop made the input desktop (InputOnOwnDesktop) for the
+// moments that the dialog must come to the front, or that keys are pressed
+// for real; a switch that does not hold fails the test there and then.
+class OnInputDesktop : public InputOnOwnDesktop
+{
+public:
+    OnInputDesktop();
+};
+
 // The program started with the switch on the stand-in shell: the dialog
-// visible and in front.
+// visible and in front, on the test's desktop made the input desktop.
 struct Opened
 {
+    OnInputDesktop input;
     Desktop desktop;
     Vireola program{"/f"};
 
@@ -88,7 +100,9 @@ HWND FindSettingsDialog();
 // The dialog exists and has loaded its controls from the store.
 bool DialogReady();
 bool DialogVisible();
-// Visible and the foreground window.
+// Visible and the foreground window. Asked while the test's desktop is not
+// the input desktop, where Windows has no foreground window to tell, it fails
+// the test (under Wine as well, which tells one all the same).
 bool DialogInFront();
 HWND DialogItem(int id);
 int ComboSelection();

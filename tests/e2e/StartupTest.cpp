@@ -146,6 +146,7 @@ TEST_F(StartUp, ASilentStartTakesNeitherTheActivationNorTheFocus)
     EXPECT_FALSE(WaitFor([&] { return GetGUIThreadInfo(thread, &info) && (info.hwndActive || info.hwndFocus); }, 500))
         << "active " << info.hwndActive << ", focus " << info.hwndFocus;
 
+    OnInputDesktop input;
     Vireola second;
     EXPECT_EQ(0u, second.Wait());
     ASSERT_TRUE(WaitFor(DialogInFront));

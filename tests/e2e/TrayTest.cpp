@@ -193,6 +193,7 @@ TEST_F(TrayIcon, ClearingTheBoxStopsAskingForARefusedIcon)
 
 TEST_F(TrayIcon, ADoubleClickBringsUpTheDialogAndStopsTheWatch)
 {
+    OnInputDesktop input;
     Resident r;
     for (UINT mouse : {(UINT)WM_LBUTTONDOWN, (UINT)WM_LBUTTONUP, (UINT)WM_MOUSEMOVE, (UINT)WM_RBUTTONUP,
                        (UINT)WM_RBUTTONDBLCLK}) {

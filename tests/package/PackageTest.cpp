@@ -1,15 +1,18 @@
-// The installer package under Wine's own Windows Installer, in the package
-// tests' own Wine prefix: install, upgrade, downgrade, AUTOSTART=0, another
+// The installer package under Windows Installer (Wine's own, in the package
+// tests' own Wine prefix): install, upgrade, downgrade, AUTOSTART=0, another
 // folder, the same version built again, a per-machine installation and
-// uninstall, with the stand-in shell and taskbar as the program's desktop.
+// uninstall, with the shell of the desktop the installed copy runs on.
 // tokens, as Windows Vista and later have them
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
 #include "tests/e2e/Harness.h"
+#include "InstallToken.h"
 #include "Version.h"
 #include "app/RunningCopy.h"
+#include "color/DesktopView.h"
 #include "tools/StandInShell.h"
 #include "tools/Platform.h"
+#include "tools/ViewState.h"
 #include <msi.h>
 #include <msiquery.h>
 #include <psapi.h>
@@ -17,7 +20,9 @@
 #include <tlhelp32.h>
 #include <algorithm>
 #include <fstream>
+#include <functional>
 #include <iterator>
+#include <memory>
 
 namespace {
 
@@ -102,39 +107,107 @@ struct Msiexec
     std::string log;
 };
 
-// The user's own rights, as a per-user package is installed: the limited
-// token that goes with this process's. Under Wine every process runs as an
-// elevated administrator, as one started with "Run as administrator" does.
-HANDLE LimitedToken()
+// Where the installed copy runs. The installer's custom actions start it, and
+// look for a running copy, on the desktop they run on: Windows runs them in
+// the Windows Installer service, which puts them on the session's own
+// desktop (the real one, with Explorer), whatever desktop msiexec was started
+// on; Wine's installer runs them in msiexec's own process. So msiexec starts
+// there too, and under Wine the copy runs where it would on Windows.
+const char COPY_DESKTOP[] = "WinSta0\\Default";
+
+// A call to run on the copy's desktop.
+struct CopyDesktopCall
 {
-    HANDLE hToken = nullptr;
-    TOKEN_LINKED_TOKEN linked = {};
-    DWORD size;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &hToken))
-        GetTokenInformation(hToken, TokenLinkedToken, &linked, sizeof linked, &size);
-    if (hToken)
-        CloseHandle(hToken);
-    return linked.LinkedToken;
+    const std::function<void()>* call;
+    HDESK hDesk;
+    DWORD error;
+};
+
+DWORD WINAPI RunCopyDesktopCall(void* parameter)
+{
+    CopyDesktopCall& job = *(CopyDesktopCall*)parameter;
+    if (job.hDesk && SetThreadDesktop(job.hDesk))
+        (*job.call)();
+    else
+        job.error = GetLastError();
+    return 0;
 }
 
-bool IsElevated(HANDLE hToken)
+// Runs the call on a thread of its own on the copy's desktop, since window
+// look-ups and messages stay within a desktop.
+void RunOnCopyDesktop(const std::function<void()>& call)
 {
-    TOKEN_ELEVATION elevation = {};
-    DWORD size;
-    return GetTokenInformation(hToken, TokenElevation, &elevation, sizeof elevation, &size) && elevation.TokenIsElevated;
+    const DWORD ACCESS = DESKTOP_READOBJECTS | DESKTOP_WRITEOBJECTS | DESKTOP_ENUMERATE | DESKTOP_CREATEWINDOW
+                       | DESKTOP_CREATEMENU;
+    CopyDesktopCall job = {&call, OpenDesktopA("Default", 0, FALSE, ACCESS), 0};
+    HANDLE hThread = CreateThread(nullptr, 0, RunCopyDesktopCall, &job, 0, nullptr);
+    // each call waits a bounded while itself; the thread uses the job to its end
+    if (!WaitFor([&] { return WaitForSingleObject(hThread, 0) == WAIT_OBJECT_0; }, 3 * START_TIMEOUT_MS)) {
+        ADD_FAILURE() << "a call on " << COPY_DESKTOP << " has not ended";
+        WaitForSingleObject(hThread, INFINITE);
+    }
+    CloseHandle(hThread);
+    if (job.hDesk)
+        CloseDesktop(job.hDesk);
+    EXPECT_EQ(0u, job.error) << "cannot reach " << COPY_DESKTOP << ", where the installed copy runs";
 }
 
-enum Rights { AS_USER, ELEVATED };
+template <class Call> auto OnCopyDesktop(Call call) -> decltype(call())
+{
+    decltype(call()) result{};
+    RunOnCopyDesktop([&] { result = call(); });
+    return result;
+}
 
-Msiexec RunMsiexec(const std::string& arguments, Rights rights = AS_USER)
+// The shell of the copy's desktop: on Windows Explorer's, which the tests
+// leave alone but for the label colours; under Wine the stand-in with its
+// taskbar, started there (the package prefix's desktop has no shell).
+class CopyShell
+{
+public:
+    CopyShell()
+    {
+        if (RunningOnWine())
+            OnCopyDesktop([&] { return !!(m_standIn = std::make_unique<Desktop>("--taskbar", COPY_DESKTOP)); });
+    }
+    ~CopyShell()
+    {
+        OnCopyDesktop([&] { m_standIn.reset(); return true; });
+    }
+    // The stand-in, whose taskbar logs the icon requests it gets; none on
+    // Windows, whose taskbar keeps no log.
+    Desktop* StandIn() const { return m_standIn.get(); }
+
+private:
+    std::unique_ptr<Desktop> m_standIn;
+};
+
+// The settings dialog of a copy on the copy's desktop, or none.
+HWND CopysDialog()
+{
+    return OnCopyDesktop(FindSettingsDialog);
+}
+
+// SILENT: /qn, as a fleet tool or winget runs the package; FULL: msiexec's
+// own interface, which a double click on the package gets (no /q). A package
+// with no dialogs of its own needs no click in either.
+enum Interface { SILENT, FULL };
+
+Msiexec RunMsiexec(const std::string& arguments, Rights rights = AS_USER, Interface ui = SILENT)
 {
     char dir[MAX_PATH], logPath[MAX_PATH];
     GetTempPathA(MAX_PATH, dir);
     GetTempFileNameA(dir, "msi", 0, logPath);
-    HANDLE hToken = rights == AS_USER ? LimitedToken() : nullptr;
-    EXPECT_TRUE(rights == ELEVATED || (hToken && !IsElevated(hToken))) << "no token of the user's own rights";
+    HANDLE hToken;
+    std::string said;
+    if (!TakeToken(rights, &hToken, said)) {
+        ADD_FAILURE() << said;
+        return {(DWORD)-1, said};
+    }
     Process msiexec;
-    msiexec.Start("msiexec " + arguments + " /qn /l*v \"" + logPath + "\"", hToken);
+    EXPECT_TRUE(msiexec.Start("msiexec " + arguments + (ui == SILENT ? " /qn" : "") + " /l*v \"" + logPath + "\"",
+                              hToken, COPY_DESKTOP))
+        << "msiexec with " << said << ": error " << GetLastError();
     if (hToken)
         CloseHandle(hToken);
     Msiexec result = {msiexec.Wait(INSTALL_TIMEOUT_MS), ""};
@@ -145,9 +218,10 @@ Msiexec RunMsiexec(const std::string& arguments, Rights rights = AS_USER)
     return result;
 }
 
-DWORD Install(const std::string& package, const std::string& properties = "", Rights rights = AS_USER)
+DWORD Install(const std::string& package, const std::string& properties = "", Rights rights = AS_USER,
+              Interface ui = SILENT)
 {
-    Msiexec run = RunMsiexec("/i \"" + package + "\" " + properties, rights);
+    Msiexec run = RunMsiexec("/i \"" + package + "\" " + properties, rights, ui);
     EXPECT_EQ(0u, run.exitCode) << run.log;
     return run.exitCode;
 }
@@ -253,8 +327,9 @@ class RunningCopy
 public:
     RunningCopy()
     {
-        EXPECT_TRUE(WaitFor(DialogReady, START_TIMEOUT_MS)) << "no copy of the program is running";
-        m_hDlg = FindSettingsDialog();
+        EXPECT_TRUE(OnCopyDesktop([] { return WaitFor(DialogReady, START_TIMEOUT_MS); }))
+            << "no copy of the program is running on " << COPY_DESKTOP;
+        m_hDlg = CopysDialog();
         GetWindowThreadProcessId(m_hDlg, &m_pid);
         m_hProcess = OpenProcess(SYNCHRONIZE | PROCESS_QUERY_INFORMATION | PROCESS_VM_READ, FALSE, m_pid);
     }
@@ -292,9 +367,15 @@ public:
     HANDLE m_hProcess = nullptr;
 };
 
-bool LabelsAreYellow(const Desktop& desktop)
+// The labels of the copy's desktop show yellow on no background.
+bool LabelsAreYellow()
 {
-    return WaitFor([&] { return desktop.LabelsAre(YELLOW); });
+    return WaitFor([] {
+        return OnCopyDesktop([] {
+            ViewState view = ReadView(FindDesktopListView());
+            return view.answered && view.text == YELLOW && view.textBk == CLR_NONE;
+        });
+    });
 }
 
 bool HasLine(const std::vector<std::string>& log, const std::string& start)
@@ -321,9 +402,26 @@ protected:
         if (!InstallAllowed())
             GTEST_SKIP() << "installs into this user's profile on " << PlatformName()
                          << ": set VIREOLA_TEST_INSTALL=1 to run it";
+        HANDLE hToken;
+        std::string asUser, elevated;
+        if (!TakeToken(AS_USER, &hToken, asUser))
+            GTEST_SKIP() << "cannot install with the user's own rights: " << asUser
+                         << ". Run the tests from a prompt that is not elevated.";
+        if (hToken)
+            CloseHandle(hToken);
+        if (TakeToken(ELEVATED, &hToken, elevated) && hToken)
+            CloseHandle(hToken);
+        std::printf("Installs as the user with %s; elevated: %s.\n", asUser.c_str(), elevated.c_str());
+        std::printf(RunningOnWine() ? "Wine's installer runs its custom actions in msiexec, started on %s of the "
+                                      "package prefix, where the stand-in shell is.\n"
+                                    : "The installer's custom actions run in the Windows Installer service, on %s: "
+                                      "the installed copy runs on the real desktop, beside Explorer, and colours its "
+                                      "labels yellow while the test runs.\n",
+                    COPY_DESKTOP);
         m_installs = true;
         EndToEnd::SetUp();
         RemoveInstallation();
+        m_shellLook = OnCopyDesktop([] { return ReadView(FindDesktopListView()); });
         SetDword("Settings", "TextColorIndex", YELLOW_INDEX);
         SetDword("Settings", "ReApply", 1);
     }
@@ -332,9 +430,15 @@ protected:
         if (!m_installs)
             return;
         RemoveInstallation();
+        // the real desktop's labels as they were, once no copy runs to colour them
+        if (m_shellLook.answered)
+            OnCopyDesktop([&] { return WriteView(FindDesktopListView(), m_shellLook); });
         EndToEnd::TearDown();
     }
     bool m_installs = false;
+    // the look of the labels on the copy's desktop before the test: Explorer's
+    // on Windows (none under Wine, where the stand-in comes and goes with a test)
+    ViewState m_shellLook = {};
     static void RemoveInstallation()
     {
         for (const std::string& code : InstalledProducts())
@@ -375,7 +479,7 @@ protected:
 
 TEST_F(Package, InstallsTheProgramItsShortcutAndItsStartAtLogonAndStartsIt)
 {
-    Desktop desktop("--taskbar");
+    CopyShell shell;
     ASSERT_EQ(0u, Install(CurrentPackage()));
 
     EXPECT_EQ(BUILT_VERSION, FileVersion(InstalledProgram()));
@@ -397,12 +501,12 @@ TEST_F(Package, InstallsTheProgramItsShortcutAndItsStartAtLogonAndStartsIt)
 
     RunningCopy copy;
     EXPECT_TRUE(SamePath(InstalledProgram(), copy.Image())) << copy.Image();
-    EXPECT_TRUE(LabelsAreYellow(desktop));
+    EXPECT_TRUE(LabelsAreYellow());
 }
 
 TEST_F(Package, WithAutostartOffWritesNoRunValueAndStartsNothing)
 {
-    Desktop desktop("--taskbar");
+    CopyShell shell;
     ASSERT_EQ(0u, Install(CurrentPackage(), "AUTOSTART=0"));
     EXPECT_TRUE(Exists(InstalledProgram()));
     EXPECT_TRUE(Exists(StartMenuShortcut()));
@@ -410,25 +514,31 @@ TEST_F(Package, WithAutostartOffWritesNoRunValueAndStartsNothing)
     EXPECT_FALSE(RunValue(run)) << run;
     // a copy started without waiting would exist by the time msiexec ends
     EXPECT_EQ(0, ProgramProcesses());
-    EXPECT_EQ(nullptr, FindSettingsDialog());
+    EXPECT_EQ(nullptr, CopysDialog());
 }
 
 // Started by an installer run as administrator, the program would run
 // elevated, out of reach of the shell's messages and of a later upgrade.
 TEST_F(Package, AnElevatedInstallLeavesTheStartToTheLogon)
 {
-    Desktop desktop("--taskbar");
+    HANDLE hToken;
+    std::string said;
+    if (!TakeToken(ELEVATED, &hToken, said))
+        GTEST_SKIP() << said;
+    if (hToken)
+        CloseHandle(hToken);
+    CopyShell shell;
     ASSERT_EQ(0u, Install(CurrentPackage(), "", ELEVATED));
     EXPECT_TRUE(Exists(InstalledProgram()));
     std::string run;
     EXPECT_TRUE(RunValue(run)) << "no start at logon";
     EXPECT_EQ(0, ProgramProcesses());
-    EXPECT_EQ(nullptr, FindSettingsDialog());
+    EXPECT_EQ(nullptr, CopysDialog());
 }
 
 TEST_F(Package, AnUpgradeKeepsTheChoiceOfNoStartAtLogon)
 {
-    Desktop desktop("--taskbar");
+    CopyShell shell;
     ASSERT_EQ(0u, Install(PreviousPackage(), "AUTOSTART=0"));
     ASSERT_EQ(0u, Install(CurrentPackage()));
     EXPECT_EQ(BUILT_VERSION, FileVersion(InstalledProgram()));
@@ -439,15 +549,19 @@ TEST_F(Package, AnUpgradeKeepsTheChoiceOfNoStartAtLogon)
 
 TEST_F(Package, UpgradeEndsTheResidentOldCopyAndStartsTheNewOne)
 {
-    Desktop desktop("--taskbar");
+    CopyShell shell;
     ASSERT_EQ(0u, Install(PreviousPackage()));
     RunningCopy old;
-    ASSERT_EQ(1u, desktop.TrayRequests(1).size());
+    if (Desktop* standIn = shell.StandIn()) {
+        ASSERT_EQ(1u, standIn->TrayRequests(1).size());
+    }
     ASSERT_NE(BUILT_VERSION, FileVersion(InstalledProgram()));
 
     ASSERT_EQ(0u, Install(CurrentPackage()));
     EXPECT_EQ(0u, old.ExitCode());
-    EXPECT_TRUE(HasLine(desktop.TrayRequests(2), old.IconDeleteRequest()));
+    if (Desktop* standIn = shell.StandIn()) {
+        EXPECT_TRUE(HasLine(standIn->TrayRequests(2), old.IconDeleteRequest()));
+    }
 
     std::vector<std::string> products = InstalledProducts();
     ASSERT_EQ(1u, products.size());
@@ -457,13 +571,13 @@ TEST_F(Package, UpgradeEndsTheResidentOldCopyAndStartsTheNewOne)
     RunningCopy upgraded;
     EXPECT_NE(old.m_pid, upgraded.m_pid);
     EXPECT_TRUE(SamePath(InstalledProgram(), upgraded.Image())) << upgraded.Image();
-    EXPECT_TRUE(LabelsAreYellow(desktop));
+    EXPECT_TRUE(LabelsAreYellow());
     ExpectSettingsKept();
 }
 
 TEST_F(Package, AnOlderPackageIsRefusedAndTheNewerOneStays)
 {
-    Desktop desktop("--taskbar");
+    CopyShell shell;
     ASSERT_EQ(0u, Install(CurrentPackage()));
     RunningCopy copy;
 
@@ -481,15 +595,19 @@ TEST_F(Package, AnOlderPackageIsRefusedAndTheNewerOneStays)
 
 TEST_F(Package, UninstallEndsTheResidentCopyAndRemovesAllButTheSettings)
 {
-    Desktop desktop("--taskbar");
+    CopyShell shell;
     ASSERT_EQ(0u, Install(CurrentPackage()));
     RunningCopy copy;
-    ASSERT_EQ(1u, desktop.TrayRequests(1).size());
+    if (Desktop* standIn = shell.StandIn()) {
+        ASSERT_EQ(1u, standIn->TrayRequests(1).size());
+    }
 
     Msiexec uninstall = RunMsiexec("/x \"" + CurrentPackage() + "\"");
     ASSERT_EQ(0u, uninstall.exitCode) << uninstall.log;
     EXPECT_EQ(0u, copy.ExitCode());
-    EXPECT_TRUE(HasLine(desktop.TrayRequests(2), copy.IconDeleteRequest()));
+    if (Desktop* standIn = shell.StandIn()) {
+        EXPECT_TRUE(HasLine(standIn->TrayRequests(2), copy.IconDeleteRequest()));
+    }
 
     EXPECT_FALSE(Exists(InstalledProgram()));
     EXPECT_FALSE(Exists(InstallFolder()));
@@ -514,6 +632,38 @@ TEST_F(Package, APerMachineInstallationIsRefused)
         EXPECT_FALSE(Exists(InstalledProgram()));
         std::string run;
         EXPECT_FALSE(RunValue(run)) << run;
+    }
+}
+
+// The token an installation runs with, for each set of tokens a process may
+// have. Wine's is only the first: the others are Windows', which no test here
+// can be run in.
+TEST(PackageTokens, EachInstallationGetsATokenOfTheRightsItAsksFor)
+{
+    const TOKEN_ELEVATION_TYPE FULL = TokenElevationTypeFull, LIMITED = TokenElevationTypeLimited,
+                               DEFAULT = TokenElevationTypeDefault;
+    struct Case
+    {
+        const char* name;
+        TokenFacts facts;
+        TokenChoice asUser, elevated;
+    };
+    const Case CASES[] = {
+        {"Wine: every process elevated, the user's own token linked and handed out", {FULL, true, LIMITED},
+         LINKED_TOKEN, OWN_TOKEN},
+        {"User Account Control off (GitHub's runners): one level, no linked token", {DEFAULT, false, DEFAULT},
+         OWN_TOKEN, NO_TOKEN},
+        {"a prompt that is not elevated: the elevated token only to identify", {LIMITED, false, FULL}, OWN_TOKEN,
+         NO_TOKEN},
+        {"an elevated prompt without SeTcbPrivilege: the user's own token only to identify", {FULL, false, LIMITED},
+         NO_TOKEN, OWN_TOKEN},
+        {"an elevated prompt with SeTcbPrivilege", {FULL, true, LIMITED}, LINKED_TOKEN, OWN_TOKEN},
+        {"a prompt that is not elevated, with SeTcbPrivilege", {LIMITED, true, FULL}, OWN_TOKEN, LINKED_TOKEN},
+    };
+    for (const Case& c : CASES) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(c.asUser, ChooseToken(c.facts, AS_USER));
+        EXPECT_EQ(c.elevated, ChooseToken(c.facts, ELEVATED));
     }
 }
 
@@ -576,36 +726,50 @@ TEST_F(Package, APackageOfTheSameVersionBuiltAgainReplacesTheInstalledOne)
     EXPECT_EQ(BUILT_VERSION, FileVersion(InstalledProgram()));
 }
 
+// With the full interface the client resolves the folders (CostFinalize)
+// before the installation proper starts, and hands them on: the remembered
+// folder must be read there too, or a double click upgrades into the default.
 TEST_F(Package, AnUpgradeKeepsTheFolderGivenAtTheFirstInstallation)
 {
-    ASSERT_EQ(0u, Install(PreviousPackage(), "AUTOSTART=0 INSTALLDIR=\"" + ChosenFolder() + "\""));
-    ASSERT_TRUE(Exists(ChosenFolder() + "\\Vireola.exe"));
-    ASSERT_EQ(0u, Install(CurrentPackage()));
+    for (Interface ui : {SILENT, FULL}) {
+        SCOPED_TRACE(ui == SILENT ? "upgraded silently (/qn)" : "upgraded with the full interface (a double click)");
+        RemoveInstallation();
+        ASSERT_EQ(0u, Install(PreviousPackage(), "AUTOSTART=0 INSTALLDIR=\"" + ChosenFolder() + "\""));
+        ASSERT_TRUE(Exists(ChosenFolder() + "\\Vireola.exe"));
+        Msiexec upgrade = RunMsiexec("/i \"" + CurrentPackage() + "\"", AS_USER, ui);
+        ASSERT_EQ(0u, upgrade.exitCode) << upgrade.log;
+        // the installer's own record of the interface it ran with: 5 full, 2 none
+        EXPECT_TRUE(Has(upgrade.log, ui == SILENT ? "UILevel = 2" : "UILevel = 5")) << upgrade.log;
 
-    EXPECT_EQ(BUILT_VERSION, FileVersion(ChosenFolder() + "\\Vireola.exe"));
-    EXPECT_FALSE(Exists(InstalledProgram()));
-    Shortcut shortcut;
-    ASSERT_TRUE(ReadShortcut(StartMenuShortcut(), shortcut));
-    EXPECT_TRUE(SamePath(ChosenFolder() + "\\Vireola.exe", shortcut.target)) << shortcut.target;
+        EXPECT_EQ(BUILT_VERSION, FileVersion(ChosenFolder() + "\\Vireola.exe"));
+        EXPECT_FALSE(Exists(InstalledProgram()));
+        Shortcut shortcut;
+        ASSERT_TRUE(ReadShortcut(StartMenuShortcut(), shortcut));
+        EXPECT_TRUE(SamePath(ChosenFolder() + "\\Vireola.exe", shortcut.target)) << shortcut.target;
 
-    ASSERT_EQ(0u, RunMsiexec("/x \"" + CurrentPackage() + "\"").exitCode);
-    EXPECT_FALSE(Exists(ChosenFolder()));
+        ASSERT_EQ(0u, RunMsiexec("/x \"" + CurrentPackage() + "\"").exitCode);
+        EXPECT_FALSE(Exists(ChosenFolder()));
+    }
 }
 
 // A window that passes for a running copy in all but its file, first in the
 // order the installer's custom action searches in, in another process.
 TEST_F(Package, UninstallEndsOnlyTheInstalledCopyNotAWindowThatLooksLikeIt)
 {
-    Desktop desktop("--taskbar");
+    CopyShell shell;
+    Desktop* standIn = shell.StandIn();
+    if (!standIn)
+        GTEST_SKIP() << "the look-alike is the stand-in shell's, which would be a second desktop shell beside "
+                        "Explorer's on " << COPY_DESKTOP;
     ASSERT_EQ(0u, Install(CurrentPackage()));
     RunningCopy copy;
-    HWND hLookAlike = (HWND)desktop.Ask(SHELL_MAKE_LOOK_ALIKE);
-    ASSERT_EQ(hLookAlike, NextRunningCopy("Vireola"));
+    HWND hLookAlike = OnCopyDesktop([&] { return (HWND)standIn->Ask(SHELL_MAKE_LOOK_ALIKE); });
+    ASSERT_EQ(hLookAlike, OnCopyDesktop([] { return NextRunningCopy("Vireola"); }));
 
     ASSERT_EQ(0u, RunMsiexec("/x \"" + CurrentPackage() + "\"").exitCode);
     EXPECT_EQ(0u, copy.ExitCode());
     EXPECT_TRUE(IsWindow(hLookAlike));
-    EXPECT_EQ(0, desktop.Ask(SHELL_LOOK_ALIKE_CLICKS));
+    EXPECT_EQ(0, OnCopyDesktop([&] { return standIn->Ask(SHELL_LOOK_ALIKE_CLICKS); }));
 }
 
 } // namespace

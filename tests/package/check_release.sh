@@ -3,8 +3,9 @@
 #   tables       the package keeps the per-user rules that wixl does not check
 #                (ICE38: every component's key path an HKCU value; ICE64: a
 #                RemoveFolder for every folder it makes) and what wixl may
-#                get wrong: the order of the custom actions, the Run value's
-#                condition, the downgrade message, the Apps & features icon
+#                get wrong: the order of the custom actions (in both sequences),
+#                the Run value's condition, the downgrade message, the Apps &
+#                features icon
 #   zip          the zip holds Vireola.exe and README.txt (CR LF) and nothing else
 #   checksums    SHA256SUMS names the package and the zip, and their sums hold
 #   signatures   the program and the package verify against the throwaway
@@ -12,11 +13,14 @@
 #                zip, and the older, unsigned release carries no signature
 #   token        scripts/sign.sh signs from a PKCS#11 token as well: the
 #                throwaway key on a SoftHSM token signs the older program
-#   manifests    the winget and Scoop manifests hold the fields their
-#                published schemas require, of the types and forms required,
-#                agree with each other and with the package, and name the
-#                release's files with their hashes
-# usage: check_release.sh tables|zip|checksums|signatures|token|manifests DIR
+#   schemas      the winget and Scoop manifests are valid under the published
+#                schemas kept in schemas/ (winget's of the version each
+#                declares and, with only that version changed, the newest
+#                kept), and manifests broken on purpose are not
+#   manifests    the winget and Scoop manifests hold what this package needs
+#                beyond the schemas, agree with each other and with the
+#                package, and name the release's files with their hashes
+# usage: check_release.sh tables|zip|checksums|signatures|token|schemas|manifests DIR
 set -euo pipefail
 check=$1
 dir=$(cd "$2" && pwd)
@@ -33,7 +37,8 @@ unzip_release() { (cd "$work" && cmake -E tar xf "$zip"); }
 rows() { (cd "$work" && msiinfo export "$msi" "$1") | tail -n +4 | tr -d '\r'; }
 # whether a row of the table meets the awk condition (v: a value for it)
 has() { rows "$1" | awk -F'\t' -v v="${3:-}" "$2 { found = 1 } END { exit !found }"; }
-sequence() { rows InstallExecuteSequence | awk -F'\t' -v a="$1" '$1 == a { n = $3 } END { print n + 0 }'; }
+# an action's number in a sequence (the execute sequence unless named), 0 if absent
+sequence() { rows "${2:-InstallExecuteSequence}" | awk -F'\t' -v a="$1" '$1 == a { n = $3 } END { print n + 0 }'; }
 fail() { echo "$*"; status=1; }
 # whether every value of each jq path, read from stdin ("type pattern path" a
 # line, - for any pattern), is of that JSON type and matches the pattern, and
@@ -46,6 +51,45 @@ fields() {
             "[$path] | length > 0 and all(.[]; type == \$type and (\$pattern == \"-\" or test(\$pattern)))" \
             "$work/$1.json" >/dev/null || fail "$1: $path is not a $type of the form $pattern"
     done
+}
+# the manifests as JSON in $work: Morvane.Vireola*.json (Debian's yq, jq over
+# YAML, reads each YAML file with the types YAML gives its values), scoop.json
+read_manifests() {
+    local winget=$current/winget/Morvane.Vireola file
+    for file in "$winget.yaml" "$winget.installer.yaml" "$winget.locale.en-US.yaml"; do
+        /usr/bin/yq . "$file" >"$work/$(basename "$file" .yaml).json"
+    done
+    jq . "$current/scoop/vireola.json" >"$work/scoop.json"
+}
+# The schemas a manifest in JSON must be valid under, "SCHEMA VERSION" a line:
+# a file named scoop.json Scoop's, as it is (-); a winget manifest winget's
+# of its type at the version it declares, and at the newest version kept
+# (winget reads a manifest by its ManifestVersion, which no schema pins: the
+# newest is tried with only that version changed).
+schemas=$root/tests/package/schemas
+newest=$(find "$schemas" -name 'installer.*.json' | sed 's/.*installer\.\(.*\)\.json$/\1/' | sort -V | tail -n 1)
+schemas_for() {
+    local type
+    if [ "$(basename "$1")" = scoop.json ]; then
+        echo "$schemas/scoop.json -"
+        return
+    fi
+    type=$(jq -r .ManifestType "$1")
+    echo "$schemas/$type.$(jq -r .ManifestVersion "$1").json -"
+    echo "$schemas/$type.$newest.json $newest"
+}
+# whether the manifest is valid under the schema, at the version given (-:
+# as it is), by Debian's python3-jsonschema (not whichever python3 comes first
+# on the path); else its errors, each with its place
+valid_under() {
+    local schema=$1 version=$2 manifest=$3 instance=$3
+    [ -f "$schema" ] || { echo "no schema $schema"; return 1; }
+    if [ "$version" != - ]; then
+        instance=$work/as-$version.json
+        jq --arg version "$version" '.ManifestVersion = $version' "$manifest" >"$instance"
+    fi
+    /usr/bin/jsonschema --instance "$instance" "$schema" \
+        --error-format "$(basename "$manifest") under $(basename "$schema") {error.json_path}: {error.message}"$'\n'
 }
 # whether the file's signature verifies against the throwaway certificate
 verify() {
@@ -71,6 +115,12 @@ tables)
     (( $(sequence LaunchConditions) < $(sequence EndRunningCopy) && $(sequence EndRunningCopy) < $(sequence InstallValidate) )) \
         || fail "EndRunningCopy is not between LaunchConditions and InstallValidate"
     (( $(sequence InstallFinalize) < $(sequence StartVireola) )) || fail "StartVireola is not after InstallFinalize"
+    # the full interface resolves the folders in its own sequence, first
+    for table in InstallUISequence InstallExecuteSequence; do
+        (( $(sequence AppSearch $table) < $(sequence UseRememberedInstallDir $table)
+           && $(sequence UseRememberedInstallDir $table) < $(sequence CostFinalize $table) )) \
+            || fail "$table: the remembered INSTALLDIR is not read between AppSearch and CostFinalize"
+    done
     has Component '$1 == "RunAtLogon" && $5 == v' 'AUTOSTART = "1"' || fail "RunAtLogon: not only with AUTOSTART=1"
     has Property '$1 == "SecureCustomProperties" && (";" $2 ";") ~ /;AUTOSTART;/' || fail "AUTOSTART: not a secure property"
     icon=$(rows Property | awk -F'\t' '$1 == "ARPPRODUCTICON" { print $2 }')
@@ -125,63 +175,63 @@ token)
         VIREOLA_SIGN_CERT=$dir/cert/cert.pem VIREOLA_SIGN_PASSWORD=1234 bash "$root/scripts/sign.sh" "$work/Vireola.exe"
     verify "$work/Vireola.exe"
     ;;
+schemas)
+    read_manifests
+    for manifest in Morvane.Vireola Morvane.Vireola.installer Morvane.Vireola.locale.en-US scoop; do
+        while read -r schema version; do
+            valid_under "$schema" "$version" "$work/$manifest.json" || fail "$manifest: not valid under $schema"
+        done < <(schemas_for "$work/$manifest.json")
+    done
+    # Broken on purpose, each way a schema must catch (a required field
+    # missing, a value of the wrong type or form), a manifest is refused under
+    # every schema it is checked against: "manifest jq-edit" a line.
+    mkdir "$work/broken"
+    refusals=0
+    while read -r manifest edit; do
+        broken=$work/broken/$manifest.json
+        jq "$edit" "$work/$manifest.json" >"$broken"
+        while read -r schema version; do
+            if valid_under "$schema" "$version" "$broken" >/dev/null 2>&1; then
+                fail "$manifest with $edit: valid under $schema"
+            else
+                refusals=$((refusals + 1))
+            fi
+        done < <(schemas_for "$broken")
+    done <<'EOF'
+Morvane.Vireola del(.PackageVersion)
+Morvane.Vireola .DefaultLocale = 1033
+Morvane.Vireola.installer del(.Installers[0].InstallerSha256)
+Morvane.Vireola.installer .Installers[0].InstallerSha256 = 5
+Morvane.Vireola.installer .Installers[1].Architecture = "x86-32"
+Morvane.Vireola.locale.en-US del(.ShortDescription)
+Morvane.Vireola.locale.en-US .Moniker = ["vireola"]
+scoop del(.version)
+scoop .shortcuts = "Vireola.exe"
+EOF
+    echo "winget's manifests of version $(jq -r .ManifestVersion "$work/Morvane.Vireola.json") checked under" \
+        "that version's schemas and $newest's, Scoop's under its schema; $refusals refusals of broken ones"
+    ;;
 manifests)
-    winget=$current/winget/Morvane.Vireola
     version=$(basename "$msi" .msi)
     version=${version#Vireola-}
-    # Debian's yq (jq over YAML) reads each YAML file into JSON, with the
-    # types YAML gives its values
-    for file in "$winget.yaml" "$winget.installer.yaml" "$winget.locale.en-US.yaml"; do
-        /usr/bin/yq . "$file" >"$work/$(basename "$file" .yaml).json"
-    done
-    jq . "$current/scoop/vireola.json" >"$work/scoop.json"
+    read_manifests
 
-    # The fields the schemas require, and those these manifests use, with
-    # the type and the form each must have: "type pattern path" a line, -
-    # for any form; every path gives at least one value.
-    common='
-        string ^(?=.{1,128}$)[^.\s\\/:*?"<>|\x01-\x1f]{1,32}(\.[^.\s\\/:*?"<>|\x01-\x1f]{1,32}){1,7}$ .PackageIdentifier
-        string ^[^\\/:*?"<>|\x01-\x1f]{1,128}$ .PackageVersion
-        string ^[0-9]{1,5}\.[0-9]{1,5}\.[0-9]{1,5}$ .ManifestVersion'
-    locale='^([a-zA-Z]{2,3}|[iI]-[a-zA-Z]+|[xX]-[a-zA-Z]{1,8})(-[a-zA-Z]{1,8})*$'
-    fields Morvane.Vireola <<<"$common
-        string $locale .DefaultLocale
-        string ^version$ .ManifestType"
-    fields Morvane.Vireola.installer <<<"$common
-        string ^installer$ .ManifestType
-        object - .Installers[]
-        string ^(x86|x64|arm|arm64|neutral)$ .Installers[].Architecture
-        string ^(msix|msi|appx|exe|zip|inno|nullsoft|wix|burn|pwa|portable)$ .Installers[].InstallerType
-        string ^[Hh][Tt][Tt][Pp][Ss]?://.{1,2040}$ .Installers[].InstallerUrl
-        string ^[A-Fa-f0-9]{64}$ .Installers[].InstallerSha256
-        string ^user$ .Installers[]|select(.InstallerType==\"msi\").Scope
-        string ^(install|uninstallPrevious)$ .Installers[]|select(.InstallerType==\"msi\").UpgradeBehavior
-        string ^.{1,255}$ .Installers[]|select(.InstallerType==\"msi\").ProductCode
-        string ^INSTALLDIR=.*<INSTALLPATH>.{0,480}$ .Installers[]|select(.InstallerType==\"msi\").InstallerSwitches.InstallLocation
-        object - .Installers[].AppsAndFeaturesEntries[]?
-        string ^.{1,256}$ .Installers[].AppsAndFeaturesEntries[]?|(.DisplayName,.Publisher)
-        string ^.{1,128}$ .Installers[].AppsAndFeaturesEntries[]?.DisplayVersion
-        string ^.{1,255}$ .Installers[].AppsAndFeaturesEntries[]?|(.ProductCode,.UpgradeCode)
-        string ^(msix|msi|appx|exe|inno|nullsoft|wix|burn|portable)$ .Installers[]|select(.InstallerType==\"zip\").NestedInstallerType
-        object - .Installers[]|select(.InstallerType==\"zip\").NestedInstallerFiles[]
-        string ^.{1,512}$ .Installers[].NestedInstallerFiles[]?.RelativeFilePath
-        string ^.{1,40}$ .Installers[].NestedInstallerFiles[]?.PortableCommandAlias
-        string ^.{1,40}$ .Installers[].Commands[]?"
-    fields Morvane.Vireola.locale.en-US <<<"$common
-        string $locale .PackageLocale
-        string ^defaultLocale$ .ManifestType
-        string ^.{2,256}$ .Publisher,.PackageName
-        string ^.{3,512}$ .License,.Copyright
-        string ^.{3,256}$ .ShortDescription
-        string ^.{1,40}$ .Moniker"
+    # What this package needs of them that the schemas leave free or out
+    # (the installer for the user, the portable program with its command,
+    # the shortcut that opens the settings dialog): "type pattern path" a
+    # line, - for any form; every path gives at least one value.
+    fields Morvane.Vireola.installer <<<'
+        string ^(msi|zip)$ .Installers[].InstallerType
+        string ^user$ .Installers[]|select(.InstallerType=="msi").Scope
+        string ^(install|uninstallPrevious)$ .Installers[]|select(.InstallerType=="msi").UpgradeBehavior
+        string ^INSTALLDIR=.*<INSTALLPATH> .Installers[]|select(.InstallerType=="msi").InstallerSwitches.InstallLocation
+        string ^portable$ .Installers[]|select(.InstallerType=="zip").NestedInstallerType
+        string ^vireola$ .Installers[]|select(.InstallerType=="zip").NestedInstallerFiles[].PortableCommandAlias'
+    fields Morvane.Vireola.locale.en-US <<<'
+        string ^vireola$ .Moniker'
     fields scoop <<<'
-        string ^[\w.+-]+$ .version
-        string ^.+$ .description,.license
-        string ^(https?|ftp)://\S+$ .homepage,.url
-        string ^(sha256:)?[0-9A-Fa-f]{64}$ .hash
-        array - .shortcuts[]
-        string ^.+$ .shortcuts[][]
-        string ^[2-4]$ .shortcuts[]|length|tostring'
+        string ^.+$ .description
+        string ^Vireola\.exe,Vireola,/f$ .shortcuts[]|join(",")'
 
     # one package, of the release's version, in all four files
     for manifest in Morvane.Vireola Morvane.Vireola.installer Morvane.Vireola.locale.en-US; do
@@ -208,7 +258,7 @@ manifests)
              jq -r '"zip \(.url) \(.hash)"' "$work/scoop.json")
     ;;
 *)
-    echo "usage: $0 tables|zip|checksums|signatures|token|manifests DIR" >&2
+    echo "usage: $0 tables|zip|checksums|signatures|token|schemas|manifests DIR" >&2
     exit 2
     ;;
 esac
