@@ -3,7 +3,9 @@
 # stand-in desktop shell, with the arguments given (none: the silent start;
 # /f: the settings dialog). Without a display it runs in a private Xvfb and
 # ends after a few seconds; either way it leaves a screenshot of the screen
-# at build/win32/screenshot.png.
+# at build/win32/screenshot.png. SHELL_OPTIONS gives the stand-in more of its
+# options: "--refresh-every 1000" refreshes its view once a second, as F5 on
+# the desktop does (so does F5 on the stand-in's view).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 bash scripts/setup.sh
@@ -22,7 +24,8 @@ fi
 run cmd /c exit     # makes the prefix (and the display) on the first run
 [ -n "$private" ] && export DISPLAY=$(cat "$build/wine/xvfb.display")
 
-run "$build/bin/StandInShell.exe" --items 8 --color 3A6EA5 &
+# shellcheck disable=SC2086 # the options are words
+run "$build/bin/StandInShell.exe" --items 8 --color 3A6EA5 ${SHELL_OPTIONS:-} &
 sleep 1
 run "$build/bin/Vireola.exe" "$@" &
 sleep 3

@@ -1,13 +1,16 @@
 // Vireola on a real desktop: finds the shell's icon view as the program does,
 // prints the shell's own label colours and the view's styles before anything
-// runs, starts Vireola.exe silently with "Re-Apply Settings When Necessary"
-// on, checks that the labels take the chosen colour on a transparent
-// background, resets them as the shell does, broadcasts a real
-// WM_SETTINGCHANGE and checks that the program puts them back, ends the
-// program with "Remove From Memory", and puts the shell's colours and the
-// user's settings back exactly as they were. It prints the DPI and font face
-// of the program's dialog as Windows made them. The desktop's labels change
-// colour for a few seconds.
+// runs, and which events the view raises when the shell fills it again (on
+// F5, and with "Show desktop icons" turned off and on) with their timing
+// against the shell's reset of the label colours; then starts Vireola.exe
+// silently with "Re-Apply Settings When Necessary" on, checks that the labels
+// take the chosen colour on a transparent background, prints the DPI and
+// font face of the program's dialog as Windows made them, resets the labels
+// as the shell does, broadcasts a real WM_SETTINGCHANGE and checks that the
+// program puts them back, ends the program with "Remove From Memory", and
+// puts the shell's colours and the user's settings back exactly as they
+// were. The desktop's labels change colour, and its icons go and come back,
+// for a few seconds.
 //
 //   --program PATH   the program to check (default: Vireola.exe beside this one)
 //   --timeout MS     how long each wait may take (default 10000)
@@ -18,6 +21,7 @@
 #include "Launch.h"
 #include "Platform.h"
 #include "ProbeClient.h"
+#include "RefillTiming.h"
 #include "RegistrySnapshot.h"
 #include "ViewState.h"
 #include "color/ColorTable.h"
@@ -228,6 +232,48 @@ struct Check
     }
 };
 
+// Explorer's command for its "Show desktop icons" menu entry, sent to its
+// "SHELLDLL_DefView": not documented, and the one way to toggle them from
+// another program.
+const WPARAM SHOW_DESKTOP_ICONS_COMMAND = 0x7402;
+const DWORD REFILL_WATCH_MS = 2000;
+
+void PrintRefillTiming(const char* what, const RefillTiming& timing)
+{
+    printf("%s:", what);
+    if (!timing.listened)
+        printf(" its events could not be listened to;");
+    if (timing.events.empty())
+        printf(" no object events;");
+    for (const ViewEvent& e : timing.events)
+        printf("\n  %s from %s at %+.1f ms", EventName(e.event).c_str(), e.window.c_str(), e.ms);
+    if (timing.resetMs < 0)
+        printf("\n  label colours not reset within %lu ms\n", (unsigned long)REFILL_WATCH_MS);
+    else
+        printf("\n  label colours reset at %+.1f ms\n", timing.resetMs);
+    fflush(stdout);
+}
+
+// What the shell raises when it fills its view again, and when it resets
+// the label colours against that: on F5 on the desktop, and when "Show
+// desktop icons" is turned off and on again (which makes the view anew).
+void PrintRefillFacts(COLORREF marker)
+{
+    auto pressF5 = [] {
+        HWND hView = FindDesktopListView();
+        PostMessageA(hView, WM_KEYDOWN, VK_F5, 0x003F0001);
+        PostMessageA(hView, WM_KEYUP, VK_F5, 0xC03F0001);
+    };
+    auto toggleIcons = [] {
+        PostMessageA(GetParent(FindDesktopListView()), WM_COMMAND, SHOW_DESKTOP_ICONS_COMMAND, 0);
+    };
+    PrintRefillTiming("refill on F5", TimeRefill(FindDesktopListView(), marker, pressF5, REFILL_WATCH_MS));
+    PrintRefillTiming("\"Show desktop icons\" off",
+                      TimeRefill(FindDesktopListView(), marker, toggleIcons, REFILL_WATCH_MS));
+    PrintRefillTiming("\"Show desktop icons\" on again",
+                      TimeRefill(FindDesktopListView(), marker, toggleIcons, REFILL_WATCH_MS));
+}
+
 // What Windows made of the dialog on this display: its DPI (its monitor's,
 // for a per-monitor aware window) and the face that "MS Shell Dlg" maps to.
 void PrintDialogFacts(DWORD pid, const Options& options)
@@ -287,6 +333,9 @@ int Run(const Options& options)
     int index = shell.text == g_ColorTemplate.entry[RED_INDEX].color ? YELLOW_INDEX : RED_INDEX;
     const COLORREF wanted = g_ColorTemplate.entry[index].color;
     printf("colour chosen: %s, entry %d (%s)\n", ColorText(wanted).c_str(), index, g_ColorTemplate.entry[index].name);
+
+    PrintRefillFacts(wanted);
+    WriteView(FindDesktopListView(), shell);
 
     RegistrySnapshot userSettings(HKEY_CURRENT_USER, COMPANY_KEY);
     if (WriteSettings(index)) {

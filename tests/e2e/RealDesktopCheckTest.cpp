@@ -80,6 +80,10 @@ TEST_F(RealDesktopCheck, PassesWithTheProgramAndPrintsTheShellsFacts)
                                             : "the shell's own look                         #FFFFFF   none      #3A6EA5"));
         EXPECT_TRUE(Has(run.text, classic ? "extended list-view style 0x00000000" : "extended list-view style 0x00800000"));
         EXPECT_TRUE(Has(run.text, "labels back after the broadcast"));
+        // the stand-in fills its view again on F5, as the shell does, and
+        // knows nothing of "Show desktop icons"
+        EXPECT_TRUE(Has(run.text, "refill on F5:\n  EVENT_OBJECT_REORDER from the view at")) << run.text;
+        EXPECT_TRUE(Has(run.text, "\"Show desktop icons\" off: no object events;\n  label colours not reset"));
         EXPECT_TRUE(Has(run.text, "settings dialog: " + std::to_string(SystemDpi()) + " DPI, font \"" + ShellDlgFace() + "\""))
             << run.text;
         EXPECT_FALSE(Has(run.text, "FAILED"));
