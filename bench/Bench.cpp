@@ -2,6 +2,7 @@
 // table. Run under Wine in a prefix of its own (scripts/bench.sh).
 //   Bench [--quick]        the measurements
 //   Bench --soak MINUTES   resident under constant resets, start and end figures
+//   Bench --against EXE [SECONDS]   idle CPU against another build of the program
 #include "color/DesktopView.h"
 #include "tools/Launch.h"
 #include "tools/StandInShell.h"
@@ -87,7 +88,9 @@ std::vector<std::string> LinuxProcesses(const char* commandLine)
         fclose(f);
         std::string args(cmdline, n);
         std::replace(args.begin(), args.end(), '\0', ' ');
-        if (args.find(commandLine) != std::string::npos && args.find("winerun") == std::string::npos)
+        // not the script that started it, nor this program, which may name it
+        if (args.find(commandLine) != std::string::npos && args.find("winerun") == std::string::npos
+            && args.find("Bench.exe") == std::string::npos)
             dirs.push_back(dir);
     } while (FindNextFileA(hFind, &fd));
     FindClose(hFind);
@@ -417,6 +420,35 @@ double IdleCost(int seconds)
     return total[0] / elapsed;
 }
 
+// 2e. CPU used while resident with nothing to repair, listening to the view
+// (and no event coming), against another build of the program (the version
+// before the listening): the two in turns, block by block, each started
+// anew, since a second copy would only hand over to the first.
+void IdleAgainst(const std::string& other, int seconds)
+{
+    Shell shell;
+    SetReApply(1);
+    const std::string paths[2] = {BinPath("Vireola.exe"), other};
+    const int BLOCK_SECONDS = 5;
+    std::vector<double> cpu[2];
+    for (int block = 0; block < std::max(1, seconds / BLOCK_SECONDS); ++block)
+        for (int turn = 0; turn < 2; ++turn) {
+            int which = (block + turn) % 2;
+            Process program("\"" + paths[which] + "\"");
+            WaitFor(ResidentReady);
+            PumpFor(500);
+            double start = CpuSeconds(paths[which].c_str()), t0 = Now();
+            PumpFor(BLOCK_SECONDS * 1000);
+            cpu[which].push_back((CpuSeconds(paths[which].c_str()) - start) / (Now() - t0));
+            program.Kill();
+            WaitFor([] { return !ResidentReady(); });
+        }
+    char program[40], floor[40];
+    snprintf(program, sizeof program, "%.0f us/tick", 1e5 * Percentile(cpu[0], 0.5));
+    snprintf(floor, sizeof floor, "%.0f us/tick (the other build)", 1e5 * Percentile(cpu[1], 0.5));
+    Row("2e. idle CPU, listening, against a build", program, floor, RatioSpread(Ratios(cpu[0], cpu[1])), "");
+}
+
 // 3. One in-place tick of the program against the same calls made bare.
 void TickCost(int ticks)
 {
@@ -543,6 +575,10 @@ int main(int argc, char** argv)
 {
     if (argc > 2 && !strcmp(argv[1], "--soak")) {
         Soak(atoi(argv[2]));
+        return 0;
+    }
+    if (argc > 2 && !strcmp(argv[1], "--against")) {
+        IdleAgainst(argv[2], argc > 3 ? atoi(argv[3]) : 60);
         return 0;
     }
     bool quick = argc > 1 && !strcmp(argv[1], "--quick");

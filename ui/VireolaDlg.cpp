@@ -128,8 +128,8 @@ void CVireolaDlg::UpdateColorButton()
 // Restart Manager closes for an update is started again.
 void CVireolaDlg::ListenToTheSession()
 {
-    const UINT fromTheShell[] = {WM_TASKBARCREATED, WM_TRAYNOTIFY, WM_SHOW_DIALOG};
-    for (UINT message : fromTheShell)
+    const UINT allowed[] = {WM_TASKBARCREATED, WM_TRAYNOTIFY, WM_SHOW_DIALOG};
+    for (UINT message : allowed)
         Newer::ChangeWindowMessageFilterEx(m_hWnd, message, Newer::MSGFLT_ALLOW, nullptr);
     Newer::RegisterApplicationRestart(RESTART_COMMAND_LINE, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
     const GUID* settings[2] = {&CONSOLE_DISPLAY_STATE, &MONITOR_POWER_ON};
@@ -345,14 +345,12 @@ bool CVireolaDlg::TryAddIcon()
 void CVireolaDlg::OnRetry()
 {
     // clearing the box and applying stops asking for the icon
-    if (!g_bTrayIconShown || (m_nTrayRetries > 0 && TryAddIcon()))
+    if (!g_bTrayIconShown)
         m_nTrayRetries = 0;
-    else if (m_nTrayRetries > 0)
-        --m_nTrayRetries;
-    if (m_nListenRetries > 0 && TryListen())
-        m_nListenRetries = 0;
-    else if (m_nListenRetries > 0)
-        --m_nListenRetries;
+    if (m_nTrayRetries > 0)
+        m_nTrayRetries = TryAddIcon() ? 0 : m_nTrayRetries - 1;
+    if (m_nListenRetries > 0)
+        m_nListenRetries = TryListen() ? 0 : m_nListenRetries - 1;
     ArmRetries();
 }
 
