@@ -116,6 +116,10 @@ TEST_P(BroadcastsOnEveryView, OnlyTheViewsOwnRefillStartsABurst)
         ASSERT_TRUE(WaitFor([&] { return DialogReady() && first.LabelsAre(BLACK); }));
         std::unique_ptr<Desktop> anew;
         if (restarted) {
+            // the first view is listened to before it goes: each check
+            // listens to the view it found, and a second has ended the first
+            int checks = 0;
+            ASSERT_TRUE(WaitFor([&] { return (checks += first.ChecksOver(0)) >= 2; }));
             first.Close();
             anew.reset(new Desktop(View()));
             ASSERT_TRUE(WaitFor([&] { return anew->LabelsAre(BLACK); }));

@@ -49,14 +49,15 @@ std::string WithoutAccessKey(const std::string& text)
     return plain;
 }
 
-// Windows' accessibility names a list or an edit by the static text before
-// it (searching back in the window order, which is the tab order, and
+// Windows' accessibility names a list or an edit by the static control
+// before it (searching back in the window order, which is the tab order, and
 // stopping at a control that is both a group's start and a tab stop), and
-// every other control by its own text.
+// every other control by its own text. What counts as static is what answers
+// WM_GETDLGCODE so, as the dialog manager asks: a group box does too.
 HWND LabelOf(HWND hControl)
 {
     for (HWND h = GetWindow(hControl, GW_HWNDPREV); h; h = GetWindow(h, GW_HWNDPREV)) {
-        if (ClassOf(h) == "Static")
+        if (Send(h, WM_GETDLGCODE, 0, 0) & DLGC_STATIC)
             return h;
         if ((GetWindowLongA(h, GWL_STYLE) & (WS_GROUP | WS_TABSTOP)) == (WS_GROUP | WS_TABSTOP))
             return nullptr;
@@ -95,11 +96,11 @@ struct Control
 // In window order, which is the tab order.
 const Control CONTROLS[] = {
     {IDC_STATIC, "Static", "Text", 'T'},
-    // a frame only: its caption is the label above
-    {IDC_STATIC, "Button", "", 0},
     {IDC_TEXT_COLOR, "ComboBox", "Text", 'T'},
     {IDC_COLOR, "Button", "Color...", 'C'},
     {IDC_FONT, "Button", "Font...", 'F'},
+    // a frame only: its caption is the label above
+    {IDC_STATIC, "Button", "", 0},
     {IDC_ALL_COLORS, "Button", "Show Icons Using All Possible Colors", 'H'},
     {IDC_REAPPLY, "Button", "Re-Apply Settings When Necessary", 'R'},
     {IDC_TRAY_ICON, "Button", "Show In System Tray", 'S'},
