@@ -20,6 +20,7 @@ const Entry FUNCTIONS[Newer::FUNCTION_COUNT] = {
     {"kernel32.dll", "RegisterApplicationRestart"},
     {"user32.dll", "GetDpiForWindow"},
     {"user32.dll", "GetSystemMetricsForDpi"},
+    {"kernel32.dll", "WTSGetActiveConsoleSessionId"},
 };
 
 // Each is looked up once (a look-up by module name costs file-system calls
@@ -128,6 +129,13 @@ HRESULT RegisterApplicationRestart(const WCHAR* pwzCommandline, DWORD dwFlags)
     typedef HRESULT(WINAPI * Fn)(const WCHAR*, DWORD);
     Fn fn = Find<Fn>(REGISTER_APPLICATION_RESTART);
     return fn ? fn(pwzCommandline, dwFlags) : E_NOTIMPL;
+}
+
+DWORD WTSGetActiveConsoleSessionId()
+{
+    typedef DWORD(WINAPI * Fn)();
+    Fn fn = Find<Fn>(WTS_GET_ACTIVE_CONSOLE_SESSION_ID);
+    return fn ? fn() : 0xFFFFFFFF;
 }
 
 UINT GetDpiForWindow(HWND hwnd)

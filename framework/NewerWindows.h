@@ -1,6 +1,7 @@
 // Functions that the oldest Windows this program runs on lacks (and some that
 // Wine lacks), looked up on their first call, so that the executable still
-// loads where they are missing. Each does the next best thing there.
+// loads where they are missing. Each does the next best thing there. With
+// them, one whose answer Wine only makes up, which the tests stand in for.
 #pragma once
 #include <windows.h>
 
@@ -31,6 +32,10 @@ BOOL UnregisterPowerSettingNotification(HANDLE Handle);
 // the program for an update (Windows Vista); E_NOTIMPL elsewhere.
 HRESULT RegisterApplicationRestart(const WCHAR* pwzCommandline, DWORD dwFlags);
 
+// The session that has the console's screen (Windows XP); under Wine always
+// this process's own.
+DWORD WTSGetActiveConsoleSessionId();
+
 // The DPI of the monitor a window is on, for a per-monitor aware window
 // (Windows 10 1607); the system DPI elsewhere, and for no window.
 UINT GetDpiForWindow(HWND hwnd);
@@ -50,6 +55,7 @@ enum Function {
     REGISTER_APPLICATION_RESTART,
     GET_DPI_FOR_WINDOW,
     GET_SYSTEM_METRICS_FOR_DPI,
+    WTS_GET_ACTIVE_CONSOLE_SESSION_ID,
     FUNCTION_COUNT
 };
 const char* DllOf(Function function);

@@ -1,4 +1,5 @@
 #include "WatchPause.h"
+#include "../framework/NewerWindows.h"
 
 namespace {
 
@@ -37,7 +38,7 @@ const GUID MONITOR_POWER_ON = {0x02731015, 0x4510, 0x4526, {0x99, 0xe6, 0xe5, 0x
 
 SessionFacts CurrentSessionFacts()
 {
-    SessionFacts facts = {0, WTSGetActiveConsoleSessionId()};
+    SessionFacts facts = {0, Newer::WTSGetActiveConsoleSessionId()};
     ProcessIdToSessionId(GetCurrentProcessId(), &facts.thisSession);
     return facts;
 }

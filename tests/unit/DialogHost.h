@@ -2,6 +2,7 @@
 // silent start creates it, for what another process cannot observe.
 #pragma once
 #include "InProcess.h"
+#include "framework/NewerWindows.h"
 #include "tools/TrayRecord.h"
 #include "ui/VireolaDlg.h"
 #include <vector>
@@ -26,4 +27,22 @@ protected:
 
     static constexpr const char* SETTINGS_KEY = "Software\\Morvane\\Vireola\\Settings";
     static constexpr const char* CUSTOM_KEY = "Software\\Morvane\\Vireola\\CustomColors";
+};
+
+// A function the program looks up, stood in for by the test's: the program
+// calls the stand-in while it lives, and the real function after.
+class StandIn
+{
+public:
+    StandIn(Newer::Function function, void* pfn) : m_function(function) { Newer::Replace(function, pfn); }
+    ~StandIn()
+    {
+        HMODULE hModule = LoadLibraryA(Newer::DllOf(m_function));
+        Newer::Replace(m_function, hModule ? (void*)GetProcAddress(hModule, Newer::NameOf(m_function)) : nullptr);
+    }
+    StandIn(const StandIn&) = delete;
+    StandIn& operator=(const StandIn&) = delete;
+
+private:
+    Newer::Function m_function;
 };

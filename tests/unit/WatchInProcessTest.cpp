@@ -1,7 +1,8 @@
 // The watch of the real dialog inside this process, against the stand-in
 // shell, for what only a message with a pointer can tell it: the console
 // display going off and coming on, as Windows 8 and later tell it
-// (GUID_CONSOLE_DISPLAY_STATE) and as Windows 7 does (GUID_MONITOR_POWER_ON).
+// (GUID_CONSOLE_DISPLAY_STATE) and as Windows 7 does (GUID_MONITOR_POWER_ON),
+// which a session shown elsewhere than the console does not go by.
 #include "DialogHost.h"
 #include "tools/Launch.h"
 #include "tools/StandInShell.h"
@@ -19,6 +20,20 @@ struct DisplayNotice
     DWORD length;
     DWORD state;
 };
+
+DWORD ThisSession()
+{
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return session;
+}
+
+// Another session than this one has the console: this one is shown remotely
+// (with RemoteFX, SM_REMOTESESSION reads it as local all the same).
+DWORD WINAPI AnotherSessionAtTheConsole()
+{
+    return ThisSession() + 1;
+}
 
 void DisplayState(const GUID& setting, DWORD state)
 {
@@ -55,6 +70,13 @@ TEST_F(WatchInProcess, RestsWhileTheDisplayIsOffAndRepairsWhenItComesOn)
         DisplayState(*way.setting, way.backOn);
         EXPECT_TRUE(WaitFor([&] { return repairs() > before; }, 1000));
     }
+
+    // the console's display is not this session's screen
+    StandIn remote(Newer::WTS_GET_ACTIVE_CONSOLE_SESSION_ID, (void*)AnotherSessionAtTheConsole);
+    DisplayState(CONSOLE_DISPLAY_STATE, 0);
+    SendMessageA(hProgman, SHELL_RESET_COLORS, 0, 0);
+    LRESULT before = repairs();
+    EXPECT_TRUE(WaitFor([&] { return repairs() > before; }, 1000)) << "rested for another session's display";
     PostMessageA(hProgman, WM_CLOSE, 0, 0);
     shell.Wait();
 }
@@ -71,8 +93,7 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
                                nullptr, "SysListView32", nullptr);
     HWND hDlg = CreateHiddenDialog();
     ASSERT_TRUE(hDlg);
-    DWORD session = 0;
-    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    DWORD session = ThisSession();
 
     struct Step
     {

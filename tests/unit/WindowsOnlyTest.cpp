@@ -18,21 +18,6 @@
 
 namespace {
 
-// The program calls the stand-in while it lives, and the real function after.
-class StandIn
-{
-public:
-    StandIn(Newer::Function function, void* pfn) : m_function(function) { Newer::Replace(function, pfn); }
-    ~StandIn()
-    {
-        HMODULE hModule = LoadLibraryA(Newer::DllOf(m_function));
-        Newer::Replace(m_function, hModule ? (void*)GetProcAddress(hModule, Newer::NameOf(m_function)) : nullptr);
-    }
-
-private:
-    Newer::Function m_function;
-};
-
 std::vector<std::string> g_calls;
 int g_sessionRefusals;
 
