@@ -14,16 +14,17 @@ BOOL CAboutDlg::OnInitDialog()
     char version[255];
     LoadStringA(AfxGetApp()->m_hInstance, IDS_VERSION_LINE, version, sizeof version);
     m_VersionText.SetWindowText(version);
-    LoadIcon(Newer::GetDpiForWindow(m_hWnd));
+    LoadImages(Newer::GetDpiForWindow(m_hWnd));
     return TRUE;
 }
 
 void CAboutDlg::OnDpiChanged(UINT dpi)
 {
-    LoadIcon(dpi);
+    LoadImages(dpi);
 }
 
-void CAboutDlg::LoadIcon(UINT dpi)
+// The icon at the size it is drawn at on a display of that DPI.
+void CAboutDlg::LoadImages(UINT dpi)
 {
     m_Icon.Load(AfxGetApp()->m_hInstance, IDR_MAINFRAME, SM_CXICON, dpi);
     SendDlgItemMessageA(m_hWnd, IDC_ABOUT_ICON, STM_SETICON, (WPARAM)(HICON)m_Icon, 0);

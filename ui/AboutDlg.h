@@ -15,7 +15,7 @@ protected:
     void OnDpiChanged(UINT dpi) override;
 
 private:
-    void LoadIcon(UINT dpi);
+    void LoadImages(UINT dpi);
 
     CStatic m_VersionText;
     CIcon m_Icon;   // at the size it is drawn at on the box's monitor
