@@ -6,6 +6,7 @@
 #include "color/DesktopView.h"
 #include "tools/Launch.h"
 #include "tools/StandInShell.h"
+#include "ui/WatchPause.h"
 #include <algorithm>
 #include <stdio.h>
 #include <stdlib.h>
@@ -320,8 +321,7 @@ void LockedSession(int seconds, int unlocks)
     PumpFor(500);
     HWND hDlg = FindWindowA("#32770", "Vireola");
     // news of this session, which the program runs in too
-    DWORD thisSession = 0;
-    ProcessIdToSessionId(GetCurrentProcessId(), &thisSession);
+    const DWORD thisSession = CurrentSessionFacts().thisSession;
     auto session = [&](WPARAM event) { SendMessageA(hDlg, WM_WTSSESSION_CHANGE, event, thisSession); };
     auto checksPerMinute = [&] {
         LRESULT before = Shell::Ask(SHELL_CHECK_COUNT);

@@ -5,6 +5,7 @@
 // thread, by a message posted back to the asker's window.
 #include "IconProbe.h"
 #include "IconSize.h"
+#include "../framework/NewerWindows.h"
 #include "../res/resource.h"
 #include <commctrl.h>
 
@@ -25,19 +26,6 @@ static DWORD NormalImageListSize(HWND hList)
     return MAKELONG(cx, cy);
 }
 
-// The DPI of a per-monitor aware window is its monitor's (Windows 10 1607).
-static DWORD Dpi(HWND hDlg)
-{
-    typedef UINT(WINAPI * GetDpiForWindowProc)(HWND);
-    auto getDpi = (GetDpiForWindowProc)(void (*)())GetProcAddress(GetModuleHandleA("user32.dll"), "GetDpiForWindow");
-    if (getDpi)
-        return getDpi(hDlg);
-    HDC hDC = GetDC(nullptr);
-    DWORD dpi = GetDeviceCaps(hDC, LOGPIXELSY);
-    ReleaseDC(nullptr, hDC);
-    return dpi;
-}
-
 static ATOM FontFace(HWND hDlg)
 {
     HDC hDC = GetDC(hDlg);
@@ -52,7 +40,8 @@ static ATOM FontFace(HWND hDlg)
 static DWORD Answer(HWND hDlg, WPARAM question)
 {
     switch (question) {
-    case PROBE_DPI: return Dpi(hDlg);
+    // a per-monitor aware window's is its monitor's
+    case PROBE_DPI: return Newer::GetDpiForWindow(hDlg);
     case PROBE_FONT_FACE: return FontFace(hDlg);
     case PROBE_SMALL_ICON: return IconSize((HICON)SendMessageA(hDlg, WM_GETICON, ICON_SMALL, 0));
     case PROBE_BIG_ICON: return IconSize((HICON)SendMessageA(hDlg, WM_GETICON, ICON_BIG, 0));

@@ -4,6 +4,7 @@
 // applies a colour, and leaves the shell's colours and the user's settings
 // as they were either way.
 #include "Harness.h"
+#include "framework/NewerWindows.h"
 #include "tools/StandInShell.h"
 
 namespace {
@@ -43,14 +44,6 @@ void ExpectTheShellsLook(const Desktop& desktop, bool classic = false)
     EXPECT_EQ(classic ? DESKTOP : CLR_NONE, desktop.TextBkColor());
 }
 
-UINT SystemDpi()
-{
-    HDC hDC = GetDC(nullptr);
-    UINT dpi = GetDeviceCaps(hDC, LOGPIXELSY);
-    ReleaseDC(nullptr, hDC);
-    return dpi;
-}
-
 // The face "MS Shell Dlg" maps to here.
 std::string ShellDlgFace()
 {
@@ -84,7 +77,7 @@ TEST_F(RealDesktopCheck, PassesWithTheProgramAndPrintsTheShellsFacts)
         // knows nothing of "Show desktop icons"
         EXPECT_TRUE(Has(run.text, "refill on F5:\n  EVENT_OBJECT_REORDER from the view at")) << run.text;
         EXPECT_TRUE(Has(run.text, "\"Show desktop icons\" off: no object events;\n  label colours not reset"));
-        EXPECT_TRUE(Has(run.text, "settings dialog: " + std::to_string(SystemDpi()) + " DPI, font \"" + ShellDlgFace() + "\""))
+        EXPECT_TRUE(Has(run.text, "settings dialog: " + std::to_string(Newer::GetDpiForWindow(nullptr)) + " DPI, font \"" + ShellDlgFace() + "\""))
             << run.text;
         EXPECT_FALSE(Has(run.text, "FAILED"));
         // the broadcast was a real one: the stand-in reset its labels on it

@@ -21,18 +21,13 @@ struct DisplayNotice
     DWORD state;
 };
 
-DWORD ThisSession()
-{
-    DWORD session = 0;
-    ProcessIdToSessionId(GetCurrentProcessId(), &session);
-    return session;
-}
-
 // Another session than this one has the console: this one is shown remotely
 // (with RemoteFX, SM_REMOTESESSION reads it as local all the same).
 DWORD WINAPI AnotherSessionAtTheConsole()
 {
-    return ThisSession() + 1;
+    DWORD session = 0;
+    ProcessIdToSessionId(GetCurrentProcessId(), &session);
+    return session + 1;
 }
 
 void DisplayState(const GUID& setting, DWORD state)
@@ -93,7 +88,7 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
                                nullptr, "SysListView32", nullptr);
     HWND hDlg = CreateHiddenDialog();
     ASSERT_TRUE(hDlg);
-    DWORD session = ThisSession();
+    DWORD session = CurrentSessionFacts().thisSession;
 
     struct Step
     {
