@@ -65,6 +65,23 @@ void CDialog::CenterOverOwner()
     SetWindowPos(m_hWnd, nullptr, x, y, 0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool CDialog::PaintMinimised(HICON hIcon)
+{
+    if (!IsIconic(m_hWnd))
+        return false;
+    PAINTSTRUCT ps;
+    HDC hDC = BeginPaint(m_hWnd, &ps);
+    SendMessageA(m_hWnd, WM_ICONERASEBKGND, (WPARAM)hDC, 0);
+    int size = Newer::GetSystemMetricsForDpi(SM_CXICON, Newer::GetDpiForWindow(m_hWnd));
+    RECT rect;
+    GetClientRect(m_hWnd, &rect);
+    int x = (rect.right - rect.left - size + 1) / 2;
+    int y = (rect.bottom - rect.top - size + 1) / 2;
+    DrawIconEx(hDC, x, y, hIcon, size, size, 0, nullptr, DI_NORMAL);
+    EndPaint(m_hWnd, &ps);
+    return true;
+}
+
 INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {

@@ -28,6 +28,10 @@ protected:
     // handling. A handled message's result goes back to its sender.
     virtual bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
 
+    // A minimised window shows the icon, centred at the size of its DPI;
+    // false when the window is not minimised and paints as usual.
+    bool PaintMinimised(HICON hIcon);
+
     void DDX_Control(int nIDC, CWnd& control) { control.m_hWnd = GetDlgItem(m_hWnd, nIDC); }
 
 private:

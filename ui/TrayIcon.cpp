@@ -1,5 +1,8 @@
 #include "TrayIcon.h"
+#include "../res/resource.h"
 #include <shellapi.h>
+
+const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
 
 int g_bTrayIconShown = 0;
 
@@ -31,4 +34,60 @@ BOOL ModifyTrayIcon(HWND hWnd, UINT uID, HICON hIcon, const char* tip)
 BOOL DeleteTrayIcon(HWND hWnd, UINT uID)
 {
     return TrayIconRequest(hWnd, NIM_DELETE, uID, nullptr, nullptr);
+}
+
+// A copy started elevated (by an installer run as administrator) still
+// hears the shell, which runs with less integrity than it.
+void CTrayIcon::Attach(HWND hWnd)
+{
+    m_hWnd = hWnd;
+    g_bTrayIconShown = 0;
+    const UINT allowed[] = {WM_TASKBARCREATED, WM_TRAYNOTIFY};
+    for (UINT message : allowed)
+        Newer::ChangeWindowMessageFilterEx(m_hWnd, message, Newer::MSGFLT_ALLOW, nullptr);
+}
+
+void CTrayIcon::Show(bool shown)
+{
+    if (shown && !g_bTrayIconShown) {
+        Add();
+    } else if (!shown && g_bTrayIconShown) {
+        DeleteTrayIcon(m_hWnd, TRAY_ICON_ID);
+        g_bTrayIconShown = 0;
+        m_Retry.Cancel();
+    }
+}
+
+void CTrayIcon::Add()
+{
+    // The notification area draws the icon at the DPI of the taskbar's
+    // monitor, which need not be the dialog's. A taskbar whose DPI changes is
+    // made anew, and says so ("TaskbarCreated"): the icon then comes here
+    // again, at the new size.
+    UINT dpi = Newer::GetDpiForWindow(FindWindowA("Shell_TrayWnd", nullptr));
+    m_Icon.Load(AfxGetApp()->m_hInstance, IDR_MAINFRAME, SM_CXSMICON, dpi);
+    g_bTrayIconShown = 1;
+    m_Retry.Begin(m_hWnd, TryAdd());
+}
+
+// An add that timed out against a busy taskbar may have been made all the
+// same, and one may race the taskbar's own "TaskbarCreated": the taskbar then
+// refuses every further add as a duplicate, but takes a change to the icon.
+bool CTrayIcon::TryAdd()
+{
+    return AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_Icon, AfxGetAppName())
+           || ModifyTrayIcon(m_hWnd, TRAY_ICON_ID, m_Icon, AfxGetAppName());
+}
+
+void CTrayIcon::OnRetry()
+{
+    if (m_Retry.Due())
+        m_Retry.Tried(TryAdd());
+}
+
+// A restarted shell has forgotten the icon.
+void CTrayIcon::OnTaskbarCreated()
+{
+    if (g_bTrayIconShown)
+        Add();
 }

@@ -4,13 +4,7 @@
 #include "../res/resource.h"
 #include "../settings/Settings.h"
 #include "AboutDlg.h"
-#include "TrayIcon.h"
-#include "ViewEvents.h"
 #include <commdlg.h>
-#include <wtsapi32.h>
-
-// Sent by the shell when it has made a new taskbar, with an empty notification area.
-static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
 
 CVireolaDlg::CVireolaDlg() : CDialog(IDD_VIREOLA_DIALOG), m_Colors(g_ColorTemplate) {}
 
@@ -32,21 +26,21 @@ BOOL CVireolaDlg::OnInitDialog()
     LoadImages(Newer::GetDpiForWindow(m_hWnd));
     SetWindowTextA(m_hWnd, AfxGetAppName());
 
-    InitPreview();
+    m_PreviewList.InsertSample();
     AddColorNames(m_TextColorCombo.m_hWnd, m_Colors);
     FillAutoColors(m_Colors);
     LoadControls();
     UpdatePreview();
 
-    if (m_TrayIconCheck.GetCheck() == BST_CHECKED)
-        AddIcon();
-    ListenToTheSession();
+    m_TrayIcon.Attach(m_hWnd);
+    m_TrayIcon.Show(m_TrayIconCheck.GetCheck() == BST_CHECKED);
+    OpenToOtherProcesses();
+    m_Watch.Attach(m_hWnd);
     StartWatchIfTicked();
 
-    // A hidden dialog must not take the activation or the keyboard focus: the
-    // user's typing would go into an invisible window. Once it is shown and
-    // active, the dialog manager gives the focus to the first tab stop, the
-    // colour list.
+    // A hidden dialog must not take the activation or the keyboard focus, or
+    // the user's typing would go into an invisible window. Shown and active,
+    // the dialog manager gives the focus to its first tab stop, the colour list.
     return FALSE;
 }
 
@@ -59,15 +53,7 @@ void CVireolaDlg::LoadImages(UINT dpi)
     m_SmallIcon.Load(hInst, IDR_MAINFRAME, SM_CXSMICON, dpi);
     SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, (LPARAM)(HICON)m_hIcon);
     SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)(HICON)m_SmallIcon);
-
-    // 32-bit colour keeps the alpha of the sample icon's images (with fewer
-    // bits their edges come out dark and jagged)
-    CIcon sample;
-    sample.Load(hInst, IDI_DESKTOP_ICON, SM_CXICON, dpi);
-    int size = Newer::GetSystemMetricsForDpi(SM_CXICON, dpi);
-    g_PreviewImageList.Create(size, size, ILC_COLOR32 | ILC_MASK, 0, 1);
-    g_PreviewImageList.Add(sample);
-    SendMessageA(m_PreviewList.m_hWnd, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)g_PreviewImageList.m_hImageList);
+    m_PreviewList.LoadImages(dpi);
 }
 
 void CVireolaDlg::OnDpiChanged(UINT dpi)
@@ -75,30 +61,14 @@ void CVireolaDlg::OnDpiChanged(UINT dpi)
     LoadImages(dpi);
 }
 
-// One item that looks like a desktop icon, with its label as real text.
-void CVireolaDlg::InitPreview()
-{
-    char label[255];
-    LoadStringA(AfxGetApp()->m_hInstance, IDS_PREVIEW_LABEL, label, sizeof label);
-    LVITEMA item = {};
-    item.mask = LVIF_TEXT | LVIF_IMAGE;
-    item.pszText = label;
-    item.iImage = 0;
-    SendMessageA(m_PreviewList.m_hWnd, LVM_INSERTITEMA, 0, (LPARAM)&item);
-}
-
 // A stored option counts as on when it is nonzero, as at start-up; a box
 // shows only ticked or clear, whatever the number.
-static int CheckState(LONG stored)
-{
-    return stored ? BST_CHECKED : BST_UNCHECKED;
-}
-
 void CVireolaDlg::LoadControls()
 {
     m_TextColorCombo.SetCurSel(ValidColorIndex(ReadTextColorIndex()));
-    m_ReApplyCheck.SetCheck(CheckState(ReadReApply()));
-    m_TrayIconCheck.SetCheck(CheckState(ReadSetting(SETTINGS_SECTION, TRAY_ICON_VALUE, DEFAULT_TRAY_ICON)));
+    m_ReApplyCheck.SetCheck(ReadReApply() ? BST_CHECKED : BST_UNCHECKED);
+    m_TrayIconCheck.SetCheck(ReadSetting(SETTINGS_SECTION, TRAY_ICON_VALUE, DEFAULT_TRAY_ICON) ? BST_CHECKED
+                                                                                              : BST_UNCHECKED);
     UpdateColorButton();
 }
 
@@ -107,13 +77,9 @@ COLORREF CVireolaDlg::SelectedColor() const
     return ColorAt(m_Colors, m_TextColorCombo.GetCurSel());
 }
 
-// The sample stands on the desktop's colour, whatever colours the dialog
-// itself has (a high-contrast theme may give it the chosen colour).
 void CVireolaDlg::UpdatePreview()
 {
-    SendMessageA(m_PreviewList.m_hWnd, LVM_SETBKCOLOR, 0, (LPARAM)m_Colors.entry[SYSTEM_BACKGROUND_COLOR].color);
-    InvalidateRect(m_PreviewList.m_hWnd, nullptr, TRUE);
-    SetListViewColors(m_PreviewList.m_hWnd, SelectedColor(), CLR_NONE);
+    m_PreviewList.ShowColors(SelectedColor(), m_Colors.entry[SYSTEM_BACKGROUND_COLOR].color);
 }
 
 // Only the custom entry has a colour of the user's to choose.
@@ -122,78 +88,19 @@ void CVireolaDlg::UpdateColorButton()
     m_ColorButton.EnableWindow(m_TextColorCombo.GetCurSel() == CUSTOM_TEXT_COLOR);
 }
 
-// Lock, unlock, the display and the resume come as messages; a copy started
-// elevated (by an installer run as administrator) still hears the shell and
-// a second start, which run with less integrity than it. A copy that the
-// Restart Manager closes for an update is started again.
-void CVireolaDlg::ListenToTheSession()
+// A copy started elevated (by an installer run as administrator) still
+// hears a second start, which runs with less integrity than it. A copy that
+// the Restart Manager closes for an update is started again.
+void CVireolaDlg::OpenToOtherProcesses()
 {
-    const UINT allowed[] = {WM_TASKBARCREATED, WM_TRAYNOTIFY, WM_SHOW_DIALOG};
-    for (UINT message : allowed)
-        Newer::ChangeWindowMessageFilterEx(m_hWnd, message, Newer::MSGFLT_ALLOW, nullptr);
+    Newer::ChangeWindowMessageFilterEx(m_hWnd, WM_SHOW_DIALOG, Newer::MSGFLT_ALLOW, nullptr);
     Newer::RegisterApplicationRestart(RESTART_COMMAND_LINE, RESTART_NO_CRASH | RESTART_NO_HANG | RESTART_NO_REBOOT);
-    const GUID* settings[2] = {&CONSOLE_DISPLAY_STATE, &MONITOR_POWER_ON};
-    for (int i = 0; i < 2; ++i)
-        m_hDisplayNotify[i] = Newer::RegisterPowerSettingNotification(m_hWnd, settings[i], DEVICE_NOTIFY_WINDOW_HANDLE);
-    m_nListenRetries = TryListen() ? 0 : RETRIES;
-    ArmRetries();
-}
-
-// Terminal Services refuses the registration until it is ready, which at
-// logon may be after the program has started.
-bool CVireolaDlg::TryListen()
-{
-    m_bSessionHeard = Newer::WTSRegisterSessionNotification(m_hWnd, NOTIFY_FOR_THIS_SESSION) != FALSE;
-    return m_bSessionHeard;
-}
-
-void CVireolaDlg::StopListening()
-{
-    if (m_bSessionHeard)
-        Newer::WTSUnRegisterSessionNotification(m_hWnd);
-    m_bSessionHeard = false;
-    m_nListenRetries = 0;
-    for (HANDLE& hNotify : m_hDisplayNotify) {
-        Newer::UnregisterPowerSettingNotification(hNotify);
-        hNotify = nullptr;
-    }
 }
 
 void CVireolaDlg::StartWatchIfTicked()
 {
-    if (m_ReApplyCheck.GetCheck() != BST_CHECKED)
-        return;
-    m_bWatching = true;
-    EndBurst(m_Burst);
-    SetWatchPeriod();
-    if (!IsPaused(m_Pause))
-        ListenToView(FindDesktopListView(), m_hWnd);
-}
-
-// The watch's own period, while anybody can see the desktop.
-void CVireolaDlg::SetWatchPeriod()
-{
-    if (IsPaused(m_Pause))
-        KillTimer(m_hWnd, WATCH_TIMER_ID);
-    else
-        Newer::SetCoalescableTimer(m_hWnd, WATCH_TIMER_ID, WATCH_PERIOD_MS, nullptr, WATCH_TOLERANCE_MS);
-}
-
-void CVireolaDlg::StopWatch()
-{
-    m_bWatching = false;
-    EndBurst(m_Burst);
-    KillTimer(m_hWnd, WATCH_TIMER_ID);
-    StopListeningToView();
-}
-
-// A check finds the view, which may be another since the last: a restarted
-// shell makes a new one, and its refills are listened to then.
-void CVireolaDlg::Check()
-{
-    HWND hView = ReapplyIfReset(SelectedColor());
-    if (m_bWatching && !IsPaused(m_Pause))
-        ListenToView(hView, m_hWnd);
+    if (m_ReApplyCheck.GetCheck() == BST_CHECKED)
+        m_Watch.Start();
 }
 
 bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
@@ -216,10 +123,10 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         OnTimer(wParam);
         return true;
     case WM_CHECK_NOW:
-        OnCheckNow();
+        m_Watch.OnCheckNow(SelectedColor());
         return true;
     case WM_VIEW_REFILLED:
-        OnViewRefilled();
+        m_Watch.OnViewRefilled();
         return true;
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam));
@@ -230,16 +137,17 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_SETTINGCHANGE:
     case WM_THEMECHANGED:
     case WM_DISPLAYCHANGE:
-        OnSystemChange(BURST_MS);
+        m_Watch.OnSystemChange(BURST_MS);
         return false;
     case WM_ENDSESSION:
         OnEndSession((BOOL)wParam, lParam);
         return false;
     case WM_WTSSESSION_CHANGE:
-        OnSessionChange(wParam, lParam);
+        m_Watch.OnSessionChange(wParam, lParam);
         return false;
     case WM_POWERBROADCAST:
-        result = OnPowerBroadcast(wParam, lParam);
+        m_Watch.OnPowerBroadcast(wParam, lParam);
+        result = TRUE;
         return true;
     case WM_TRAYNOTIFY:
         result = OnTrayNotify(lParam);
@@ -303,63 +211,8 @@ void CVireolaDlg::OnApply()
     ApplyDesktopColors(SelectedColor(), CLR_NONE);
     SaveDialogSettings(ValidColorIndex(m_TextColorCombo.GetCurSel()), m_ReApplyCheck.GetCheck(),
                        m_TrayIconCheck.GetCheck());
-    SyncTrayIcon();
-}
-
-// The icon follows its box only when the settings are applied.
-void CVireolaDlg::SyncTrayIcon()
-{
-    bool ticked = m_TrayIconCheck.GetCheck() == BST_CHECKED;
-    if (g_bTrayIconShown && !ticked) {
-        DeleteTrayIcon(m_hWnd, TRAY_ICON_ID);
-        g_bTrayIconShown = 0;
-    } else if (!g_bTrayIconShown && ticked) {
-        AddIcon();
-    }
-}
-
-// What the user asked for is kept apart from what the taskbar has: at logon
-// it may not be ready yet and refuse the icon, which is then tried again.
-void CVireolaDlg::AddIcon()
-{
-    // The notification area draws the icon at the DPI of the taskbar's
-    // monitor, which need not be the dialog's. A taskbar whose DPI changes is
-    // made anew, and says so ("TaskbarCreated"): the icon then comes here
-    // again, at the new size.
-    UINT dpi = Newer::GetDpiForWindow(FindWindowA("Shell_TrayWnd", nullptr));
-    m_TrayIcon.Load(AfxGetApp()->m_hInstance, IDR_MAINFRAME, SM_CXSMICON, dpi);
-    g_bTrayIconShown = 1;
-    m_nTrayRetries = TryAddIcon() ? 0 : RETRIES;
-    ArmRetries();
-}
-
-// An add that timed out against a busy taskbar may have been made all the
-// same, and one may race the taskbar's own "TaskbarCreated": the taskbar then
-// refuses every further add as a duplicate, but takes a change to the icon.
-bool CVireolaDlg::TryAddIcon()
-{
-    return AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_TrayIcon, AfxGetAppName())
-           || ModifyTrayIcon(m_hWnd, TRAY_ICON_ID, m_TrayIcon, AfxGetAppName());
-}
-
-void CVireolaDlg::OnRetry()
-{
-    // clearing the box and applying stops asking for the icon
-    if (!g_bTrayIconShown)
-        m_nTrayRetries = 0;
-    if (m_nTrayRetries > 0)
-        m_nTrayRetries = TryAddIcon() ? 0 : m_nTrayRetries - 1;
-    if (m_nListenRetries > 0)
-        m_nListenRetries = TryListen() ? 0 : m_nListenRetries - 1;
-    ArmRetries();
-}
-
-void CVireolaDlg::ArmRetries()
-{
-    if (m_nTrayRetries > 0 || m_nListenRetries > 0)
-        SetTimer(m_hWnd, RETRY_TIMER_ID, RETRY_MS, nullptr);
-    else
-        KillTimer(m_hWnd, RETRY_TIMER_ID);
+    // the icon follows its box only when the settings are applied
+    m_TrayIcon.Show(m_TrayIconCheck.GetCheck() == BST_CHECKED);
 }
 
 void CVireolaDlg::OnOK()
@@ -383,7 +236,7 @@ void CVireolaDlg::OnCancel()
 void CVireolaDlg::OnRestoreWindowsColors()
 {
     // the watch would put the chosen colour straight back
-    StopWatch();
+    m_Watch.Stop();
     m_TextColorCombo.SetCurSel(SYSTEM_TEXT_COLOR);
     m_ReApplyCheck.SetCheck(BST_UNCHECKED);
     UpdatePreview();
@@ -392,15 +245,13 @@ void CVireolaDlg::OnRestoreWindowsColors()
 
 void CVireolaDlg::OnRemoveFromMemory()
 {
-    if (g_bTrayIconShown)
-        DeleteTrayIcon(m_hWnd, TRAY_ICON_ID);
+    m_TrayIcon.Show(false);
     DestroyWindow();
 }
 
 BOOL CVireolaDlg::DestroyWindow()
 {
-    StopWatch();
-    StopListening();
+    m_Watch.Detach();
     return CDialog::DestroyWindow();
 }
 
@@ -411,56 +262,25 @@ void CVireolaDlg::OnActivate(UINT nState)
     if (nState == WA_INACTIVE)
         StartWatchIfTicked();
     else if (IsWindowVisible(m_hWnd))
-        StopWatch();
+        m_Watch.Stop();
 }
 
-// Every timer but the retries' is the watch's.
 void CVireolaDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == RETRY_TIMER_ID) {
-        OnRetry();
-        return;
-    }
-    // a fast tick past its burst or its budget gives the watch its period back
-    if (m_Burst.active && !TakeBurstCheck(m_Burst, GetTickCount()))
-        SetWatchPeriod();
-    Check();
-}
-
-// The shell is resetting the labels as it handles the same change: while the
-// watch runs, it checks at once and then at the fast rate for a while.
-void CVireolaDlg::OnSystemChange(DWORD burstMs)
-{
-    DWORD now = GetTickCount();
-    if (!m_bWatching || IsPaused(m_Pause) || !StartBurst(m_Burst, now, burstMs))
-        return;
-    // a budget spent by a flood of broadcasts leaves the watch at its period
-    if (!TakeBurstCheck(m_Burst, now))
-        return;
-    SetTimer(m_hWnd, WATCH_TIMER_ID, BURST_PERIOD_MS, nullptr);
-    // once the broadcast's sender, which waits on every window, is let go
-    PostMessageA(m_hWnd, WM_CHECK_NOW, 0, 0);
-}
-
-void CVireolaDlg::OnCheckNow()
-{
-    if (m_bWatching && !IsPaused(m_Pause))
-        Check();
-}
-
-// The shell has filled its view again, and sets its colours as it ends.
-void CVireolaDlg::OnViewRefilled()
-{
-    OnSystemChange(BURST_MS);
+    if (nIDEvent == TRAY_RETRY_TIMER_ID)
+        m_TrayIcon.OnRetry();
+    else if (nIDEvent == SESSION_RETRY_TIMER_ID)
+        m_Watch.OnRetry();
+    else
+        m_Watch.OnTimer(SelectedColor());
 }
 
 void CVireolaDlg::OnSysColorChange()
 {
-    // the common controls draw with the system colours they were told of
-    SendMessageA(m_PreviewList.m_hWnd, WM_SYSCOLORCHANGE, 0, 0);
+    m_PreviewList.OnSysColorChange();
     FillAutoColors(m_Colors);
     UpdatePreview();
-    OnSystemChange(BURST_MS);
+    m_Watch.OnSystemChange(BURST_MS);
 }
 
 // A shutdown that the user cancelled leaves the watch as it was. The Restart
@@ -473,51 +293,22 @@ void CVireolaDlg::OnEndSession(BOOL bEnding, LPARAM lParam)
     if (lParam & ENDSESSION_CLOSEAPP)
         OnRemoveFromMemory();
     else
-        StopWatch();
-}
-
-// Whether this session is the console's is asked at each message: a session
-// moves between the console and a remote screen while the program runs.
-void CVireolaDlg::OnSessionChange(WPARAM event, LPARAM lParam)
-{
-    OnSightChange(::OnSessionChange(m_Pause, event, (DWORD)lParam, CurrentSessionFacts()));
-}
-
-LRESULT CVireolaDlg::OnPowerBroadcast(WPARAM event, LPARAM lParam)
-{
-    OnSightChange(::OnPowerBroadcast(m_Pause, event, lParam, CurrentSessionFacts()));
-    return TRUE;
-}
-
-void CVireolaDlg::OnSightChange(SightChange change)
-{
-    if (change == SIGHT_LOST) {
-        EndBurst(m_Burst);
-        KillTimer(m_hWnd, WATCH_TIMER_ID);
-        StopListeningToView();
-    } else if (change == SIGHT_BACK && m_bWatching) {
-        SetWatchPeriod();
-        OnSystemChange(BURST_MS);
-    }
+        m_Watch.Stop();
 }
 
 LRESULT CVireolaDlg::OnTrayNotify(LPARAM lParam)
 {
     if ((UINT)lParam != WM_LBUTTONDBLCLK)
         return 0;
-    BringUp();
+    OnShowDialog();
     return 1;
 }
 
-// A second start has let this copy take the foreground, and ended.
+// Also what a second start asks for, once it has let this copy take the
+// foreground and ended.
 void CVireolaDlg::OnShowDialog()
 {
-    BringUp();
-}
-
-void CVireolaDlg::BringUp()
-{
-    StopWatch();
+    m_Watch.Stop();
     ShowWindow(m_hWnd, SW_SHOWNORMAL);
     SetForegroundWindow(m_hWnd);
 }
@@ -525,9 +316,8 @@ void CVireolaDlg::BringUp()
 // A restarted shell has forgotten the icon, and makes a new desktop view.
 void CVireolaDlg::OnTaskbarCreated()
 {
-    if (g_bTrayIconShown)
-        AddIcon();
-    OnSystemChange(RESTART_BURST_MS);
+    m_TrayIcon.OnTaskbarCreated();
+    m_Watch.OnSystemChange(RESTART_BURST_MS);
 }
 
 bool CVireolaDlg::OnSysCommand(UINT nID)
@@ -556,17 +346,5 @@ HICON CVireolaDlg::OnQueryDragIcon()
 // Only the minimised window is painted here: the program icon, centred.
 bool CVireolaDlg::OnPaint()
 {
-    if (!IsIconic(m_hWnd))
-        return false;
-    PAINTSTRUCT ps;
-    HDC hDC = BeginPaint(m_hWnd, &ps);
-    SendMessageA(m_hWnd, WM_ICONERASEBKGND, (WPARAM)hDC, 0);
-    int size = Newer::GetSystemMetricsForDpi(SM_CXICON, Newer::GetDpiForWindow(m_hWnd));
-    RECT rect;
-    GetClientRect(m_hWnd, &rect);
-    int x = (rect.right - rect.left - size + 1) / 2;
-    int y = (rect.bottom - rect.top - size + 1) / 2;
-    DrawIconEx(hDC, x, y, m_hIcon, size, size, 0, nullptr, DI_NORMAL);
-    EndPaint(m_hWnd, &ps);
-    return true;
+    return PaintMinimised(m_hIcon);
 }

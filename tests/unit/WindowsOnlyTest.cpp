@@ -125,7 +125,8 @@ TEST_F(WindowsOnly, WhatIsRefusedIsAskedForAgainForAMinuteAtMost)
         HWND hDlg = CreateHiddenDialog();
         ASSERT_TRUE(hDlg);
         for (int tick = 0; tick < 2 * RETRIES; ++tick)
-            SendMessageA(hDlg, WM_TIMER, RETRY_TIMER_ID, 0);
+            for (UINT_PTR timer : {(UINT_PTR)TRAY_RETRY_TIMER_ID, (UINT_PTR)SESSION_RETRY_TIMER_ID})
+                SendMessageA(hDlg, WM_TIMER, timer, 0);
 
         std::vector<DWORD> requests = TakeTrayRequests();
         EXPECT_EQ(row.adds, (size_t)std::count(requests.begin(), requests.end(), (DWORD)NIM_ADD));

@@ -1,0 +1,61 @@
+// The re-apply watch: while it runs, it looks at the desktop's label colours
+// once a period and puts the wanted colour back when the shell has reset
+// them. Where the shell is known to reset them (a system-wide broadcast, a
+// refill of its view, the desktop seen again) it checks at once and then
+// fast for a while; while nobody can see the desktop it rests.
+#pragma once
+#include "ReapplyBurst.h"
+#include "RetryTimer.h"
+#include "ViewEvents.h"
+#include "WatchPause.h"
+
+enum {
+    WATCH_TIMER_ID = 1,
+    WATCH_PERIOD_MS = 100,
+    // a tick a little late costs nothing, and lets Windows wake the processor
+    // for several timers at once
+    WATCH_TOLERANCE_MS = 20,
+    SESSION_RETRY_TIMER_ID = 3,
+};
+
+// Posted to itself for the first check of a burst.
+#define WM_CHECK_NOW (WM_APP + 101)
+
+class CWatch
+{
+public:
+    CWatch() : m_Retry(SESSION_RETRY_TIMER_ID) {}
+    // The window that the watch's timers and messages go to. From then on it
+    // hears of the session and the console display.
+    void Attach(HWND hWnd);
+    // Stops, and hears of them no more.
+    void Detach();
+
+    void Start();
+    void Stop();
+
+    // Every timer of the window but the retries' is the watch's.
+    void OnTimer(COLORREF wanted);
+    void OnCheckNow(COLORREF wanted);
+    // The shell resets the labels as it handles the same change.
+    void OnSystemChange(DWORD burstMs);
+    void OnViewRefilled();
+    void OnSessionChange(WPARAM event, LPARAM lParam);
+    void OnPowerBroadcast(WPARAM event, LPARAM lParam);
+    // The retry timer has come.
+    void OnRetry();
+
+private:
+    bool TryRegister();
+    void SetPeriod();
+    void Check(COLORREF wanted);
+    void OnSightChange(SightChange change);
+
+    HWND m_hWnd = nullptr;
+    bool m_bRunning = false;
+    ReapplyBurst m_Burst;
+    WatchPause m_Pause;
+    bool m_bSessionHeard = false;      // registered for the session's changes
+    HANDLE m_hDisplayNotify[2] = {};   // the display's state, as Windows 8 and Windows 7 tell it
+    CRetryTimer m_Retry;               // while the session's news cannot be had
+};
