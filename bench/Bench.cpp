@@ -4,8 +4,8 @@
 //   Bench --soak MINUTES   resident under constant resets, start and end figures
 //   Bench --against EXE [SECONDS]   idle CPU against another build of the program
 #include "color/DesktopView.h"
-#include "tools/Launch.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
+#include "tests/support/Launch.h"
 #include "ui/WatchPause.h"
 #include <algorithm>
 #include <stdio.h>

@@ -4,7 +4,7 @@
 // view, which the view's list view announces and the program listens to.
 #include "Harness.h"
 #include "res/resource.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
 #include "ui/ReapplyBurst.h"
 #include "ui/VireolaDlg.h"
 #include <memory>

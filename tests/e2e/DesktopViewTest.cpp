@@ -1,7 +1,7 @@
 // The messages the program sends to the shell's desktop icon view.
 #include "Harness.h"
 #include "res/resource.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
 #include <algorithm>
 
 namespace {

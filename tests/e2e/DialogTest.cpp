@@ -1,7 +1,7 @@
 // The settings dialog, driven as the user drives it.
 #include "Harness.h"
 #include "res/resource.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 // The icons at the common display scales: each loaded at the size it is
 // drawn at, in the notification area, the caption and the preview.
 #include "Harness.h"
-#include "tools/ProbeClient.h"
-#include "tools/Platform.h"
+#include "tests/probe/ProbeClient.h"
+#include "tests/support/Platform.h"
 
 namespace {
 

@@ -1,8 +1,8 @@
 #include "Harness.h"
 #include "app/RunningCopy.h"
-#include "tools/RegistrySnapshot.h"
 #include "res/resource.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
+#include "tests/support/RegistrySnapshot.h"
 #include "ui/VireolaDlg.h"
 #include <fstream>
 #include <sstream>

@@ -1,7 +1,7 @@
 // Drives the real Vireola.exe against the stand-in desktop shell, each in a
 // process of its own, and reads back what they show and store.
 #pragma once
-#include "tools/Launch.h"
+#include "tests/support/Launch.h"
 #include <commctrl.h>
 #include <gtest/gtest.h>
 #include <vector>

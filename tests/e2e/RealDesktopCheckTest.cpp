@@ -1,11 +1,11 @@
-// tools/RealDesktopCheck.exe, run here against the stand-in shell, which
+// RealDesktopCheck.exe, run here against the stand-in shell, which
 // resets the labels on a broadcast as the real shell does: it prints the
 // stand-in's facts, passes with the real program, fails with one that never
 // applies a colour, and leaves the shell's colours and the user's settings
 // as they were either way.
 #include "Harness.h"
 #include "framework/NewerWindows.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
 
 namespace {
 

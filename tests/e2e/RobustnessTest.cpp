@@ -1,8 +1,8 @@
 // A hung, restarted or rearranged shell, and bad input of every kind.
 #include "Harness.h"
 #include "res/resource.h"
-#include "tests/RegistryDump.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
+#include "tests/support/RegistryDump.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 // never delivers it). The display's state carries a pointer and is tested in
 // process.
 #include "Harness.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
 #include "ui/ReapplyBurst.h"
 #include "ui/VireolaDlg.h"
 #include <wtsapi32.h>

@@ -1,4 +1,4 @@
-// tools/SuiteRunner.exe, which runs the suite where there is no ctest, on a
+// SuiteRunner.exe, which runs the suite where there is no ctest, on a
 // sample test program of each outcome: a line a test and a summary as
 // ctest's, the release tests held back unless asked for, and the user's
 // settings put back after tests that delete them.

@@ -1,8 +1,8 @@
 // The notification-area icon, as the taskbar receives its requests.
 #include "Harness.h"
 #include "res/resource.h"
-#include "tools/Platform.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
+#include "tests/support/Platform.h"
 #include "ui/TrayIcon.h"
 #include "ui/VireolaDlg.h"
 #include <shellapi.h>

@@ -5,14 +5,14 @@
 // tokens, as Windows Vista and later have them
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
-#include "tests/e2e/Harness.h"
 #include "InstallToken.h"
 #include "Version.h"
 #include "app/RunningCopy.h"
 #include "color/DesktopView.h"
-#include "tools/StandInShell.h"
-#include "tools/Platform.h"
-#include "tools/ViewState.h"
+#include "tests/e2e/Harness.h"
+#include "tests/standin/StandInShell.h"
+#include "tests/support/Platform.h"
+#include "tests/support/ViewState.h"
 #include <msi.h>
 #include <msiquery.h>
 #include <psapi.h>

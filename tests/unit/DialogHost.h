@@ -3,7 +3,7 @@
 #pragma once
 #include "InProcess.h"
 #include "framework/NewerWindows.h"
-#include "tools/TrayRecord.h"
+#include "tests/standin/TrayRecord.h"
 #include "ui/VireolaDlg.h"
 #include <vector>
 

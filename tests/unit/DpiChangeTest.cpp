@@ -4,8 +4,8 @@
 #include "DialogHost.h"
 #include "framework/NewerWindows.h"
 #include "res/resource.h"
-#include "tools/IconSize.h"
 #include "settings/Settings.h"
+#include "tests/support/IconSize.h"
 #include "ui/AboutDlg.h"
 #include <shellapi.h>
 #include <string>

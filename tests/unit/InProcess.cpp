@@ -1,7 +1,7 @@
 #include "InProcess.h"
-#include "tests/RegistryDump.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "tests/support/RegistryDump.h"
 #include <shlwapi.h>
 
 static const char SCRATCH_KEY[] = "Software\\Morvane\\VireolaInProcessTest";

@@ -1,6 +1,6 @@
 // The stand-in taskbar's reading of notification-icon records in both
 // platforms' layouts, on records put together byte by byte.
-#include "tools/TrayRecord.h"
+#include "tests/standin/TrayRecord.h"
 #include <gtest/gtest.h>
 #include <shellapi.h>
 #include <cstring>

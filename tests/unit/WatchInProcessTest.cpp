@@ -4,8 +4,8 @@
 // (GUID_CONSOLE_DISPLAY_STATE) and as Windows 7 does (GUID_MONITOR_POWER_ON),
 // which a session shown elsewhere than the console does not go by.
 #include "DialogHost.h"
-#include "tools/Launch.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
+#include "tests/support/Launch.h"
 #include "ui/ViewEvents.h"
 #include <wtsapi32.h>
 

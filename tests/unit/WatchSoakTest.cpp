@@ -4,9 +4,9 @@
 // GetProcessHandleCount; under Wine, where they read 0, by the handle values
 // the system hands out, which show how many objects of each kind are alive.
 #include "DialogHost.h"
-#include "tools/Launch.h"
-#include "tools/Platform.h"
-#include "tools/StandInShell.h"
+#include "tests/standin/StandInShell.h"
+#include "tests/support/Launch.h"
+#include "tests/support/Platform.h"
 #include <algorithm>
 #include <vector>
 

@@ -7,8 +7,8 @@
 #include "app/RunningCopy.h"
 #include "framework/NewerWindows.h"
 #include "settings/Settings.h"
-#include "tools/Launch.h"
-#include "tools/Platform.h"
+#include "tests/support/Launch.h"
+#include "tests/support/Platform.h"
 #include "ui/TrayIcon.h"
 #include "ui/WatchPause.h"
 #include <shellapi.h>

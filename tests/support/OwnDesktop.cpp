@@ -2,8 +2,8 @@
 // window: the programs it starts never find the real desktop shell of the
 // machine it runs on (which they would colour), nor the stand-ins of test
 // programs running beside it.
-#include "tools/Launch.h"
-#include "tools/Platform.h"
+#include "Launch.h"
+#include "Platform.h"
 #include <stdio.h>
 #include <stdlib.h>
 

@@ -12,8 +12,8 @@
 // VIREOLA_TEST_INSTALL=1 says so; otherwise they are listed as not run.
 // The tests delete the program's settings: the user's are put back after.
 // Exit code 0 when no test failed, 8 (as ctest's) when one did.
-#include "Platform.h"
-#include "RegistrySnapshot.h"
+#include "tests/support/Platform.h"
+#include "tests/support/RegistrySnapshot.h"
 #include <algorithm>
 #include <stdio.h>
 #include <stdlib.h>

@@ -1,5 +1,5 @@
 #include "TrayRecord.h"
-#include "IconSize.h"
+#include "tests/support/IconSize.h"
 #include <shellapi.h>
 #include <stdio.h>
 #include <string.h>

@@ -1,5 +1,5 @@
 #include "RefillTiming.h"
-#include "ViewState.h"
+#include "tests/support/ViewState.h"
 #include <stdio.h>
 
 namespace {

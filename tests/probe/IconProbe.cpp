@@ -4,9 +4,9 @@
 // A question posted to the dialog is answered there, in the dialog's own
 // thread, by a message posted back to the asker's window.
 #include "IconProbe.h"
-#include "IconSize.h"
-#include "../framework/NewerWindows.h"
-#include "../res/resource.h"
+#include "framework/NewerWindows.h"
+#include "res/resource.h"
+#include "tests/support/IconSize.h"
 #include <commctrl.h>
 
 // Asked of the comctl32 whose code runs the list view: a process can hold

@@ -31,8 +31,8 @@
 //   --log FILE         log every list-view message sent from another thread
 #include "StandInShell.h"
 #include "ShellViewHost.h"
-#include "res/resource.h"
 #include "TrayRecord.h"
+#include "res/resource.h"
 #include <commctrl.h>
 #include <shellapi.h>
 #include <stdio.h>

@@ -1,5 +1,5 @@
 #include "ProbeClient.h"
-#include "Launch.h"
+#include "tests/support/Launch.h"
 #include <map>
 
 namespace {

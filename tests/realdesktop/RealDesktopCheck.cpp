@@ -18,16 +18,16 @@
 // Prints a table of what it saw. Exit code 0 when every check passed, 1 when
 // one failed, 2 when it could not run (no desktop view, a copy of the program
 // already running, the program missing).
-#include "Launch.h"
-#include "Platform.h"
-#include "ProbeClient.h"
 #include "RefillTiming.h"
-#include "RegistrySnapshot.h"
-#include "ViewState.h"
 #include "color/ColorTable.h"
 #include "color/DesktopView.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
+#include "tests/probe/ProbeClient.h"
+#include "tests/support/Launch.h"
+#include "tests/support/Platform.h"
+#include "tests/support/RegistrySnapshot.h"
+#include "tests/support/ViewState.h"
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
