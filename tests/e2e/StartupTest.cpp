@@ -111,8 +111,7 @@ TEST_F(StartUp, AnyOtherArgumentTextStartsSilently)
     }
 }
 
-// The system's own starts, at logon and after an update, bring nothing up:
-// at sign-in Windows can make both.
+// The system's own starts (at logon, after an update) bring nothing up.
 TEST_F(StartUp, ASecondStartShowsTheResidentCopysDialogAndEnds)
 {
     const struct { const char* args; bool shows; } rows[] = {{"", true}, {"/f", true}, {"/LOGON", false}, {"/restart", false}};
@@ -209,8 +208,7 @@ TEST_F(StartUp, ASecondStartDoesNotWaitForACopyThatDoesNotAnswer)
 // A copy from before the hand-over's message is shown as it showed itself.
 TEST_F(StartUp, ACopyOfAnEarlierVersionIsShownAllTheSame)
 {
-    HWND hOld = CreateWindowExA(0, "#32770", "Vireola", WS_POPUPWINDOW | WS_CAPTION, 0, 0, 300, 200, nullptr,
-                                nullptr, nullptr, nullptr);
+    HWND hOld = CreateWindowExA(0, "#32770", "Vireola", WS_POPUPWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
     for (int id : {IDC_TEXT_COLOR, IDC_REMOVE_FROM_MEMORY})
         CreateWindowExA(0, "BUTTON", "", WS_CHILD, 0, 0, 9, 9, hOld, (HMENU)(INT_PTR)id, nullptr, nullptr);
     Desktop desktop;

@@ -10,7 +10,8 @@
 // program puts them back, ends the program with "Remove From Memory", and
 // puts the shell's colours and the user's settings back exactly as they
 // were. The desktop's labels change colour, and its icons go and come back,
-// for a few seconds.
+// for a few seconds. F5 must raise the view's EVENT_OBJECT_REORDER: the
+// program hears of the shell's refills by nothing else.
 //
 //   --program PATH   the program to check (default: Vireola.exe beside this one)
 //   --timeout MS     how long each wait may take (default 10000)
