@@ -20,13 +20,8 @@ inline HWND NextRunningCopy(const char* title, HWND hAfter = nullptr)
 
 // A second start hands over to the running copy, which shows its dialog
 // itself: only the process the user started may let another take the
-// foreground. Nothing here waits on the running copy, which may not answer;
-// and the next copy to start need not wait for this one to end.
-inline void HandOver(HWND hRunning, CStartLock& lock)
-{
-    lock.Release();
-    DWORD pid = 0;
-    GetWindowThreadProcessId(hRunning, &pid);
-    AllowSetForegroundWindow(pid);
-    PostMessageA(hRunning, WM_SHOW_DIALOG, 0, 0);
-}
+// foreground. A copy of an earlier version, which does not know the message,
+// is shown as those versions showed it. Nothing here waits without a bound on
+// the running copy, which may not answer; and the next copy to start need not
+// wait for this one to end.
+void HandOver(HWND hRunning, CStartLock& lock);

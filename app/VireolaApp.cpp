@@ -35,7 +35,10 @@ BOOL CVireolaApp::StartInstance()
     // held until this copy's dialog exists or this copy has ended
     CStartLock lock;
     if (HWND hRunning = NextRunningCopy(title)) {
-        HandOver(hRunning, lock);
+        // the system's own starts bring no dialog up: at sign-in Windows can
+        // make both, the start at logon and the restart
+        if (!IsAutomaticStart(m_lpCmdLine))
+            HandOver(hRunning, lock);
         return FALSE;
     }
 

@@ -2,6 +2,7 @@
 // sits resident. Its re-apply watch and its notification-area icon are
 // units of their own, whose messages it hands on.
 #pragma once
+#include "../app/CommandLine.h"
 #include "../color/ColorTable.h"
 #include "../framework/Controls.h"
 #include "../framework/Dialog.h"
@@ -13,8 +14,9 @@
 #define WM_SHOW_DIALOG (WM_APP + 102)
 
 // The command line the program is started with again after the Restart
-// Manager closed it for an update: a silent start.
-#define RESTART_COMMAND_LINE L"/restart"
+// Manager closed it for an update, or at sign-in: a silent start, which ends
+// beside a running copy.
+#define RESTART_COMMAND_LINE L"" RESTART_SWITCH
 
 class CVireolaDlg : public CDialog
 {

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <fstream>
 #include <iterator>
+#include <regex>
 
 namespace {
 
@@ -241,21 +242,22 @@ TEST(Executable, BothDialogsKeepTheirSizeInAScalableFace)
 }
 
 // Per-monitor v2 where Windows has it (10 1703 and later); the system DPI on
-// Windows 10 1607, which reads the first entry it knows and would take an
-// unknown one alone for "unaware"; and on every older Windows.
+// Windows 10 1607, which takes the first mode it knows (all but PerMonitorV2),
+// and on older Windows, which read only dpiAware ("true": the system's DPI).
 TEST(Executable, TheManifestAsksForEachMonitorsDpiAndTheSystemsWhereThatIsUnknown)
 {
     Resources resources;
     DWORD size = 0;
     const BYTE* data = resources.Find(RT_MANIFEST, 1, &size);
     ASSERT_TRUE(data);
-    std::string manifest((const char*)data, size);
-    EXPECT_TRUE(Has(manifest, "<dpiAwareness xmlns=\"http://schemas.microsoft.com/SMI/2016/WindowsSettings\">"
-                              "PerMonitorV2, System</dpiAwareness>"))
-        << manifest;
-    EXPECT_TRUE(Has(manifest, "<dpiAware xmlns=\"http://schemas.microsoft.com/SMI/2005/WindowsSettings\">"
-                              "true</dpiAware>"))
-        << manifest;
+    const std::string manifest((const char*)data, size), in = " xmlns=\"http://schemas.microsoft.com/SMI/20";
+    std::smatch list, first;
+    ASSERT_TRUE(std::regex_search(manifest, list, std::regex("<dpiAwareness" + in + "16/WindowsSettings\">([^<]*)<")));
+    const std::string modes = list.str(1);
+    EXPECT_TRUE(std::regex_match(modes, std::regex("\\s*PerMonitorV2\\s*(,.*)?", std::regex::icase))) << modes;
+    std::regex_search(modes, first, std::regex("(^|,)\\s*(unaware|system|permonitor)\\s*(,|$)", std::regex::icase));
+    EXPECT_TRUE(std::regex_match(first.str(2), std::regex("system", std::regex::icase))) << modes;
+    EXPECT_TRUE(std::regex_search(manifest, std::regex("<dpiAware" + in + "05/WindowsSettings\">\\s*true\\s*<", std::regex::icase)));
 }
 
 } // namespace

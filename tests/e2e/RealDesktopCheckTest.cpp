@@ -103,6 +103,15 @@ TEST_F(RealDesktopCheck, FailsWithAProgramThatAppliesNothingAndStillPutsEverythi
     ExpectUsersSettings();
 }
 
+// Without the view's event on a refill, the program would miss the resets.
+TEST_F(RealDesktopCheck, FailsWhenF5RaisesNoReorderFromTheView)
+{
+    Desktop desktop("--reset-on-broadcast --color 3A6EA5 --f5-unannounced");
+    Output run = RunCheck();
+    EXPECT_EQ(1u, run.exitCode);
+    EXPECT_TRUE(Has(run.text, "F5: EVENT_OBJECT_REORDER from the view: FAILED")) << run.text;
+}
+
 TEST_F(RealDesktopCheck, LeavesNoSettingsBehindWhereThereWereNone)
 {
     Desktop desktop("--reset-on-broadcast --color 3A6EA5");

@@ -102,7 +102,7 @@ TEST_F(StartUp, AnyOtherArgumentTextStartsSilently)
 {
     SetDword("Settings", "ReApply", 0);
     SetDword("Settings", "TextColorIndex", 16);
-    for (const char* args : {"f", "/g", "--f", ""}) {
+    for (const char* args : {"f", "/g", "--f", "", "/logon", "/Restart"}) {
         SCOPED_TRACE(args);
         Desktop desktop;
         Vireola program(args);
@@ -111,19 +111,21 @@ TEST_F(StartUp, AnyOtherArgumentTextStartsSilently)
     }
 }
 
+// The system's own starts (at logon, after an update) bring nothing up.
 TEST_F(StartUp, ASecondStartShowsTheResidentCopysDialogAndEnds)
 {
-    for (const char* args : {"", "/f"}) {
-        SCOPED_TRACE(args);
+    const struct { const char* args; bool shows; } rows[] = {{"", true}, {"/f", true}, {"/LOGON", false}, {"/restart", false}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.args);
         Desktop desktop;
         Vireola resident;
         ASSERT_TRUE(WaitFor(DialogReady));
         ASSERT_FALSE(DialogVisible());
         SetDword("Settings", "TextColorIndex", 20);
 
-        Vireola second(args);
+        Vireola second(row.args);
         EXPECT_EQ(0u, second.Wait());
-        EXPECT_TRUE(WaitFor(DialogVisible));
+        EXPECT_EQ(row.shows, WaitFor(DialogVisible, row.shows ? 5000 : 1500));
         // the second copy neither applied nor stored anything
         EXPECT_EQ(BLACK, desktop.TextColor());
         EXPECT_TRUE(resident.Running());
@@ -201,6 +203,19 @@ TEST_F(StartUp, ASecondStartDoesNotWaitForACopyThatDoesNotAnswer)
     ResumeThread(hThread);
     CloseHandle(hThread);
     EXPECT_TRUE(WaitFor(DialogVisible));
+}
+
+// A copy from before the hand-over's message is shown as it showed itself.
+TEST_F(StartUp, ACopyOfAnEarlierVersionIsShownAllTheSame)
+{
+    HWND hOld = CreateWindowExA(0, "#32770", "Vireola", WS_POPUPWINDOW, 0, 0, 300, 200, nullptr, nullptr, nullptr, nullptr);
+    for (int id : {IDC_TEXT_COLOR, IDC_REMOVE_FROM_MEMORY})
+        CreateWindowExA(0, "BUTTON", "", WS_CHILD, 0, 0, 9, 9, hOld, (HMENU)(INT_PTR)id, nullptr, nullptr);
+    Desktop desktop;
+    Vireola second;
+    EXPECT_EQ(0u, second.Wait());
+    EXPECT_TRUE(WaitFor([&] { return IsWindowVisible(hOld); }));
+    DestroyWindow(hOld);
 }
 
 TEST_F(StartUp, ASecondStartWithoutTheDesktopViewLeavesTheResidentCopyHidden)

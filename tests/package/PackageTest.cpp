@@ -489,7 +489,7 @@ TEST_F(Package, InstallsTheProgramItsShortcutAndItsStartAtLogonAndStartsIt)
     EXPECT_EQ("/f", shortcut.arguments);
     std::string run;
     ASSERT_TRUE(RunValue(run));
-    EXPECT_TRUE(SamePath("\"" + InstalledProgram() + "\"", run)) << run;
+    EXPECT_TRUE(SamePath("\"" + InstalledProgram() + "\" /logon", run)) << run;
 
     // the entry in Apps & features, with the program's icon
     std::vector<std::string> products = InstalledProducts();

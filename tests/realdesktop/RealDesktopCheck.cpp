@@ -10,7 +10,8 @@
 // program puts them back, ends the program with "Remove From Memory", and
 // puts the shell's colours and the user's settings back exactly as they
 // were. The desktop's labels change colour, and its icons go and come back,
-// for a few seconds.
+// for a few seconds. F5 must raise the view's EVENT_OBJECT_REORDER: the
+// program hears of the shell's refills by nothing else.
 //
 //   --program PATH   the program to check (default: Vireola.exe beside this one)
 //   --timeout MS     how long each wait may take (default 10000)
@@ -257,7 +258,8 @@ void PrintRefillTiming(const char* what, const RefillTiming& timing)
 // What the shell raises when it fills its view again, and when it resets
 // the label colours against that: on F5 on the desktop, and when "Show
 // desktop icons" is turned off and on again (which makes the view anew).
-void PrintRefillFacts(COLORREF marker)
+// The program hears a refill only by the view's EVENT_OBJECT_REORDER.
+void PrintRefillFacts(COLORREF marker, Table& table)
 {
     auto pressF5 = [] {
         HWND hView = FindDesktopListView();
@@ -267,7 +269,12 @@ void PrintRefillFacts(COLORREF marker)
     auto toggleIcons = [] {
         PostMessageA(GetParent(FindDesktopListView()), WM_COMMAND, SHOW_DESKTOP_ICONS_COMMAND, 0);
     };
-    PrintRefillTiming("refill on F5", TimeRefill(FindDesktopListView(), marker, pressF5, REFILL_WATCH_MS));
+    RefillTiming f5 = TimeRefill(FindDesktopListView(), marker, pressF5, REFILL_WATCH_MS);
+    PrintRefillTiming("refill on F5", f5);
+    bool heard = false;
+    for (const ViewEvent& e : f5.events)
+        heard = heard || (e.event == EVENT_OBJECT_REORDER && e.window == "the view");
+    table.Check("F5: EVENT_OBJECT_REORDER from the view", ViewState{}, -1, heard);
     PrintRefillTiming("\"Show desktop icons\" off",
                       TimeRefill(FindDesktopListView(), marker, toggleIcons, REFILL_WATCH_MS));
     PrintRefillTiming("\"Show desktop icons\" on again",
@@ -334,7 +341,7 @@ int Run(const Options& options)
     const COLORREF wanted = g_ColorTemplate.entry[index].color;
     printf("colour chosen: %s, entry %d (%s)\n", ColorText(wanted).c_str(), index, g_ColorTemplate.entry[index].name);
 
-    PrintRefillFacts(wanted);
+    PrintRefillFacts(wanted, table);
     WriteView(FindDesktopListView(), shell);
 
     RegistrySnapshot userSettings(HKEY_CURRENT_USER, COMPANY_KEY);

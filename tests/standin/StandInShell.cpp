@@ -9,6 +9,7 @@
 //   --refresh-every MS refresh the view periodically, as F5 on the desktop
 //                      does (so does F5 on the view): fill it again, raise
 //                      EVENT_OBJECT_REORDER, and reset the label colours
+//   --f5-unannounced   F5 refills the view without the event, as Wine's does
 //   --no-defview       the list view sits directly in "Progman"
 //   --workerw          the "SHELLDLL_DefView" sits in a top-level "WorkerW"
 //   --hang-after MS    stop answering messages after MS ...
@@ -54,6 +55,7 @@ static int g_hangFor = 3000;
 static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_lastRepairAt, g_paintCount;
 static bool g_resetOnBroadcast, g_classic, g_shellView;
 static int g_items = 8;
+static WPARAM g_f5Refresh = SHELL_REFRESH_ANNOUNCED;
 static int g_trayRefusals, g_trayLostAdds;
 // The icons the taskbar has, by window and id: as the shell's, it refuses a
 // second add of one it has, and a change to or a removal of one it has not.
@@ -110,7 +112,7 @@ static void Refresh(WPARAM how);
 static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam)
 {
     if (msg == WM_KEYDOWN && wParam == VK_F5) {
-        Refresh(SHELL_REFRESH_ANNOUNCED);
+        Refresh(g_f5Refresh);
         return 0;
     }
     bool external = InSendMessage() != FALSE;
@@ -436,6 +438,7 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         else if (!strcmp(a, "--refresh-every")) refreshEvery = atoi(v), ++i;
         else if (!strcmp(a, "--hang-after")) hangAfter = atoi(v), ++i;
         else if (!strcmp(a, "--hang-for")) g_hangFor = atoi(v), ++i;
+        else if (!strcmp(a, "--f5-unannounced")) g_f5Refresh = SHELL_REFRESH_UNANNOUNCED;
         else if (!strcmp(a, "--no-defview")) defView = false;
         else if (!strcmp(a, "--workerw")) workerW = true;
         else if (!strcmp(a, "--taskbar")) taskbar = true;
