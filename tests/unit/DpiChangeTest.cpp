@@ -83,6 +83,15 @@ LRESULT CALLBACK CheckHeld(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UI
     return DefSubclassProc(hWnd, msg, wParam, lParam);
 }
 
+// The size of the icon last put into an image list.
+DWORD g_addedIconSize;
+decltype(&ImageList_ReplaceIcon) g_pfnReplaceIcon;
+int WINAPI SizingReplaceIcon(HIMAGELIST hImages, int i, HICON hIcon)
+{
+    g_addedIconSize = IconSize(hIcon);
+    return g_pfnReplaceIcon(hImages, i, hIcon);
+}
+
 class DpiChange : public HostedDialog
 {
 };
@@ -95,6 +104,7 @@ TEST_F(DpiChange, TheSettingsDialogTakesTheSuggestedRectangleAndLoadsItsImagesAt
     DWORD on = 1;
     SetValue(SETTINGS_KEY, TRAY_ICON_VALUE, REG_DWORD, &on, sizeof on);
     StandIn taskbarDpi(Newer::GET_DPI_FOR_WINDOW, (void*)TaskbarDpi);
+    g_pfnReplaceIcon = (decltype(g_pfnReplaceIcon))ReplaceImport("ImageList_ReplaceIcon", (void*)SizingReplaceIcon);
     HWND hDlg = CreateHiddenDialog();
     ASSERT_TRUE(hDlg);
     SetWindowSubclass(hDlg, CheckHeld, 0, 0);
@@ -117,6 +127,7 @@ TEST_F(DpiChange, TheSettingsDialogTakesTheSuggestedRectangleAndLoadsItsImagesAt
         ImageList_GetIconSize(hImages, &cx, &cy);
         EXPECT_EQ(SquareText(scale.largeIcon), SizeText(MAKELONG(cx, cy)));
         EXPECT_EQ(1, ImageList_GetImageCount(hImages));
+        EXPECT_EQ(SquareText(scale.largeIcon), SizeText(g_addedIconSize)) << "the sample, stretched to the list";
 
         // the new taskbar refuses the icon at first, and is on a monitor of 175% by the retry
         g_taskbarDpi = 96;
@@ -129,6 +140,7 @@ TEST_F(DpiChange, TheSettingsDialogTakesTheSuggestedRectangleAndLoadsItsImagesAt
         EXPECT_EQ((DWORD)NIM_ADD, added.request);
         EXPECT_EQ("28x28", SizeText(MAKELONG(added.iconWidth, added.iconHeight)));
     }
+    ReplaceImport("ImageList_ReplaceIcon", (void*)g_pfnReplaceIcon);
 }
 
 // The About box is modal: what it is asked and what it answers happens in
