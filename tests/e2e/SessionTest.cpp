@@ -9,6 +9,7 @@
 #include "tests/support/Platform.h"
 #include "ui/ReapplyBurst.h"
 #include "ui/VireolaDlg.h"
+#include <shlwapi.h>
 #include <wtsapi32.h>
 #include <algorithm>
 
@@ -57,21 +58,13 @@ const Message DISPLAY_OFF = {WM_POWERBROADCAST, 0x8013 /* PBT_POWERSETTINGCHANGE
 // Windows 8 and later tells it: made under Wine only, which has no such value.
 const Message SHOWN_ELSEWHERE = {WM_NULL, 0, SESSION + 1};
 
-void SetGlassSession(const LPARAM* session)
-{
-    HKEY hKey;
-    RegCreateKeyExA(HKEY_LOCAL_MACHINE, "SYSTEM\\CurrentControlSet\\Control\\Terminal Server", 0, nullptr, 0,
-                    KEY_SET_VALUE, nullptr, &hKey, nullptr);
-    session ? RegSetValueExA(hKey, "GlassSessionId", 0, REG_DWORD, (const BYTE*)session, sizeof(DWORD))
-            : RegDeleteValueA(hKey, "GlassSessionId");
-    RegCloseKey(hKey);
-}
+const char TERMINAL_SERVER_KEY[] = "SYSTEM\\CurrentControlSet\\Control\\Terminal Server";
 
 void Deliver(HWND hDlg, const Message& m, const Process& program)
 {
     struct { GUID setting; DWORD length, state; } notice = {CONSOLE_DISPLAY_STATE, sizeof(DWORD), 0};
     if (m.message == WM_NULL) {
-        SetGlassSession(&m.lParam);
+        SHSetValueA(HKEY_LOCAL_MACHINE, TERMINAL_SERVER_KEY, "GlassSessionId", REG_DWORD, &m.lParam, sizeof(DWORD));
     } else if (m.message == WM_POWERBROADCAST && m.wParam == DISPLAY_OFF.wParam) {
         void* remote = VirtualAllocEx(program.Handle(), nullptr, sizeof notice, MEM_COMMIT, PAGE_READWRITE);
         WriteProcessMemory(program.Handle(), remote, &notice, sizeof notice, nullptr);
@@ -143,7 +136,7 @@ TEST_F(Session, EachChangeLeavesTheWatchAsItShouldBe)
             break;
         }
         if (elsewhere)
-            SetGlassSession(nullptr);
+            SHDeleteValueA(HKEY_LOCAL_MACHINE, TERMINAL_SERVER_KEY, "GlassSessionId");
     }
 }
 
