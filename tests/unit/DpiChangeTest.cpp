@@ -66,7 +66,7 @@ std::string WindowRectText(HWND hWnd)
 }
 
 // The taskbar on a monitor of its own scale; every other window at 96 DPI.
-UINT g_taskbarDpi;
+UINT g_taskbarDpi = 96;
 UINT WINAPI TaskbarDpi(HWND hWnd)
 {
     return hWnd && hWnd == FindWindowA("Shell_TrayWnd", nullptr) ? g_taskbarDpi : 96;
