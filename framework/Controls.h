@@ -29,6 +29,10 @@ class CListCtrl : public CWnd
 {
 };
 
+// An image that a window or the taskbar holds is replaced whole: the new one
+// is made in an object of its own and handed over, and only then swapped in,
+// so that the old one is destroyed as that object goes.
+
 class CImageList
 {
 public:
@@ -36,9 +40,16 @@ public:
     ~CImageList() { DeleteImageList(); }
     BOOL Create(int cx, int cy, UINT flags, int initial, int grow)
     {
-        DeleteImageList();
-        m_hImageList = ImageList_Create(cx, cy, flags, initial, grow);
+        CImageList made;
+        made.m_hImageList = ImageList_Create(cx, cy, flags, initial, grow);
+        Swap(made);
         return m_hImageList != nullptr;
+    }
+    void Swap(CImageList& other)
+    {
+        HIMAGELIST hImageList = m_hImageList;
+        m_hImageList = other.m_hImageList;
+        other.m_hImageList = hImageList;
     }
     BOOL DeleteImageList()
     {
@@ -62,8 +73,9 @@ public:
     ~CIcon() { Destroy(); }
     BOOL Load(HINSTANCE hInst, UINT nID, int cx, int cy)
     {
-        Destroy();
-        m_hIcon = (HICON)LoadImageA(hInst, MAKEINTRESOURCEA(nID), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR);
+        CIcon loaded;
+        loaded.m_hIcon = (HICON)LoadImageA(hInst, MAKEINTRESOURCEA(nID), IMAGE_ICON, cx, cy, LR_DEFAULTCOLOR);
+        Swap(loaded);
         return m_hIcon != nullptr;
     }
     // At the size that a square metric (SM_CXICON, SM_CXSMICON) has at a DPI.
@@ -73,6 +85,12 @@ public:
         return Load(hInst, nID, size, size);
     }
     operator HICON() const { return m_hIcon; }
+    void Swap(CIcon& other)
+    {
+        HICON hIcon = m_hIcon;
+        m_hIcon = other.m_hIcon;
+        other.m_hIcon = hIcon;
+    }
 
     HICON m_hIcon = nullptr;
 

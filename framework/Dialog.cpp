@@ -1,4 +1,5 @@
 #include "Dialog.h"
+#include "Controls.h"
 #include "NewerWindows.h"
 
 BOOL CDialog::Create(HWND hParent)
@@ -80,6 +81,18 @@ bool CDialog::PaintMinimised(HICON hIcon)
     DrawIconEx(hDC, x, y, hIcon, size, size, 0, nullptr, DI_NORMAL);
     EndPaint(m_hWnd, &ps);
     return true;
+}
+
+void CDialog::LoadCaptionIcons(CIcon& big, CIcon& small, UINT nID, UINT dpi)
+{
+    HINSTANCE hInst = AfxGetApp()->m_hInstance;
+    CIcon newBig, newSmall;
+    newBig.Load(hInst, nID, SM_CXICON, dpi);
+    newSmall.Load(hInst, nID, SM_CXSMICON, dpi);
+    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, (LPARAM)(HICON)newBig);
+    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)(HICON)newSmall);
+    big.Swap(newBig);
+    small.Swap(newSmall);
 }
 
 INT_PTR CDialog::Dispatch(UINT message, WPARAM wParam, LPARAM lParam)

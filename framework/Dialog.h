@@ -3,6 +3,8 @@
 #pragma once
 #include "WinApp.h"
 
+class CIcon;
+
 class CDialog : public CWnd
 {
 public:
@@ -31,6 +33,10 @@ protected:
     // A minimised window shows the icon, centred at the size of its DPI;
     // false when the window is not minimised and paints as usual.
     bool PaintMinimised(HICON hIcon);
+    // The caption's icons, big (caption, minimised, dragging) and small, at
+    // the sizes they are drawn at on a display of that DPI; the ones they
+    // replace are destroyed once the window has let them go.
+    void LoadCaptionIcons(CIcon& big, CIcon& small, UINT nID, UINT dpi);
 
     void DDX_Control(int nIDC, CWnd& control) { control.m_hWnd = GetDlgItem(m_hWnd, nIDC); }
 

@@ -26,8 +26,11 @@ void CAboutDlg::OnDpiChanged(UINT dpi)
 // The icon at the size it is drawn at on a display of that DPI.
 void CAboutDlg::LoadImages(UINT dpi)
 {
-    m_Icon.Load(AfxGetApp()->m_hInstance, IDR_MAINFRAME, SM_CXICON, dpi);
-    SendDlgItemMessageA(m_hWnd, IDC_ABOUT_ICON, STM_SETICON, (WPARAM)(HICON)m_Icon, 0);
+    CIcon icon;
+    icon.Load(AfxGetApp()->m_hInstance, IDR_MAINFRAME, SM_CXICON, dpi);
+    SendDlgItemMessageA(m_hWnd, IDC_ABOUT_ICON, STM_SETICON, (WPARAM)(HICON)icon, 0);
+    // the icon the control had goes only now
+    m_Icon.Swap(icon);
 }
 
 void AddAboutMenuEntry(HWND hDlg)

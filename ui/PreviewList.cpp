@@ -20,9 +20,12 @@ void CPreviewList::LoadImages(UINT dpi)
     CIcon sample;
     sample.Load(AfxGetApp()->m_hInstance, IDI_DESKTOP_ICON, SM_CXICON, dpi);
     int size = Newer::GetSystemMetricsForDpi(SM_CXICON, dpi);
-    g_PreviewImageList.Create(size, size, ILC_COLOR32 | ILC_MASK, 0, 1);
-    g_PreviewImageList.Add(sample);
-    SendMessageA(m_hWnd, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)g_PreviewImageList.m_hImageList);
+    CImageList images;
+    images.Create(size, size, ILC_COLOR32 | ILC_MASK, 0, 1);
+    images.Add(sample);
+    SendMessageA(m_hWnd, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)images.m_hImageList);
+    // the list the view had goes only now
+    g_PreviewImageList.Swap(images);
 }
 
 // The sample stands on the desktop's colour, whatever colours the dialog

@@ -60,21 +60,29 @@ void CTrayIcon::Show(bool shown)
 
 void CTrayIcon::Add()
 {
-    // The notification area draws the icon at the DPI of the taskbar's
-    // monitor, which need not be the dialog's. A taskbar whose DPI changes is
-    // made anew, and says so ("TaskbarCreated"): the icon then comes here
-    // again, at the new size.
-    UINT dpi = Newer::GetDpiForWindow(FindWindowA("Shell_TrayWnd", nullptr));
-    m_Icon.Load(AfxGetApp()->m_hInstance, IDR_MAINFRAME, SM_CXSMICON, dpi);
     g_bTrayIconShown = 1;
     m_Retry.Begin(m_hWnd, TryAdd());
 }
 
+// The notification area draws the icon at the DPI of the taskbar's monitor,
+// which need not be the dialog's. At logon the taskbar may come after the
+// first try, on another monitor; a taskbar whose DPI changes is made anew,
+// and says so ("TaskbarCreated"). Each try therefore loads the icon again
+// where the taskbar's DPI is no longer the icon's, and the icon before is
+// destroyed only once the request with the new one has been made.
+//
 // An add that timed out against a busy taskbar may have been made all the
 // same, and one may race the taskbar's own "TaskbarCreated": the taskbar then
 // refuses every further add as a duplicate, but takes a change to the icon.
 bool CTrayIcon::TryAdd()
 {
+    UINT dpi = Newer::GetDpiForWindow(FindWindowA("Shell_TrayWnd", nullptr));
+    CIcon before;
+    if (!m_Icon || dpi != m_nIconDpi) {
+        before.Swap(m_Icon);
+        m_Icon.Load(AfxGetApp()->m_hInstance, IDR_MAINFRAME, SM_CXSMICON, dpi);
+        m_nIconDpi = dpi;
+    }
     return AddTrayIcon(m_hWnd, TRAY_ICON_ID, m_Icon, AfxGetAppName())
            || ModifyTrayIcon(m_hWnd, TRAY_ICON_ID, m_Icon, AfxGetAppName());
 }

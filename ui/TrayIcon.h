@@ -42,5 +42,6 @@ private:
 
     HWND m_hWnd = nullptr;
     CIcon m_Icon;    // at the size the taskbar draws it
+    UINT m_nIconDpi = 0;
     CRetryTimer m_Retry;
 };

@@ -48,11 +48,7 @@ BOOL CVireolaDlg::OnInitDialog()
 // on a display of that DPI.
 void CVireolaDlg::LoadImages(UINT dpi)
 {
-    HINSTANCE hInst = AfxGetApp()->m_hInstance;
-    m_hIcon.Load(hInst, IDR_MAINFRAME, SM_CXICON, dpi);
-    m_SmallIcon.Load(hInst, IDR_MAINFRAME, SM_CXSMICON, dpi);
-    SendMessageA(m_hWnd, WM_SETICON, ICON_BIG, (LPARAM)(HICON)m_hIcon);
-    SendMessageA(m_hWnd, WM_SETICON, ICON_SMALL, (LPARAM)(HICON)m_SmallIcon);
+    LoadCaptionIcons(m_hIcon, m_SmallIcon, IDR_MAINFRAME, dpi);
     m_PreviewList.LoadImages(dpi);
 }
 

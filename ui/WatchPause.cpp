@@ -24,11 +24,15 @@ SightChange Compare(bool pausedBefore, const WatchPause& pause)
     return SIGHT_UNCHANGED;
 }
 
-SightChange OnDisplayState(WatchPause& pause, DWORD state)
+// Where a value of Windows 8 and later names the console's session.
+const char TERMINAL_SERVER_KEY[] = "SYSTEM\\CurrentControlSet\\Control\\Terminal Server";
+const char GLASS_SESSION_ID[] = "GlassSessionId";
+
+// The console's display is not the screen of a session that has left it.
+void ForgetTheDisplayAway(WatchPause& pause, const SessionFacts& facts)
 {
-    bool before = IsPaused(pause);
-    pause.displayOff = state == DISPLAY_OFF;
-    return Compare(before, pause);
+    if (!OnTheConsole(facts))
+        pause.displayOff = false;
 }
 
 } // namespace
@@ -40,12 +44,21 @@ SessionFacts CurrentSessionFacts()
 {
     SessionFacts facts = {0, Newer::WTSGetActiveConsoleSessionId()};
     ProcessIdToSessionId(GetCurrentProcessId(), &facts.thisSession);
+    // read at each notice: the value follows the console from session to session
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_LOCAL_MACHINE, TERMINAL_SERVER_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+        DWORD type, size = sizeof facts.glassSession;
+        facts.glassKnown = RegQueryValueExA(hKey, GLASS_SESSION_ID, nullptr, &type, (BYTE*)&facts.glassSession, &size)
+                               == ERROR_SUCCESS
+                           && type == REG_DWORD && size == sizeof facts.glassSession;
+        RegCloseKey(hKey);
+    }
     return facts;
 }
 
 bool OnTheConsole(const SessionFacts& facts)
 {
-    return facts.thisSession == facts.consoleSession;
+    return facts.thisSession == facts.consoleSession && (!facts.glassKnown || facts.thisSession == facts.glassSession);
 }
 
 bool IsPaused(const WatchPause& pause)
@@ -55,9 +68,10 @@ bool IsPaused(const WatchPause& pause)
 
 SightChange OnSessionChange(WatchPause& pause, WPARAM event, DWORD session, const SessionFacts& facts)
 {
-    if (session != facts.thisSession)
-        return SIGHT_UNCHANGED;
     bool before = IsPaused(pause);
+    ForgetTheDisplayAway(pause, facts);
+    if (session != facts.thisSession)
+        return Compare(before, pause);
     switch (event) {
     case WTS_SESSION_LOCK: pause.locked = true; break;
     case WTS_SESSION_UNLOCK: pause.locked = false; break;
@@ -78,6 +92,8 @@ SightChange OnSessionChange(WatchPause& pause, WPARAM event, DWORD session, cons
 
 SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, const SessionFacts& facts)
 {
+    bool before = IsPaused(pause);
+    ForgetTheDisplayAway(pause, facts);
     if (event == PBT_APMRESUMEAUTOMATIC) {
         // The display comes on with a resume that somebody asked for; after
         // an automatic wake it may stay off, and the watch then checks for
@@ -88,8 +104,9 @@ SightChange OnPowerBroadcast(WatchPause& pause, WPARAM event, LPARAM lParam, con
     const PowerSetting* setting = (const PowerSetting*)lParam;
     if (event != POWER_SETTING_CHANGE || !setting || !OnTheConsole(facts) || setting->length < sizeof(DWORD)
         || !(IsEqualGUID(setting->setting, CONSOLE_DISPLAY_STATE) || IsEqualGUID(setting->setting, MONITOR_POWER_ON)))
-        return SIGHT_UNCHANGED;
+        return Compare(before, pause);
     DWORD state;
     CopyMemory(&state, setting->data, sizeof state);
-    return OnDisplayState(pause, state);
+    pause.displayOff = state == DISPLAY_OFF;
+    return Compare(before, pause);
 }

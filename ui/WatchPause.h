@@ -29,18 +29,28 @@ extern const GUID MONITOR_POWER_ON;
 // screen (none while nobody is at it). A session shown elsewhere, through
 // Remote Desktop, does not go by the console's display, even where it reads
 // as local (RemoteFX, from Windows 8 on, does so for SM_REMOTESESSION).
+// Windows 8 and later also name the console's session in the registry
+// (GlassSessionId), which Windows 7 and Wine lack.
 struct SessionFacts
 {
     DWORD thisSession;
-    DWORD consoleSession;
+    DWORD consoleSession;       // WTSGetActiveConsoleSessionId
+    bool glassKnown = false;
+    DWORD glassSession = 0;     // GlassSessionId, where glassKnown
 };
 SessionFacts CurrentSessionFacts();
+// Only where every source that this Windows has says so: a RemoteFX session
+// is never held by the console's display.
 bool OnTheConsole(const SessionFacts& facts);
 
 bool IsPaused(const WatchPause& pause);
 
+// A display-off heard at the console holds no longer once the session has
+// left it: any session or display notice that finds it elsewhere ends it,
+// whether or not a connect was heard on the way.
+
 // WM_WTSSESSION_CHANGE: lock, unlock, disconnect and connect of this
-// session; news of another session changes nothing.
+// session; news of another session changes nothing else.
 SightChange OnSessionChange(WatchPause& pause, WPARAM event, DWORD session, const SessionFacts& facts);
 
 // WM_POWERBROADCAST: the console display's state (off, on or dimmed), which a

@@ -2,13 +2,16 @@
 // are cancelled, the Restart Manager closing it for an installer, locks,
 // disconnects and resumes. Wine sends none of these, so the test sends them
 // as Windows would (WM_ENDSESSION is posted: sent from another process, Wine
-// never delivers it). The display's state carries a pointer and is tested in
-// process.
+// never delivers it); a display notice, which carries a pointer, is written
+// into the program's memory first.
 #include "Harness.h"
 #include "tests/standin/StandInShell.h"
+#include "tests/support/Platform.h"
 #include "ui/ReapplyBurst.h"
 #include "ui/VireolaDlg.h"
+#include <shlwapi.h>
 #include <wtsapi32.h>
+#include <algorithm>
 
 namespace {
 
@@ -50,10 +53,23 @@ const Message DISCONNECT = {WM_WTSSESSION_CHANGE, WTS_REMOTE_DISCONNECT, SESSION
 const Message CONNECT = {WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, SESSION};
 const Message ANOTHER_LOCKED = {WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, SESSION + 1};
 const Message RESUME = {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0};
+const Message DISPLAY_OFF = {WM_POWERBROADCAST, 0x8013 /* PBT_POWERSETTINGCHANGE */, 0};
+// From here on another session has the console's screen, as the registry of
+// Windows 8 and later tells it: made under Wine only, which has no such value.
+const Message SHOWN_ELSEWHERE = {WM_NULL, 0, SESSION + 1};
 
-void Deliver(HWND hDlg, const Message& m)
+const char TERMINAL_SERVER_KEY[] = "SYSTEM\\CurrentControlSet\\Control\\Terminal Server";
+
+void Deliver(HWND hDlg, const Message& m, const Process& program)
 {
-    if (m.message == WM_ENDSESSION) {
+    struct { GUID setting; DWORD length, state; } notice = {CONSOLE_DISPLAY_STATE, sizeof(DWORD), 0};
+    if (m.message == WM_NULL) {
+        SHSetValueA(HKEY_LOCAL_MACHINE, TERMINAL_SERVER_KEY, "GlassSessionId", REG_DWORD, &m.lParam, sizeof(DWORD));
+    } else if (m.message == WM_POWERBROADCAST && m.wParam == DISPLAY_OFF.wParam) {
+        void* remote = VirtualAllocEx(program.Handle(), nullptr, sizeof notice, MEM_COMMIT, PAGE_READWRITE);
+        WriteProcessMemory(program.Handle(), remote, &notice, sizeof notice, nullptr);
+        Send(hDlg, m.message, m.wParam, (LPARAM)remote);
+    } else if (m.message == WM_ENDSESSION) {
         PostMessageA(hDlg, m.message, m.wParam, m.lParam);
         PumpFor(2 * WATCH_PERIOD_MS);   // to be handled, and a tick on its way to be done
     } else {
@@ -76,9 +92,15 @@ TEST_F(Session, EachChangeLeavesTheWatchAsItShouldBe)
         {"connected again to the lock screen", {LOCK, DISCONNECT, CONNECT}, RESTS},
         {"a resume", {RESUME}, COMES_BACK},
         {"a resume to the lock screen", {LOCK, RESUME}, RESTS},
+        {"the display off, then shown elsewhere: the next notice", {DISPLAY_OFF, SHOWN_ELSEWHERE, ANOTHER_LOCKED},
+         COMES_BACK},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
+        bool elsewhere = std::any_of(row.messages.begin(), row.messages.end(),
+                                     [](const Message& m) { return m.message == SHOWN_ELSEWHERE.message; });
+        if (elsewhere && !RunningOnWine())
+            continue;
         Desktop desktop("--taskbar");
         Vireola program;
         ASSERT_TRUE(WaitFor([&] { return DialogReady() && desktop.LabelsAre(BLACK); }));
@@ -89,7 +111,7 @@ TEST_F(Session, EachChangeLeavesTheWatchAsItShouldBe)
             if (row.outcome == COMES_BACK && i + 1 == row.messages.size())
                 desktop.Reset();
             desktop.NewMessages();
-            Deliver(hDlg, row.messages[i]);
+            Deliver(hDlg, row.messages[i], program);
         }
         switch (row.outcome) {
         case WATCHES:
@@ -113,6 +135,8 @@ TEST_F(Session, EachChangeLeavesTheWatchAsItShouldBe)
             EXPECT_TRUE(tray.size() == 2 && tray[1].rfind("TRAY 2 ", 0) == 0) << "the icon stays";
             break;
         }
+        if (elsewhere)
+            SHDeleteValueA(HKEY_LOCAL_MACHINE, TERMINAL_SERVER_KEY, "GlassSessionId");
     }
 }
 

@@ -81,3 +81,25 @@ void HostedDialog::TearDown()
     TakeTrayRequests();
     RedirectedHive::TearDown();
 }
+
+void* ReplaceImport(const char* name, void* pfn)
+{
+    BYTE* base = (BYTE*)GetModuleHandleA(nullptr);
+    IMAGE_NT_HEADERS* nt = (IMAGE_NT_HEADERS*)(base + ((IMAGE_DOS_HEADER*)base)->e_lfanew);
+    DWORD imports = nt->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+    for (IMAGE_IMPORT_DESCRIPTOR* dll = (IMAGE_IMPORT_DESCRIPTOR*)(base + imports); dll->Name; ++dll) {
+        IMAGE_THUNK_DATA* names = (IMAGE_THUNK_DATA*)(base + dll->OriginalFirstThunk);
+        for (void** slot = (void**)(base + dll->FirstThunk); *slot; ++slot, ++names) {
+            if (IMAGE_SNAP_BY_ORDINAL(names->u1.Ordinal)
+                || lstrcmpA((char*)((IMAGE_IMPORT_BY_NAME*)(base + names->u1.AddressOfData))->Name, name))
+                continue;
+            DWORD protect;
+            VirtualProtect(slot, sizeof *slot, PAGE_READWRITE, &protect);
+            void* before = *slot;
+            *slot = pfn;
+            VirtualProtect(slot, sizeof *slot, protect, &protect);
+            return before;
+        }
+    }
+    return nullptr;
+}

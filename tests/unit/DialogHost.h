@@ -46,3 +46,8 @@ public:
 private:
     Newer::Function m_function;
 };
+
+// Points this program's import of a system function, by its name, at the
+// test's: the product's code in this process calls that instead. Gives the
+// function it called before, which the test's may call on to.
+void* ReplaceImport(const char* name, void* pfn);

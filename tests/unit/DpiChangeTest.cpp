@@ -65,24 +65,58 @@ std::string WindowRectText(HWND hWnd)
     return RectText(rc);
 }
 
+// The taskbar on a monitor of its own scale; every other window at 96 DPI.
+UINT g_taskbarDpi = 96;
+UINT WINAPI TaskbarDpi(HWND hWnd)
+{
+    return hWnd && hWnd == FindWindowA("Shell_TrayWnd", nullptr) ? g_taskbarDpi : 96;
+}
+
+// Counts the images that a window is given while the one it holds is destroyed.
+int g_heldDestroyed;
+LRESULT CALLBACK CheckHeld(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR)
+{
+    if (msg == WM_SETICON)
+        g_heldDestroyed += !IconSize((HICON)DefSubclassProc(hWnd, WM_GETICON, wParam, 0));
+    if (msg == LVM_SETIMAGELIST)   // its one owner destroys the list as it lets it go
+        g_heldDestroyed += DefSubclassProc(hWnd, LVM_GETIMAGELIST, wParam, 0) != (LRESULT)g_PreviewImageList.m_hImageList;
+    return DefSubclassProc(hWnd, msg, wParam, lParam);
+}
+
+// The size of the icon last put into an image list.
+DWORD g_addedIconSize;
+decltype(&ImageList_ReplaceIcon) g_pfnReplaceIcon;
+int WINAPI SizingReplaceIcon(HIMAGELIST hImages, int i, HICON hIcon)
+{
+    g_addedIconSize = IconSize(hIcon);
+    return g_pfnReplaceIcon(hImages, i, hIcon);
+}
+
 class DpiChange : public HostedDialog
 {
 };
 
-// The notification-area icon stays at the taskbar's DPI, which here is the
-// system's: the taskbar's own change of DPI makes it anew, and the program
-// adds the icon again then.
+// The notification-area icon stays at the taskbar's DPI, which is not the
+// dialog's: the taskbar's own change of DPI makes it anew, and the program
+// adds the icon again then, or at a retry.
 TEST_F(DpiChange, TheSettingsDialogTakesTheSuggestedRectangleAndLoadsItsImagesAtTheNewDpi)
 {
     DWORD on = 1;
     SetValue(SETTINGS_KEY, TRAY_ICON_VALUE, REG_DWORD, &on, sizeof on);
+    StandIn taskbarDpi(Newer::GET_DPI_FOR_WINDOW, (void*)TaskbarDpi);
+    g_pfnReplaceIcon = (decltype(g_pfnReplaceIcon))ReplaceImport("ImageList_ReplaceIcon", (void*)SizingReplaceIcon);
     HWND hDlg = CreateHiddenDialog();
     ASSERT_TRUE(hDlg);
-    const std::string taskbarIcon = SquareText(GetSystemMetrics(SM_CXSMICON));
+    SetWindowSubclass(hDlg, CheckHeld, 0, 0);
+    SetWindowSubclass(GetDlgItem(hDlg, IDC_PREVIEW), CheckHeld, 0, 0);
     for (const Scale& scale : SCALES) {
         SCOPED_TRACE(std::to_string(scale.dpi) + " DPI");
         RECT suggested = SuggestedRect(hDlg, scale);
+        HICON hBefore = (HICON)SendMessageA(hDlg, WM_GETICON, ICON_BIG, 0);
+        g_heldDestroyed = 0;
         PostDpiChanged(hDlg, scale, suggested);
+        EXPECT_EQ(0, g_heldDestroyed) << "given a new image while holding a destroyed one";
+        EXPECT_EQ(0u, IconSize(hBefore)) << "the icon replaced lives on";
 
         EXPECT_EQ(RectText(suggested), WindowRectText(hDlg));
         EXPECT_EQ(SquareText(scale.smallIcon), SizeText(IconSize((HICON)SendMessageA(hDlg, WM_GETICON, ICON_SMALL, 0))));
@@ -93,12 +127,20 @@ TEST_F(DpiChange, TheSettingsDialogTakesTheSuggestedRectangleAndLoadsItsImagesAt
         ImageList_GetIconSize(hImages, &cx, &cy);
         EXPECT_EQ(SquareText(scale.largeIcon), SizeText(MAKELONG(cx, cy)));
         EXPECT_EQ(1, ImageList_GetImageCount(hImages));
+        EXPECT_EQ(SquareText(scale.largeIcon), SizeText(g_addedIconSize)) << "the sample, stretched to the list";
 
+        // the new taskbar refuses the icon at first, and is on a monitor of 175% by the retry
+        g_taskbarDpi = 96;
+        RefuseTrayRequests(true);
         SendMessageA(hDlg, RegisterWindowMessageA("TaskbarCreated"), 0, 0);
+        RefuseTrayRequests(false);
+        g_taskbarDpi = 168;
+        SendMessageA(hDlg, WM_TIMER, TRAY_RETRY_TIMER_ID, 0);
         TrayRecord added = LastTrayRequest();
         EXPECT_EQ((DWORD)NIM_ADD, added.request);
-        EXPECT_EQ(taskbarIcon, SizeText(MAKELONG(added.iconWidth, added.iconHeight)));
+        EXPECT_EQ("28x28", SizeText(MAKELONG(added.iconWidth, added.iconHeight)));
     }
+    ReplaceImport("ImageList_ReplaceIcon", (void*)g_pfnReplaceIcon);
 }
 
 // The About box is modal: what it is asked and what it answers happens in

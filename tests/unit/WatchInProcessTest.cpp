@@ -76,6 +76,26 @@ TEST_F(WatchInProcess, RestsWhileTheDisplayIsOffAndRepairsWhenItComesOn)
     shell.Wait();
 }
 
+// The hooks alive that the program's code has made.
+int g_hooksAlive;
+decltype(&SetWinEventHook) g_pfnSetWinEventHook;
+decltype(&UnhookWinEvent) g_pfnUnhookWinEvent;
+
+HWINEVENTHOOK WINAPI CountedSetWinEventHook(DWORD min, DWORD max, HMODULE hMod, WINEVENTPROC proc, DWORD pid,
+                                            DWORD tid, DWORD flags)
+{
+    HWINEVENTHOOK hHook = g_pfnSetWinEventHook(min, max, hMod, proc, pid, tid, flags);
+    g_hooksAlive += hHook != nullptr;
+    return hHook;
+}
+
+BOOL WINAPI CountedUnhookWinEvent(HWINEVENTHOOK hHook)
+{
+    BOOL unhooked = g_pfnUnhookWinEvent(hHook);
+    g_hooksAlive -= unhooked != FALSE;
+    return unhooked;
+}
+
 // The view's refills are listened to while the watch runs, and only then:
 // not while it rests, nor while the dialog is in front, nor once the window
 // is gone.
@@ -86,6 +106,9 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
     HWND hView = FindWindowExA(FindWindowExA(FindWindowA("Progman", "Program Manager"), nullptr, "SHELLDLL_DefView",
                                              nullptr),
                                nullptr, "SysListView32", nullptr);
+    g_hooksAlive = 0;
+    g_pfnSetWinEventHook = (decltype(g_pfnSetWinEventHook))ReplaceImport("SetWinEventHook", (void*)CountedSetWinEventHook);
+    g_pfnUnhookWinEvent = (decltype(g_pfnUnhookWinEvent))ReplaceImport("UnhookWinEvent", (void*)CountedUnhookWinEvent);
     HWND hDlg = CreateHiddenDialog();
     ASSERT_TRUE(hDlg);
     DWORD session = CurrentSessionFacts().thisSession;
@@ -112,9 +135,13 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
             SendMessageA(hDlg, step.message, step.wParam, step.message == WM_WTSSESSION_CHANGE ? session : 0);
         PumpFor(2 * WATCH_PERIOD_MS);
         EXPECT_EQ(step.listening ? hView : nullptr, ViewListenedTo());
+        EXPECT_EQ(step.listening ? 1 : 0, g_hooksAlive);
     }
     DestroyDialog();
     EXPECT_EQ(nullptr, ViewListenedTo());
+    EXPECT_EQ(0, g_hooksAlive);
+    ReplaceImport("SetWinEventHook", (void*)g_pfnSetWinEventHook);
+    ReplaceImport("UnhookWinEvent", (void*)g_pfnUnhookWinEvent);
     PostMessageA(FindWindowA("Progman", "Program Manager"), WM_CLOSE, 0, 0);
     shell.Wait();
 }

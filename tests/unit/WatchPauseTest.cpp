@@ -89,6 +89,8 @@ TEST(WatchPause, FollowsTheSessionTheDisplayAndTheResume)
           {SESSION, WTS_CONSOLE_CONNECT, SIGHT_BACK}},
          false},
         {"the console taken over remotely", {{SESSION, WTS_CONSOLE_DISCONNECT, SIGHT_LOST}}, true},
+        {"the display went off, and the session is shown remotely without a connect heard",
+         {{DISPLAY, 0, SIGHT_LOST}, {REMOTE_DISPLAY, 0, SIGHT_BACK}}, false},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -99,9 +101,10 @@ TEST(WatchPause, FollowsTheSessionTheDisplayAndTheResume)
     }
 }
 
-// Whether the session is the console's is told by the session ids alone:
-// SM_REMOTESESSION reads 0 in a Remote Desktop session with RemoteFX (from
-// Windows 8 on), and is not asked.
+// Whether the session is the console's is told by the session ids, and by
+// the registry's GlassSessionId where Windows has it (from Windows 8 on):
+// SM_REMOTESESSION reads 0 in a Remote Desktop session with RemoteFX, and is
+// not asked.
 TEST(WatchPause, GoesByTheConsolesDisplayOnlyInTheConsolesSession)
 {
     struct Row
@@ -111,9 +114,10 @@ TEST(WatchPause, GoesByTheConsolesDisplayOnlyInTheConsolesSession)
         bool restsWhileTheConsoleDisplayIsOff;
     };
     const Row rows[] = {
-        {"at the console", {1, 1}, true},
-        {"remote", {2, 1}, false},
-        {"remote, with RemoteFX, which reads as local", {3, 1}, false},
+        {"at the console, Windows 7", {1, 1}, true},
+        {"at the console, Windows 8 and later", {1, 1, true, 1}, true},
+        {"remote", {2, 1, true, 1}, false},
+        {"remote, with RemoteFX, whose session the console's id may name", {1, 1, true, 3}, false},
         {"disconnected, another user at the console", {1, 4}, false},
         {"nobody at the console, between two users", {1, 0xFFFFFFFF}, false},
     };
@@ -121,9 +125,9 @@ TEST(WatchPause, GoesByTheConsolesDisplayOnlyInTheConsolesSession)
         SCOPED_TRACE(row.what);
         WatchPause pause;
         DisplayNotice off = {CONSOLE_DISPLAY_STATE, sizeof(DWORD), 0};
-        OnPowerBroadcast(pause, POWER_SETTING_CHANGE, (LPARAM)&off, row.facts);
+        EXPECT_EQ(row.restsWhileTheConsoleDisplayIsOff ? SIGHT_LOST : SIGHT_UNCHANGED,
+                  OnPowerBroadcast(pause, POWER_SETTING_CHANGE, (LPARAM)&off, row.facts));
         EXPECT_EQ(row.restsWhileTheConsoleDisplayIsOff, IsPaused(pause));
-        EXPECT_EQ(row.restsWhileTheConsoleDisplayIsOff, OnTheConsole(row.facts));
     }
 }
 

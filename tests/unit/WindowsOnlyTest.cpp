@@ -20,6 +20,9 @@ namespace {
 
 std::vector<std::string> g_calls;
 int g_sessionRefusals;
+bool g_powerRefused;
+// Session registrations alive, and unregistrations of what was never registered.
+int g_sessionsHeld, g_unmatched;
 
 BOOL WINAPI FakeFilter(HWND, UINT message, DWORD action, void*)
 {
@@ -30,7 +33,15 @@ BOOL WINAPI FakeFilter(HWND, UINT message, DWORD action, void*)
 BOOL WINAPI FakeRegisterSession(HWND, DWORD flags)
 {
     g_calls.push_back("session " + std::to_string(flags));
-    return g_sessionRefusals-- > 0 ? FALSE : TRUE;
+    bool refused = g_sessionRefusals-- > 0;
+    g_sessionsHeld += !refused;
+    return !refused;
+}
+
+BOOL WINAPI FakeUnregisterSession(HWND)
+{
+    g_unmatched += g_sessionsHeld-- <= 0;
+    return TRUE;
 }
 
 HANDLE WINAPI FakeRegisterPower(HANDLE, const GUID* setting, DWORD flags)
@@ -39,11 +50,12 @@ HANDLE WINAPI FakeRegisterPower(HANDLE, const GUID* setting, DWORD flags)
                        : IsEqualGUID(*setting, MONITOR_POWER_ON)    ? "monitor power"
                                                                     : "other";
     g_calls.push_back(std::string("power ") + name + " " + std::to_string(flags));
-    return (HANDLE)(UINT_PTR)(g_calls.size());
+    return g_powerRefused ? nullptr : (HANDLE)(UINT_PTR)(g_calls.size());
 }
 
-BOOL WINAPI FakeUnregister(HANDLE)
+BOOL WINAPI FakeUnregister(HANDLE hNotify)
 {
+    g_unmatched += !hNotify;
     return TRUE;
 }
 
@@ -69,6 +81,7 @@ protected:
     StandIn m_session{Newer::WTS_REGISTER_SESSION_NOTIFICATION, (void*)FakeRegisterSession};
     StandIn m_power{Newer::REGISTER_POWER_SETTING_NOTIFICATION, (void*)FakeRegisterPower};
     StandIn m_unregister{Newer::UNREGISTER_POWER_SETTING_NOTIFICATION, (void*)FakeUnregister};
+    StandIn m_sessionEnd{Newer::WTS_UNREGISTER_SESSION_NOTIFICATION, (void*)FakeUnregisterSession};
     StandIn m_restart{Newer::REGISTER_APPLICATION_RESTART, (void*)FakeRestart};
 };
 
@@ -105,6 +118,7 @@ TEST_F(WindowsOnly, WhatIsRefusedIsAskedForAgainForAMinuteAtMost)
         int sessionRefusals;
         size_t adds;          // NIM_ADD requests in all
         size_t registrations; // session registrations in all
+        bool powerRefused = false;
     };
     const Row rows[] = {
         {"the taskbar takes the icon at once", true, false, 0, 1, 1},
@@ -112,6 +126,7 @@ TEST_F(WindowsOnly, WhatIsRefusedIsAskedForAgainForAMinuteAtMost)
         {"Terminal Services ready after three tries", false, false, 3, 0, 4},
         {"Terminal Services never ready", false, false, 1000, 0, 1 + RETRIES},
         {"both", true, true, 1000, 1 + RETRIES, 1 + RETRIES},
+        {"the display's state cannot be had", false, false, 0, 0, 1, true},
     };
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
@@ -119,6 +134,8 @@ TEST_F(WindowsOnly, WhatIsRefusedIsAskedForAgainForAMinuteAtMost)
         SetValue(SETTINGS_KEY, TRAY_ICON_VALUE, REG_DWORD, &tray, sizeof tray);
         RefuseTrayRequests(row.trayRefuses);
         g_sessionRefusals = row.sessionRefusals;
+        g_powerRefused = row.powerRefused;
+        g_sessionsHeld = g_unmatched = 0;
         g_calls.clear();
         TakeTrayRequests();
         HWND hDlg = CreateHiddenDialog();
@@ -133,6 +150,7 @@ TEST_F(WindowsOnly, WhatIsRefusedIsAskedForAgainForAMinuteAtMost)
                       return c.rfind("session ", 0) == 0;
                   }));
         DestroyDialog();
+        EXPECT_EQ(0, g_unmatched) << "unregistered what was never registered";
     }
 }
 
