@@ -1,15 +1,42 @@
 #include "Legibility.h"
-#include <math.h>
 
 static const COLORREF WHITE = RGB(255, 255, 255);
 static const COLORREF BLACK = RGB(0, 0, 0);
 
-// sRGB's transfer curve undone: the light a channel value stands for.
-static double Linear(BYTE channel)
+namespace {
+
+// x to the power 2.4 as x squared times the fifth root of x squared, the root
+// found by Newton's method from above: the program carries no library maths.
+constexpr double Power2_4(double x)
 {
-    double c = channel / 255.0;
-    return c <= 0.04045 ? c / 12.92 : pow((c + 0.055) / 1.055, 2.4);
+    double square = x * x, root = 1;
+    for (int i = 0; i < 40; ++i)
+        root -= (root * root * root * root * root - square) / (5 * root * root * root * root);
+    return square * root;
 }
+
+// sRGB's transfer curve undone for each channel value: the light it stands
+// for, worked out as the program is compiled.
+struct LinearTable
+{
+    float value[256];
+    constexpr LinearTable() : value()
+    {
+        for (int channel = 0; channel < 256; ++channel) {
+            double c = channel / 255.0;
+            value[channel] = (float)(c <= 0.04045 ? c / 12.92 : Power2_4((c + 0.055) / 1.055));
+        }
+    }
+};
+
+constexpr LinearTable LINEAR;
+
+double Linear(BYTE channel)
+{
+    return LINEAR.value[channel];
+}
+
+} // namespace
 
 double RelativeLuminance(COLORREF color)
 {
@@ -34,7 +61,10 @@ void LuminanceHistogram::Add(double luminance)
 double LuminanceHistogram::Percentile(double fraction) const
 {
     // the rank of the wanted value among all, counted from 1
-    DWORD rank = (DWORD)ceil(fraction * m_total);
+    double exact = fraction * m_total;
+    DWORD rank = (DWORD)exact;
+    if (rank < exact)
+        ++rank;
     if (rank < 1)
         rank = 1;
     DWORD below = 0;

@@ -62,6 +62,7 @@ void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, WallpaperContrast& 
     ReadLabels(hView, labels);
     Decoded decoded;
     result.pictureRead = DecodeScene(scene, decoded);
+    lstrcpyW(result.picture, scene.monitorCount ? scene.monitors[0].path : L"");
 
     ShownDesktop shown = {decoded.monitors, scene.monitorCount, scene.desktop};
     TextChoice choice = ChooseForLabels(shown, labels.Data(), labels.Count());
