@@ -1,22 +1,11 @@
 #include "WallpaperContrast.h"
 #include "ColorTable.h"
 #include "LabelGrid.h"
-#include "ShownWallpaper.h"
-#include "WallpaperScene.h"
 
 // A preview larger than this is not asked for in earnest.
 enum { MAX_PREVIEW_SIDE = 4096 };
 
-namespace {
-
-struct Decoded
-{
-    Picture pictures[MAX_SCENE_MONITORS];
-    ShownMonitor monitors[MAX_SCENE_MONITORS];
-};
-
-// Each monitor's picture, decoded once however many monitors show it.
-bool DecodeScene(const WallpaperScene& scene, Decoded& decoded)
+bool DecodeScene(const WallpaperScene& scene, DecodedScene& decoded)
 {
     bool any = false;
     for (int i = 0; i < scene.monitorCount; ++i) {
@@ -36,6 +25,8 @@ bool DecodeScene(const WallpaperScene& scene, Decoded& decoded)
     }
     return any;
 }
+
+namespace {
 
 RECT PreviewArea(const HeapArray<RECT>& labels, SIZE size)
 {
@@ -60,7 +51,7 @@ void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, WallpaperContrast& 
     ReadWallpaperScene(scene);
     HeapArray<RECT> labels;
     ReadLabels(hView, labels);
-    Decoded decoded;
+    DecodedScene decoded;
     result.pictureRead = DecodeScene(scene, decoded);
     lstrcpyW(result.picture, scene.monitorCount ? scene.monitors[0].path : L"");
 

@@ -2,7 +2,8 @@
 // better on the picture the desktop shows behind its icons' labels.
 #pragma once
 #include "../framework/HeapArray.h"
-#include <windows.h>
+#include "ShownWallpaper.h"
+#include "WallpaperScene.h"
 
 struct WallpaperContrast
 {
@@ -27,3 +28,12 @@ struct WallpaperContrast
 // picture on show is decoded once. No view, or no items: the whole of every
 // monitor is judged.
 void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, WallpaperContrast& result);
+
+// Each monitor's picture of a scene, decoded once however many monitors show
+// it, and placed; false when none could be read.
+struct DecodedScene
+{
+    Picture pictures[MAX_SCENE_MONITORS];
+    ShownMonitor monitors[MAX_SCENE_MONITORS];
+};
+bool DecodeScene(const WallpaperScene& scene, DecodedScene& decoded);

@@ -80,19 +80,28 @@ static BOOL CALLBACK AddEachMonitor(HMONITOR, HDC, RECT* monitor, LPARAM lParam)
     return TRUE;
 }
 
+// The picture as stored beside its position, where Windows 7 keeps it (a
+// slideshow's step included): Wine answers SystemParametersInfo from what
+// each process read first, and never sees another's change. Where the value
+// is missing, the system's answer.
 static void ReadOnePicture(WallpaperScene& scene)
 {
     OnePicture one = {&scene, {}, WALLPAPER_CENTER};
-    if (!SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, one.path, 0))
-        one.path[0] = 0;
-    one.path[MAX_PATH - 1] = 0;
     char style[16] = "", tile[16] = "";
     HKEY hKey;
+    DWORD type = 0, size = sizeof one.path - sizeof(WCHAR);
+    bool stored = false;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+        stored = RegQueryValueExW(hKey, L"Wallpaper", nullptr, &type, (BYTE*)one.path, &size) == ERROR_SUCCESS
+                 && type == REG_SZ;
         ReadDesktopValue(hKey, WALLPAPER_STYLE, style);
         ReadDesktopValue(hKey, TILE_WALLPAPER, tile);
         RegCloseKey(hKey);
     }
+    one.path[stored ? size / sizeof(WCHAR) : 0] = 0;
+    if (!stored && !SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, one.path, 0))
+        one.path[0] = 0;
+    one.path[MAX_PATH - 1] = 0;
     one.position = PositionFromRegistry(style, tile);
     scene.desktop = GetSysColor(COLOR_BACKGROUND);
     EnumDisplayMonitors(nullptr, nullptr, AddEachMonitor, (LPARAM)&one);

@@ -23,6 +23,6 @@ struct WallpaperScene
 };
 
 // Per monitor from IDesktopWallpaper (Windows 8 and later); elsewhere (Windows
-// 7, Wine) one picture for every monitor from SystemParametersInfo and its
-// position from the registry. The calling thread has initialised COM.
+// 7, Wine) one picture for every monitor and its position from the user's
+// "Control Panel\Desktop" (SystemParametersInfo where the picture is not there). The calling thread has initialised COM.
 void ReadWallpaperScene(WallpaperScene& scene);
