@@ -16,15 +16,15 @@ constexpr double Power2_4(double x)
 }
 
 // sRGB's transfer curve undone for each channel value: the light it stands
-// for, worked out as the program is compiled.
+// for, worked out as the program is compiled, in 65536ths (within 0.00001).
 struct LinearTable
 {
-    float value[256];
+    WORD value[256];
     constexpr LinearTable() : value()
     {
         for (int channel = 0; channel < 256; ++channel) {
             double c = channel / 255.0;
-            value[channel] = (float)(c <= 0.04045 ? c / 12.92 : Power2_4((c + 0.055) / 1.055));
+            value[channel] = (WORD)((c <= 0.04045 ? c / 12.92 : Power2_4((c + 0.055) / 1.055)) * 65535 + 0.5);
         }
     }
 };
@@ -33,7 +33,7 @@ constexpr LinearTable LINEAR;
 
 double Linear(BYTE channel)
 {
-    return LINEAR.value[channel];
+    return LINEAR.value[channel] / 65535.0;
 }
 
 } // namespace
@@ -61,9 +61,10 @@ void LuminanceHistogram::Add(double luminance)
 double LuminanceHistogram::Percentile(double fraction) const
 {
     // the rank of the wanted value among all, counted from 1
+    // (rounded up; x87's extra precision leaves a tenth of 100 a hair over 10)
     double exact = fraction * m_total;
     DWORD rank = (DWORD)exact;
-    if (rank < exact)
+    if (exact - rank > 1e-6)
         ++rank;
     if (rank < 1)
         rank = 1;

@@ -49,11 +49,13 @@ void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, WallpaperContrast& 
 {
     WallpaperScene scene;
     ReadWallpaperScene(scene);
+    lstrcpyW(result.picture, scene.monitorCount ? scene.monitors[0].path : L"");
+    ZeroMemory(&result.pictureStamp, sizeof result.pictureStamp);
+    GetFileAttributesExW(result.picture, GetFileExInfoStandard, &result.pictureStamp);
     HeapArray<RECT> labels;
     ReadLabels(hView, labels);
     DecodedScene decoded;
     result.pictureRead = DecodeScene(scene, decoded);
-    lstrcpyW(result.picture, scene.monitorCount ? scene.monitors[0].path : L"");
 
     ShownDesktop shown = {decoded.monitors, scene.monitorCount, scene.desktop};
     TextChoice choice = ChooseForLabels(shown, labels.Data(), labels.Count());

@@ -13,9 +13,10 @@ struct WallpaperContrast
     bool pictureRead;
     double darkEnd, lightEnd;       // luminances behind the labels
     COLORREF text;                  // black or white
-    // The first monitor's picture file, empty for none: a slideshow rewrites
-    // it in place with no message.
+    // The first monitor's picture file, empty for none, and its time and size
+    // before it was read: a slideshow rewrites it in place with no message.
     WCHAR picture[MAX_PATH];
+    WIN32_FILE_ATTRIBUTE_DATA pictureStamp;
     // What shows around the first label (around the primary monitor's work
     // area's top-left where there is none), a 32-bit DIB pixel (0x00RRGGBB)
     // for each screen pixel in rows from the top, previewSize as asked.

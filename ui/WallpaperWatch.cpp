@@ -40,6 +40,13 @@ static void Release(Evaluation* e)
     HeapFree(GetProcessHeap(), 0, e);
 }
 
+// zero for a file that is not there
+static void FileStamp(const WCHAR* path, WIN32_FILE_ATTRIBUTE_DATA& stamp)
+{
+    ZeroMemory(&stamp, sizeof stamp);
+    GetFileAttributesExW(path, GetFileExInfoStandard, &stamp);
+}
+
 static DWORD WINAPI EvaluateOnWorker(void* parameter)
 {
     Evaluation* e = (Evaluation*)parameter;
@@ -83,6 +90,7 @@ struct FolderWatch
     HWND hWnd;
     HANDLE hStop;
     WCHAR picture[MAX_PATH];
+    WIN32_FILE_ATTRIBUTE_DATA known;
 };
 
 static void Release(FolderWatch* w)
@@ -91,12 +99,6 @@ static void Release(FolderWatch* w)
         return;
     CloseHandle(w->hStop);
     HeapFree(GetProcessHeap(), 0, w);
-}
-
-static bool FileStamp(const WCHAR* path, WIN32_FILE_ATTRIBUTE_DATA& stamp)
-{
-    ZeroMemory(&stamp, sizeof stamp);
-    return GetFileAttributesExW(path, GetFileExInfoStandard, &stamp) != FALSE;
 }
 
 static bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
@@ -116,28 +118,36 @@ static DWORD WINAPI WatchFolderOnWorker(void* parameter)
             slash = p;
     // a picture at a drive's root: the root, not the drive's current folder
     *(slash == folder + 2 && folder[1] == L':' ? slash + 1 : slash) = 0;
-    WIN32_FILE_ATTRIBUTE_DATA known, now;
-    FileStamp(w->picture, known);
-    HANDLE hChange = FindFirstChangeNotificationW(
-        folder, FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE);
-    HANDLE handles[2] = {w->hStop, hChange};
-    while (hChange != INVALID_HANDLE_VALUE
-           && WaitForMultipleObjects(2, handles, FALSE, INFINITE) == WAIT_OBJECT_0 + 1) {
-        DWORD wait;
-        do
-            wait = FindNextChangeNotification(hChange) ? WaitForMultipleObjects(2, handles, FALSE, WALLPAPER_SETTLE_MS)
-                                                       : WAIT_FAILED;
-        while (wait == WAIT_OBJECT_0 + 1);
-        if (wait != WAIT_TIMEOUT)
+    // Armed afresh for each wait (Wine's re-arming of a notification misses
+    // later changes); the file is looked at only once armed, so that no
+    // change slips between; the first look is for a change since the
+    // picture was judged, before the watch began.
+    bool settling = true;
+    DWORD settleStart = GetTickCount();
+    for (;;) {
+        HANDLE hChange = FindFirstChangeNotificationW(
+            folder, FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE);
+        if (hChange == INVALID_HANDLE_VALUE)
             break;
         // other files of the folder come and go as they will
-        FileStamp(w->picture, now);
-        if (!SameStamp(known, now))
+        WIN32_FILE_ATTRIBUTE_DATA now;
+        if (!settling && (FileStamp(w->picture, now), !SameStamp(w->known, now))) {
             PostMessageA(w->hWnd, WM_WALLPAPER_FILE_CHANGED, 0, 0);
-        known = now;
-    }
-    if (hChange != INVALID_HANDLE_VALUE)
+            w->known = now;
+        }
+        HANDLE handles[2] = {w->hStop, hChange};
+        DWORD wait = WaitForMultipleObjects(2, handles, FALSE, settling ? (DWORD)WALLPAPER_SETTLE_MS : INFINITE);
         FindCloseChangeNotification(hChange);
+        if (wait == WAIT_OBJECT_0 + 1) {
+            // a folder that is never quiet is looked at once in a while all the same
+            if (!settling)
+                settleStart = GetTickCount();
+            settling = GetTickCount() - settleStart < WALLPAPER_SETTLE_MAX_MS;
+        } else if (wait == WAIT_TIMEOUT)
+            settling = false;
+        else
+            break;
+    }
     Release(w);
     return 0;
 }
@@ -248,7 +258,7 @@ void CWallpaperWatch::OnEvaluated(UINT generation, Evaluation* e)
         m_pColors->entry[WALLPAPER_CONTRAST_COLOR].color = text;
         m_PreviewPixels = std::move(e->result.preview);
         m_PreviewSize = e->result.previewSize;
-        WatchFolder(e->result.picture);
+        WatchFolder(e->result.picture, e->result.pictureStamp);
         ShowPreview();
         m_pPreview->ShowColors(text, m_pColors->entry[SYSTEM_BACKGROUND_COLOR].color);
         if (ReadTextColorIndex() == WALLPAPER_CONTRAST_COLOR)
@@ -259,7 +269,7 @@ void CWallpaperWatch::OnEvaluated(UINT generation, Evaluation* e)
     Release(e);
 }
 
-void CWallpaperWatch::WatchFolder(const WCHAR* picture)
+void CWallpaperWatch::WatchFolder(const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp)
 {
     if (m_hFolderThread && lstrcmpiW(picture, m_WatchedPicture) == 0)
         return;
@@ -273,6 +283,7 @@ void CWallpaperWatch::WatchFolder(const WCHAR* picture)
     w->hWnd = m_hWnd;
     w->hStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     lstrcpyW(w->picture, picture);
+    w->known = stamp;
     m_hFolderThread = w->hStop ? StartThread(WatchFolderOnWorker, w) : nullptr;
     if (!m_hFolderThread) {
         Release(w);

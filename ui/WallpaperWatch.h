@@ -22,8 +22,10 @@ enum {
     WALLPAPER_ABANDON_MS = 10000,
     // the longest the program waits for a thread of its own as it ends
     WALLPAPER_END_WAIT_MS = 1000,
-    // a file is written in several steps: the folder is quiet this long first
+    // a file is written in several steps: the folder is quiet this long first,
+    // or busy this long
     WALLPAPER_SETTLE_MS = 200,
+    WALLPAPER_SETTLE_MAX_MS = 1000,
 };
 
 struct Evaluation;
@@ -53,7 +55,7 @@ private:
     void Stop();
     void LetWorkerGo(DWORD waitMs);
     void OnEvaluated(UINT generation, Evaluation* evaluation);
-    void WatchFolder(const WCHAR* picture);
+    void WatchFolder(const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp);
     void StopFolderWatch(DWORD waitMs);
     void ShowPreview();
 

@@ -88,9 +88,11 @@ TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
         EXPECT_EQ(functions.end(), std::find(functions.begin(), functions.end(), name)) << name;
 }
 
-TEST(Executable, StaysUnder64KiBWithEverythingInIt)
+// 64 KiB until the wallpaper's entry brought its reading, decoding, placing
+// and watching (docs/figures.md)
+TEST(Executable, StaysUnder72KiBWithEverythingInIt)
 {
-    EXPECT_LT(ReadFile(BinPath("Vireola.exe")).size(), 64u * 1024);
+    EXPECT_LT(ReadFile(BinPath("Vireola.exe")).size(), 72u * 1024);
 }
 
 std::string VersionString(const std::vector<char>& info, const char* name)

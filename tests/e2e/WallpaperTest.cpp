@@ -79,8 +79,11 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         {"a new light picture", PURE_RED, LIGHT_PICTURE, "light2.bmp", "2", true, BLACK},
         {"a broken file: entry 0's colour", PURE_RED, BROKEN, "broken.bmp", "2", true, WHITE},
     };
+    // a folder of their own, as pictures have, away from the stand-in's log
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + "vireola-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
     DesktopValues values;
     SetDword("Settings", "TextColorIndex", WALLPAPER_INDEX);
     SetDword("Settings", "ReApply", 1);
@@ -89,7 +92,7 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
     COLORREF desktopColor = rows[0].desktop;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        std::string path = std::string(temp) + "vireola-" + std::to_string(GetCurrentProcessId()) + "-" + row.file;
+        std::string path = folder + row.file;
         DeleteFileA(path.c_str());
         if (row.picture == LIGHT_PICTURE)
             WriteBmp(path, 64, 48, LIGHT, 0, LIGHT);
@@ -121,6 +124,9 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
     }
     program.reset();
     desktop.reset();
+    for (const Row& row : rows)
+        DeleteFileA((folder + row.file).c_str());
+    RemoveDirectoryA(folder.c_str());
 }
 
 } // namespace
