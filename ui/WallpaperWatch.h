@@ -70,6 +70,7 @@ private:
     SIZE m_PreviewSize = {};
     HeapArray<DWORD> m_PreviewPixels;
     WCHAR m_WatchedPicture[MAX_PATH] = {};
+    HMODULE m_hCodecs = nullptr;    // the imaging component, kept loaded while followed
     FolderWatch* m_pFolder = nullptr;
     HANDLE m_hFolderThread = nullptr;
 };
