@@ -71,9 +71,9 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
     const Row rows[] = {
         {"a light picture, at the start", LIGHT, LIGHT_PICTURE, "light.bmp", "2", true, BLACK},
-        {"a dark one", LIGHT, DARK_PICTURE, "changing.bmp", "2", true, WHITE},
-        {"the same file rewritten light in place, unannounced", LIGHT, LIGHT_PICTURE, "changing.bmp", "2", false, BLACK},
         {"light overall but dark behind the labels", LIGHT, DARK_BEHIND_LABELS, "top.bmp", "2", true, WHITE},
+        {"another light one", LIGHT, LIGHT_PICTURE, "changing.bmp", "2", true, BLACK},
+        {"the same file rewritten dark in place, unannounced", LIGHT, DARK_PICTURE, "changing.bmp", "2", false, WHITE},
         {"a small dark one centred: the red desktop colour around it reads", PURE_RED, SMALL_DARK, "small.bmp", "0", true, BLACK},
         {"a missing file: entry 0's colour, white on red", PURE_RED, MISSING, "missing.bmp", "2", true, WHITE},
         {"a new light picture", PURE_RED, LIGHT_PICTURE, "light2.bmp", "2", true, BLACK},
