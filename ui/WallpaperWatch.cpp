@@ -165,10 +165,11 @@ void CWallpaperWatch::Attach(HWND hWnd, ColorTable& colors, CPreviewList& previe
     m_pPreview = &preview;
 }
 
+// The program is ending: its threads are waited for, each a bounded time.
 void CWallpaperWatch::Detach()
 {
     LetWorkerGo(WALLPAPER_END_WAIT_MS);
-    Stop();
+    Stop(WALLPAPER_END_WAIT_MS);
 }
 
 void CWallpaperWatch::Select(int index)
@@ -178,18 +179,19 @@ void CWallpaperWatch::Select(int index)
         m_bFollowing = true;
         Evaluate();
     } else if (!follow && m_bFollowing) {
-        Stop();
+        Stop(0);
     }
     ShowPreview();
 }
 
-void CWallpaperWatch::Stop()
+// Threads still running are left to end by themselves: each holds what it uses.
+void CWallpaperWatch::Stop(DWORD waitMs)
 {
     m_bFollowing = false;
     ++m_Generation;
     m_bAgain = false;
     LetWorkerGo(0);
-    StopFolderWatch(WALLPAPER_END_WAIT_MS);
+    StopFolderWatch(waitMs);
     m_PreviewPixels.Free();
     if (m_hCodecs)
         FreeLibrary(m_hCodecs);
@@ -259,7 +261,7 @@ bool CWallpaperWatch::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
 void CWallpaperWatch::OnEvaluated(UINT generation, Evaluation* e)
 {
     if (m_bFollowing && generation == m_Generation) {
-        LetWorkerGo(WALLPAPER_END_WAIT_MS);
+        LetWorkerGo(0);
         std::swap(m_hCodecs, e->hCodecs);
         COLORREF text = e->result.text;
         SetWallpaperTextColor(text);
@@ -281,7 +283,7 @@ void CWallpaperWatch::WatchFolder(const WCHAR* picture, const WIN32_FILE_ATTRIBU
 {
     if (m_hFolderThread && lstrcmpiW(picture, m_WatchedPicture) == 0)
         return;
-    StopFolderWatch(WALLPAPER_END_WAIT_MS);
+    StopFolderWatch(0);
     if (!picture[0])
         return;
     auto* w = (FolderWatch*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(FolderWatch));
@@ -307,7 +309,8 @@ void CWallpaperWatch::StopFolderWatch(DWORD waitMs)
     if (!m_pFolder)
         return;
     SetEvent(m_pFolder->hStop);
-    WaitForSingleObject(m_hFolderThread, waitMs);
+    if (waitMs)
+        WaitForSingleObject(m_hFolderThread, waitMs);
     CloseHandle(m_hFolderThread);
     Release(m_pFolder);
     m_pFolder = nullptr;

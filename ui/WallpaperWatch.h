@@ -52,7 +52,7 @@ public:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
 private:
-    void Stop();
+    void Stop(DWORD waitMs);
     void LetWorkerGo(DWORD waitMs);
     void OnEvaluated(UINT generation, Evaluation* evaluation);
     void WatchFolder(const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp);
