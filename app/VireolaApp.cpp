@@ -53,6 +53,9 @@ BOOL CVireolaApp::StartInstance()
         return TRUE;
     }
 
+    // the wallpaper's colour, if it comes in time; else entry 0's until it does
+    if (ReadTextColorIndex() == WALLPAPER_CONTRAST_COLOR)
+        EvaluateBeforeStart(table);
     ApplyDesktopColors(ColorAt(table, ReadTextColorIndex()), CLR_NONE);
     if (!ReadReApply())
         return FALSE;

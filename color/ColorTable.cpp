@@ -23,6 +23,7 @@ const ColorTable g_ColorTemplate = {{
     {"Yellow", RGB(255, 255, 0)},
     {"Orange", RGB(255, 192, 0)},
     {"White", RGB(255, 255, 255)},
+    {"(Contrast With Wallpaper)", 0},
 }};
 
 static const COLORREF WHITE = RGB(255, 255, 255);
@@ -37,18 +38,27 @@ COLORREF GetContrastColor(COLORREF background)
     return (r > 128 || g > 128 || b > 128) ? BLACK : WHITE;
 }
 
-void FillAutoColors(ColorTable& table, COLORREF desktop, COLORREF custom)
+void FillAutoColors(ColorTable& table, COLORREF desktop, COLORREF custom, COLORREF wallpaper)
 {
     table.entry[SYSTEM_BACKGROUND_COLOR].color = desktop;
     table.entry[SYSTEM_TEXT_COLOR].color = GetContrastColor(desktop);
     table.entry[CUSTOM_TEXT_COLOR].color = custom;
+    table.entry[WALLPAPER_CONTRAST_COLOR].color = wallpaper == CLR_NONE ? GetContrastColor(desktop) : wallpaper;
+}
+
+// The one thread that evaluates results (the user interface's) keeps the last.
+static COLORREF g_WallpaperText = CLR_NONE;
+
+void SetWallpaperTextColor(COLORREF color)
+{
+    g_WallpaperText = color;
 }
 
 void FillAutoColors(ColorTable& table)
 {
     COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
-    FillAutoColors(table, desktop,
-                   (COLORREF)ReadSetting(SETTINGS_SECTION, TEXT_COLOR_VALUE, DEFAULT_TEXT_COLOR));
+    FillAutoColors(table, desktop, (COLORREF)ReadSetting(SETTINGS_SECTION, TEXT_COLOR_VALUE, DEFAULT_TEXT_COLOR),
+                   g_WallpaperText);
 }
 
 void AddColorNames(HWND hComboBox, const ColorTable& table)

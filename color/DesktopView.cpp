@@ -25,8 +25,7 @@ HWND FindDesktopListView()
     return FindWindowExA(hDefView, nullptr, "SysListView32", nullptr);
 }
 
-// False when the view did not answer in time.
-static bool SendToView(HWND hView, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr)
+bool SendToView(HWND hView, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result)
 {
     DWORD_PTR dummy;
     return SendMessageTimeoutA(hView, message, wParam, lParam, SMTO_ABORTIFHUNG,

@@ -9,6 +9,9 @@
 enum { SHELL_MESSAGE_TIMEOUT_MS = 500 };
 
 HWND FindDesktopListView();
+// Every message to the view goes through here; false when it did not answer
+// in time.
+bool SendToView(HWND hView, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result = nullptr);
 void SetListViewColors(HWND hListView, COLORREF text, COLORREF textBk);
 void ApplyDesktopColors(COLORREF text, COLORREF textBk);
 // Puts the wanted colour back on a transparent background if the shell has

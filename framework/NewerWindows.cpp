@@ -21,6 +21,7 @@ const Entry FUNCTIONS[Newer::FUNCTION_COUNT] = {
     {"user32.dll", "GetDpiForWindow"},
     {"user32.dll", "GetSystemMetricsForDpi"},
     {"kernel32.dll", "WTSGetActiveConsoleSessionId"},
+    {"oleacc.dll", "AccessibleObjectFromWindow"},
 };
 
 // Each is looked up once (a look-up by module name costs file-system calls
@@ -155,6 +156,13 @@ int GetSystemMetricsForDpi(int nIndex, UINT dpi)
     typedef int(WINAPI * Fn)(int, UINT);
     Fn fn = Find<Fn>(GET_SYSTEM_METRICS_FOR_DPI);
     return fn ? fn(nIndex, dpi) : GetSystemMetrics(nIndex);
+}
+
+HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD dwId, const GUID& riid, void** ppvObject)
+{
+    typedef HRESULT(WINAPI * Fn)(HWND, DWORD, const GUID&, void**);
+    Fn fn = Find<Fn>(ACCESSIBLE_OBJECT_FROM_WINDOW);
+    return fn ? fn(hwnd, dwId, riid, ppvObject) : E_NOTIMPL;
 }
 
 } // namespace Newer

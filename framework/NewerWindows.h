@@ -1,7 +1,8 @@
 // Functions that the oldest Windows this program runs on lacks (and some that
 // Wine lacks), looked up on their first call, so that the executable still
 // loads where they are missing. Each does the next best thing there. With
-// them, one whose answer Wine only makes up, which the tests stand in for.
+// them, one whose answer Wine only makes up, which the tests stand in for,
+// and one whose DLL only the wallpaper's evaluation needs.
 #pragma once
 #include <windows.h>
 
@@ -43,6 +44,10 @@ UINT GetDpiForWindow(HWND hwnd);
 // where every window has it.
 int GetSystemMetricsForDpi(int nIndex, UINT dpi);
 
+// An object's accessibility interface (oleacc, loaded on the first call
+// rather than at every start); E_NOTIMPL where it cannot be had.
+HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD dwId, const GUID& riid, void** ppvObject);
+
 // Every function looked up, by the DLL and the name it is looked up by.
 enum Function {
     SET_COALESCABLE_TIMER,
@@ -56,6 +61,7 @@ enum Function {
     GET_DPI_FOR_WINDOW,
     GET_SYSTEM_METRICS_FOR_DPI,
     WTS_GET_ACTIVE_CONSOLE_SESSION_ID,
+    ACCESSIBLE_OBJECT_FROM_WINDOW,
     FUNCTION_COUNT
 };
 const char* DllOf(Function function);

@@ -7,6 +7,10 @@ bash scripts/setup.sh
 cmake --preset win32 >/dev/null
 cmake --build --preset win32 --target Bench >/dev/null
 build=$PWD/build/win32
+# photographs' sizes for one evaluation each (ImageMagick)
+for size in 1920x1080 6000x4000; do
+    [ -f "$build/bin/wallpaper-$size.jpg" ] || convert -size "$size" plasma:fractal -quality 90 "$build/bin/wallpaper-$size.jpg"
+done
 export WINEPREFIX=$build/wine/bench
 trap '"$build/winerun" --stop' EXIT
 "$build/winerun" "$build/bin/Bench.exe" "$@"

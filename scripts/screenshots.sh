@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # Takes the README's pictures at 100%, 150% and 200% display scale (or at
 # the percentages given): the settings dialog, the About box and the
-# notification-area icon in Wine's own tray, into docs/. Each scale has a
+# notification-area icon in Wine's own tray, into docs/; and the labels on a
+# light wallpaper before and after "(Contrast With Wallpaper)" (only those
+# with the argument "wallpaper"). Each scale has a
 # Wine prefix of its own under build/, so the test prefix keeps its scale,
 # and a private display.
 set -euo pipefail
@@ -26,6 +28,38 @@ wait_for() {
 run() { "$build/winerun" "$@" >/dev/null 2>&1; }
 # the current scale's server and display end with the run, however it ends
 trap 'run --stop' EXIT
+
+# The stand-in's top-left icons on a light picture: the shell's own white
+# labels, then after a silent start with "(Contrast With Wallpaper)".
+wallpaper_shots() {
+    export WINEPREFIX=$build/shots/wallpaper/prefix
+    mkdir -p "$build/shots/wallpaper"
+    convert -size 800x600 gradient:'#fbfaf2-#b9d3ec' "BMP3:$build/shots/wallpaper/light.bmp"
+    local picture key='HKCU\Software\Morvane\Vireola\Settings'
+    picture=$("$build/winerun" winepath -w "$build/shots/wallpaper/light.bmp" 2>/dev/null | tr -d '\r')
+    run reg add 'HKCU\Control Panel\Desktop' /v Wallpaper /t REG_SZ /d "$picture" /f
+    run reg add 'HKCU\Control Panel\Desktop' /v WallpaperStyle /t REG_SZ /d 2 /f
+    run reg add 'HKCU\Control Panel\Desktop' /v TileWallpaper /t REG_SZ /d 0 /f
+    run reg add "$key" /v ReApply /t REG_DWORD /d 0 /f
+    run reg add "$key" /v TextColorIndex /t REG_DWORD /d 21 /f
+    for shot in before after; do
+        unset DISPLAY
+        run cmd /c exit
+        export DISPLAY=$(cat "$build/shots/wallpaper/xvfb.display")
+        run "$build/bin/StandInShell.exe" --items 8 --color 3A6EA5 &
+        wait_for "Program Manager"
+        [ $shot = before ] || run "$build/bin/Vireola.exe"
+        sleep 1     # the shell repaints the labels when it is idle
+        import -window root -crop 560x110+0+0 "docs/wallpaper-$shot.png"
+        run --stop
+        wait
+    done
+}
+if [ "${1:-}" = wallpaper ]; then
+    wallpaper_shots
+    ls -l docs/wallpaper-*.png
+    exit
+fi
 
 for percent in ${*:-100 150 200}; do
     unset DISPLAY   # winerun starts the prefix's own
@@ -52,4 +86,5 @@ for percent in ${*:-100 150 200}; do
     run --stop
     wait
 done
+wallpaper_shots
 ls -l docs/*.png

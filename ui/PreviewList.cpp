@@ -28,11 +28,52 @@ void CPreviewList::LoadImages(UINT dpi)
     g_PreviewImageList.Swap(images);
 }
 
-// The sample stands on the desktop's colour, whatever colours the dialog
-// itself has (a high-contrast theme may give it the chosen colour).
+// The one preview's picture, drawn as its background is erased: with no
+// background colour of its own, the list view draws its item over it.
+static HBITMAP g_hPicture;
+static WNDPROC g_ListViewProc;
+
+static LRESULT CALLBACK PreviewProc(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message != WM_ERASEBKGND || !g_hPicture)
+        return CallWindowProcA(g_ListViewProc, hWnd, message, wParam, lParam);
+    HDC hMemory = CreateCompatibleDC((HDC)wParam);
+    HGDIOBJ hOld = SelectObject(hMemory, g_hPicture);
+    BITMAP bitmap;
+    GetObjectA(g_hPicture, sizeof bitmap, &bitmap);
+    BitBlt((HDC)wParam, 0, 0, bitmap.bmWidth, bitmap.bmHeight, hMemory, 0, 0, SRCCOPY);
+    SelectObject(hMemory, hOld);
+    DeleteDC(hMemory);
+    return TRUE;
+}
+
+void CPreviewList::ShowPicture(const DWORD* pixels, SIZE size)
+{
+    if (g_hPicture)
+        DeleteObject(g_hPicture);
+    g_hPicture = nullptr;
+    if (pixels) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = size.cx;
+        info.bmiHeader.biHeight = -size.cy;     // rows from the top
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        void* bits = nullptr;
+        g_hPicture = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (g_hPicture)
+            CopyMemory(bits, pixels, (SIZE_T)size.cx * size.cy * sizeof(DWORD));
+    }
+    if (g_hPicture && !g_ListViewProc)
+        g_ListViewProc = (WNDPROC)SetWindowLongPtrA(m_hWnd, GWLP_WNDPROC, (LONG_PTR)PreviewProc);
+}
+
+// The sample stands on the desktop's colour (or the wallpaper), whatever
+// colours the dialog itself has (a high-contrast theme may give it the
+// chosen colour).
 void CPreviewList::ShowColors(COLORREF text, COLORREF desktop)
 {
-    SendMessageA(m_hWnd, LVM_SETBKCOLOR, 0, (LPARAM)desktop);
+    SendMessageA(m_hWnd, LVM_SETBKCOLOR, 0, (LPARAM)(g_hPicture ? CLR_NONE : desktop));
     InvalidateRect(m_hWnd, nullptr, TRUE);
     SetListViewColors(m_hWnd, text, CLR_NONE);
 }

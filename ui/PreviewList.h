@@ -11,8 +11,11 @@ public:
     // The sample's image at the size it is drawn at on a display of that DPI.
     void LoadImages(UINT dpi);
     // The label in the text colour, on no background of its own, over the
-    // desktop's colour.
+    // picture shown or else the desktop's colour.
     void ShowColors(COLORREF text, COLORREF desktop);
+    // A piece of the wallpaper behind the sample (32-bit DIB pixels, rows
+    // from the top), or none.
+    void ShowPicture(const DWORD* pixels, SIZE size);
     // The common controls draw with the system colours they were told of.
     void OnSysColorChange();
 };

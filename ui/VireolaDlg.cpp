@@ -29,6 +29,7 @@ BOOL CVireolaDlg::OnInitDialog()
     m_PreviewList.InsertSample();
     AddColorNames(m_TextColorCombo.m_hWnd, m_Colors);
     FillAutoColors(m_Colors);
+    m_Wallpaper.Attach(m_hWnd, m_Colors, m_PreviewList);
     LoadControls();
     UpdatePreview();
 
@@ -55,6 +56,7 @@ void CVireolaDlg::LoadImages(UINT dpi)
 void CVireolaDlg::OnDpiChanged(UINT dpi)
 {
     LoadImages(dpi);
+    m_Wallpaper.Evaluate();
 }
 
 // A stored option counts as on when it is nonzero, as at start-up; a box
@@ -75,6 +77,7 @@ COLORREF CVireolaDlg::SelectedColor() const
 
 void CVireolaDlg::UpdatePreview()
 {
+    m_Wallpaper.Select(m_TextColorCombo.GetCurSel());
     m_PreviewList.ShowColors(SelectedColor(), m_Colors.entry[SYSTEM_BACKGROUND_COLOR].color);
 }
 
@@ -105,6 +108,8 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         OnTaskbarCreated();
         return false;
     }
+    if (m_Wallpaper.OnMessage(message, wParam, lParam))
+        return true;
     switch (message) {
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -168,10 +173,10 @@ bool CVireolaDlg::OnCommand(UINT nID, UINT nCode)
     switch (nID) {
     case IDC_REMOVE_FROM_MEMORY: OnRemoveFromMemory(); return true;
     case IDC_COLOR: OnColor(); return true;
-    case IDC_ABOUT: OnAbout(); return true;
+    case IDC_ABOUT: ShowAboutBox(); return true;
     case IDC_APPLY: OnApply(); return true;
     case IDC_ALL_COLORS:
-    case IDC_FONT: OnNotImplemented(); return true;
+    case IDC_FONT: ShowNotImplemented(m_hWnd); return true;
     case IDC_RESTORE_WINDOWS_COLORS: OnRestoreWindowsColors(); return true;
     }
     return false;
@@ -248,6 +253,7 @@ void CVireolaDlg::OnRemoveFromMemory()
 BOOL CVireolaDlg::DestroyWindow()
 {
     m_Watch.Detach();
+    m_Wallpaper.Detach();
     return CDialog::DestroyWindow();
 }
 
@@ -320,18 +326,8 @@ bool CVireolaDlg::OnSysCommand(UINT nID)
 {
     if (!IsAboutCommand(nID))
         return false;
-    OnAbout();
-    return true;
-}
-
-void CVireolaDlg::OnAbout()
-{
     ShowAboutBox();
-}
-
-void CVireolaDlg::OnNotImplemented()
-{
-    ShowNotImplemented(m_hWnd);
+    return true;
 }
 
 HICON CVireolaDlg::OnQueryDragIcon()

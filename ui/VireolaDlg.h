@@ -8,6 +8,7 @@
 #include "../framework/Dialog.h"
 #include "PreviewList.h"
 #include "TrayIcon.h"
+#include "WallpaperWatch.h"
 #include "Watch.h"
 
 // Posted by a second start of the program: show the dialog and come to the front.
@@ -37,8 +38,6 @@ private:
     bool OnSysCommand(UINT nID);
     bool OnPaint();
     HICON OnQueryDragIcon();
-    void OnAbout();
-    void OnNotImplemented();
     void OnSelChangeTextColor();
     void OnColor();
     void OnApply();
@@ -74,6 +73,7 @@ private:
     ColorTable m_Colors;
     CWatch m_Watch;
     CTrayIcon m_TrayIcon;
+    CWallpaperWatch m_Wallpaper;
 };
 
 extern CVireolaDlg g_VireolaDlg;

@@ -72,8 +72,10 @@ TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
     for (const std::string& dll : dlls)
         EXPECT_NE(system.end(), std::find(system.begin(), system.end(), dll)) << dll;
 
-    // the dialog's libraries load when the dialog is made, not at every start
-    for (const char* dll : {"comctl32.dll", "comdlg32.dll", "shell32.dll"})
+    // the dialog's libraries load when the dialog is made, the wallpaper's
+    // when its entry is chosen, not at every start
+    for (const char* dll : {"comctl32.dll", "comdlg32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll", "oleacc.dll",
+                            "windowscodecs.dll"})
         EXPECT_EQ(dlls.end(), std::find(dlls.begin(), dlls.end(), dll)) << dll;
 
     // Functions that Windows 7 or Wine lacks are looked up at run time: one
@@ -87,9 +89,11 @@ TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
         EXPECT_EQ(functions.end(), std::find(functions.begin(), functions.end(), name)) << name;
 }
 
-TEST(Executable, StaysUnder64KiBWithEverythingInIt)
+// 64 KiB until the wallpaper's entry brought its reading, decoding, placing
+// and watching (docs/figures.md)
+TEST(Executable, StaysUnder72KiBWithEverythingInIt)
 {
-    EXPECT_LT(ReadFile(BinPath("Vireola.exe")).size(), 64u * 1024);
+    EXPECT_LT(ReadFile(BinPath("Vireola.exe")).size(), 72u * 1024);
 }
 
 std::string VersionString(const std::vector<char>& info, const char* name)

@@ -31,7 +31,7 @@ TEST_F(StoredSettings, TheColourIndexIsReadWhateverItsShape)
         {"two bytes", REG_BINARY, {20, 0}, WHITE},
         {"longer data: the default", REG_BINARY, {20, 0, 0, 0, 0, 0, 0, 0}, BLACK},
         {"a string: the default", REG_SZ, {'2', '0', '0', '0', 0}, BLACK},
-        {"past the table", REG_DWORD, {21, 0, 0, 0}, BLACK},
+        {"past the table", REG_DWORD, {22, 0, 0, 0}, BLACK},
         {"negative", REG_DWORD, {0xFF, 0xFF, 0xFF, 0xFF}, BLACK},
         {"huge", REG_DWORD, {0xFF, 0xFF, 0xFF, 0x7F}, BLACK},
     };

@@ -29,12 +29,16 @@
 //                      taskbar), as the real shell does
 //   --shell-view       the platform's own view of the desktop folder instead of
 //                      the hand-made one (--items, --no-defview, --workerw ignored)
+//   The wallpaper (Control Panel\Desktop) shows behind the icons, read again
+//   on a broadcast SPI_SETDESKWALLPAPER.
 //   --log FILE         log every list-view message sent from another thread
 #include "StandInShell.h"
 #include "ShellViewHost.h"
 #include "TrayRecord.h"
+#include "WallpaperPaint.h"
 #include "res/resource.h"
 #include <commctrl.h>
+#include <objbase.h>
 #include <shellapi.h>
 #include <stdio.h>
 #include <stdlib.h>
@@ -53,7 +57,7 @@ static FILE* g_log;
 static COLORREF g_desktop;
 static int g_hangFor = 3000;
 static LONG g_resetCount, g_repairCount, g_lastRepairUs, g_lastRepairAt, g_paintCount;
-static bool g_resetOnBroadcast, g_classic, g_shellView;
+static bool g_resetOnBroadcast, g_classic, g_shellView, g_wallpaper;
 static int g_items = 8;
 static WPARAM g_f5Refresh = SHELL_REFRESH_ANNOUNCED;
 static int g_trayRefusals, g_trayLostAdds;
@@ -74,7 +78,7 @@ static COLORREF ShellTextColor(COLORREF bk)
 // What the real shell does when it redraws the desktop its own way.
 static void ResetLabelColors()
 {
-    ListView_SetBkColor(g_hList, g_desktop);
+    ListView_SetBkColor(g_hList, g_wallpaper ? CLR_NONE : g_desktop);
     ListView_SetTextBkColor(g_hList, g_classic ? g_desktop : CLR_NONE);
     ListView_SetTextColor(g_hList, g_classic ? ShellTextColor(g_desktop) : RGB(255, 255, 255));
     InvalidateRect(g_hList, nullptr, TRUE);
@@ -115,6 +119,8 @@ static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         Refresh(g_f5Refresh);
         return 0;
     }
+    if (msg == WM_ERASEBKGND && PaintWallpaper(hWnd, (HDC)wParam))
+        return 1;
     bool external = InSendMessage() != FALSE;
     if (msg == WM_PAINT)
         ++g_paintCount;
@@ -259,8 +265,15 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
     case SHELL_RAISE_OTHER_REORDER:
         RaiseOtherReorder(wParam);
         return 0;
-    case WM_SYSCOLORCHANGE:
     case WM_SETTINGCHANGE:
+        if (wParam == SPI_SETDESKWALLPAPER) {
+            g_wallpaper = LoadWallpaper();
+            ListView_SetBkColor(g_hList, g_wallpaper ? CLR_NONE : g_desktop);
+            InvalidateRect(g_hList, nullptr, TRUE);
+        }
+        ResetOnBroadcast();
+        break;
+    case WM_SYSCOLORCHANGE:
     case WM_THEMECHANGED:
     case WM_DISPLAYCHANGE:
         ResetOnBroadcast();
@@ -417,7 +430,8 @@ static void CreateTaskbar()
         setContext(before);
 }
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
+// main, not WinMain: the program's own library, whose wallpaper code it draws with, has that
+int main()
 {
     int resetAfter = 0, resetEvery = 0, refreshEvery = 0, hangAfter = 0;
     bool defView = true, workerW = false, taskbar = false;
@@ -450,6 +464,8 @@ int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int)
         else if (!strcmp(a, "--log")) g_log = fopen(v, "w"), ++i;
     }
 
+    CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+    g_wallpaper = LoadWallpaper();
     INITCOMMONCONTROLSEX icc = {sizeof icc, ICC_LISTVIEW_CLASSES};
     InitCommonControlsEx(&icc);
     int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);

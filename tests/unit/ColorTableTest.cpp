@@ -63,9 +63,10 @@ const Row TABLE[COLOR_COUNT] = {
     {"Yellow", 0x0000FFFF},
     {"Orange", 0x0000C0FF},
     {"White", 0x00FFFFFF},
+    {"(Contrast With Wallpaper)", 0},
 };
 
-TEST(ColorTable, HoldsTheTwentyOneEntriesInListOrder)
+TEST(ColorTable, HoldsTheTwentyTwoEntriesInListOrder)
 {
     for (int i = 0; i < COLOR_COUNT; ++i) {
         EXPECT_STREQ(TABLE[i].name, g_ColorTemplate.entry[i].name) << i;
@@ -76,27 +77,29 @@ TEST(ColorTable, HoldsTheTwentyOneEntriesInListOrder)
 TEST(ColorTable, FillsTheAutomaticEntriesOnly)
 {
     ColorTable table = g_ColorTemplate;
-    FillAutoColors(table, RGB(192, 192, 192), RGB(255, 0, 0));
+    FillAutoColors(table, RGB(192, 192, 192), RGB(255, 0, 0), CLR_NONE);
     EXPECT_EQ(BLACK, table.entry[SYSTEM_TEXT_COLOR].color);
     EXPECT_EQ(RGB(192, 192, 192), table.entry[SYSTEM_BACKGROUND_COLOR].color);
     EXPECT_EQ(RGB(255, 0, 0), table.entry[CUSTOM_TEXT_COLOR].color);
-    for (int i = 3; i < COLOR_COUNT; ++i)
+    EXPECT_EQ(BLACK, table.entry[WALLPAPER_CONTRAST_COLOR].color) << "not evaluated: entry 0's";
+    for (int i = 3; i < WALLPAPER_CONTRAST_COLOR; ++i)
         EXPECT_EQ(TABLE[i].color, table.entry[i].color) << i;
 
-    FillAutoColors(table, RGB(0, 128, 128), 0);
+    FillAutoColors(table, RGB(0, 128, 128), 0, BLACK);
     EXPECT_EQ(WHITE, table.entry[SYSTEM_TEXT_COLOR].color);
     EXPECT_EQ(RGB(0, 128, 128), table.entry[SYSTEM_BACKGROUND_COLOR].color);
     EXPECT_EQ(BLACK, table.entry[CUSTOM_TEXT_COLOR].color);
+    EXPECT_EQ(BLACK, table.entry[WALLPAPER_CONTRAST_COLOR].color);
 }
 
 TEST(ColorTable, LooksUpOutOfRangeIndicesAsBlack)
 {
     ColorTable table = g_ColorTemplate;
-    FillAutoColors(table, RGB(0, 0, 128), RGB(1, 2, 3));
+    FillAutoColors(table, RGB(0, 0, 128), RGB(1, 2, 3), CLR_NONE);
     EXPECT_EQ(WHITE, ColorAt(table, 0));
     EXPECT_EQ(RGB(1, 2, 3), ColorAt(table, 2));
     EXPECT_EQ(WHITE, ColorAt(table, 20));
-    for (int bad : {21, -1, 1000, INT_MIN, INT_MAX}) {
+    for (int bad : {22, -1, 1000, INT_MIN, INT_MAX}) {
         EXPECT_EQ(3, ValidColorIndex(bad)) << bad;
         EXPECT_EQ(BLACK, ColorAt(table, bad)) << bad;
     }

@@ -1,0 +1,36 @@
+// Where the desktop icon view's labels are, read from outside the shell's
+// process: from the grid its items fill, or from its accessibility where the
+// user has placed them by hand.
+#pragma once
+#include "../framework/HeapArray.h"
+#include <windows.h>
+
+// Pixels at 96 DPI, scaled with the system's DPI, at which the shell draws.
+enum {
+    ICON_TOP_MARGIN = 2,    // the view's border above the icon in its cell
+    LABEL_GAP = 4,          // between the icon and the label's first line
+    LABEL_INSET = 4,        // labels are centred and seldom reach the cell's sides
+};
+
+struct ViewGeometry
+{
+    RECT area;          // screen coordinates: the first cell at its top-left,
+                        // the grid wrapping at its far edge
+    int count;          // items
+    SIZE spacing;       // one cell of the grid
+    SIZE icon;
+    int dpi;
+    bool alignLeft;     // columns filled downwards from the left (the desktop's
+                        // way), else rows filled from the top
+};
+
+// The label of an item in its cell (or in its bounding rectangle): below the
+// icon to the cell's bottom, a little in from its sides; empty where the cell
+// is too small for one.
+RECT LabelOfCell(const RECT& cell, SIZE icon, int dpi);
+// The label of the item at this index of the grid, in screen coordinates.
+RECT LabelAt(const ViewGeometry& view, int index);
+
+// Every label of the view in screen coordinates; false when there is no view
+// or it did not answer in time, and none when it has no items.
+bool ReadLabels(HWND hView, HeapArray<RECT>& labels);

@@ -1,0 +1,134 @@
+#include "PictureDecode.h"
+#include <wincodec.h>
+
+// The frame of a decoder that can shrink a picture as it decodes it, which
+// the compiler's headers leave out.
+MIDL_INTERFACE("3b16811b-6a43-4ec9-b713-3d5a0c13b940")
+IWICBitmapSourceTransform : public IUnknown
+{
+    virtual HRESULT STDMETHODCALLTYPE CopyPixels(const WICRect* prc, UINT uiWidth, UINT uiHeight,
+                                                 WICPixelFormatGUID* pguidDstFormat,
+                                                 WICBitmapTransformOptions dstTransform, UINT nStride,
+                                                 UINT cbBufferSize, BYTE* pbBuffer) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestSize(UINT* puiWidth, UINT* puiHeight) = 0;
+    virtual HRESULT STDMETHODCALLTYPE GetClosestPixelFormat(WICPixelFormatGUID* pguidDstFormat) = 0;
+    virtual HRESULT STDMETHODCALLTYPE DoesSupportTransform(WICBitmapTransformOptions dstTransform,
+                                                           BOOL* pfIsSupported) = 0;
+};
+__CRT_UUID_DECL(IWICBitmapSourceTransform, 0x3b16811b, 0x6a43, 0x4ec9, 0xb7, 0x13, 0x3d, 0x5a, 0x0c, 0x13, 0xb9, 0x40)
+
+SIZE DecodedSize(SIZE original, int maxSide)
+{
+    LONG longer = original.cx > original.cy ? original.cx : original.cy;
+    if (longer <= maxSide)
+        return original;
+    SIZE size = {(LONG)((LONGLONG)original.cx * maxSide / longer), (LONG)((LONGLONG)original.cy * maxSide / longer)};
+    return {size.cx > 0 ? size.cx : 1, size.cy > 0 ? size.cy : 1};
+}
+
+namespace {
+
+// Releases the interface it holds when it goes.
+template <typename T>
+struct Com
+{
+    T* p = nullptr;
+    ~Com()
+    {
+        if (p)
+            p->Release();
+    }
+    T* operator->() const { return p; }
+};
+
+// The formats a shrunk frame is taken in: none has a palette, which the copy
+// would lose.
+UINT BitsPerPixel(const WICPixelFormatGUID& format)
+{
+    const struct { const GUID* format; UINT bits; } FORMATS[] = {
+        {&GUID_WICPixelFormat32bppBGR, 32}, {&GUID_WICPixelFormat32bppBGRA, 32},
+        {&GUID_WICPixelFormat24bppBGR, 24}, {&GUID_WICPixelFormat8bppGray, 8},
+    };
+    for (const auto& f : FORMATS) {
+        if (IsEqualGUID(*f.format, format))
+            return f.bits;
+    }
+    return 0;
+}
+
+// The frame decoded at the size nearest the target that its decoder can
+// shrink it to while decoding (Windows' JPEG decoder can, by halves; Wine's
+// cannot); null where it cannot shrink it. Windows' scaler may do the same
+// by itself; this does not depend on it.
+IWICBitmapSource* ShrunkWhileDecoding(IWICImagingFactory* pFactory, IWICBitmapFrameDecode* pFrame, SIZE original,
+                                      SIZE target)
+{
+    Com<IWICBitmapSourceTransform> transform;
+    UINT cx = target.cx, cy = target.cy;
+    WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
+    if (FAILED(pFrame->QueryInterface(__uuidof(IWICBitmapSourceTransform), (void**)&transform.p))
+        || FAILED(transform->GetClosestSize(&cx, &cy)) || !cx || !cy || cx >= (UINT)original.cx
+        || FAILED(transform->GetClosestPixelFormat(&format)))
+        return nullptr;
+    UINT stride = (cx * BitsPerPixel(format) + 31) / 32 * 4;
+    HeapArray<BYTE> pixels;
+    IWICBitmap* pBitmap = nullptr;
+    if (!stride || (ULONGLONG)stride * cy > 0x7FFFFFFF || !pixels.Allocate((int)(stride * cy))
+        || FAILED(transform->CopyPixels(nullptr, cx, cy, &format, WICBitmapTransformRotate0, stride, stride * cy,
+                                        pixels.Data()))
+        || FAILED(pFactory->CreateBitmapFromMemory(cx, cy, format, stride, stride * cy, pixels.Data(), &pBitmap)))
+        return nullptr;
+    return pBitmap;
+}
+
+bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
+{
+    Com<IWICBitmapDecoder> decoder;
+    Com<IWICBitmapFrameDecode> frame;
+    UINT cx, cy;
+    if (FAILED(pFactory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
+                                                   &decoder.p))
+        || FAILED(decoder->GetFrame(0, &frame.p)) || FAILED(frame->GetSize(&cx, &cy)) || !cx || !cy
+        || cx > 0x7FFFFFFF || cy > 0x7FFFFFFF)
+        return false;
+    picture.original = {(LONG)cx, (LONG)cy};
+    picture.size = DecodedSize(picture.original, MAX_DECODED_SIDE);
+
+    Com<IWICBitmapSource> shrunk;
+    shrunk.p = ShrunkWhileDecoding(pFactory, frame.p, picture.original, picture.size);
+    IWICBitmapSource* pSource = shrunk.p ? shrunk.p : frame.p;
+    UINT sourceCx, sourceCy;
+    Com<IWICBitmapScaler> scaler;
+    if (FAILED(pSource->GetSize(&sourceCx, &sourceCy)))
+        return false;
+    if (sourceCx != (UINT)picture.size.cx || sourceCy != (UINT)picture.size.cy) {
+        if (FAILED(pFactory->CreateBitmapScaler(&scaler.p))
+            || FAILED(scaler->Initialize(pSource, picture.size.cx, picture.size.cy, WICBitmapInterpolationModeFant)))
+            return false;
+        pSource = scaler.p;
+    }
+    Com<IWICFormatConverter> converter;
+    UINT stride = picture.size.cx * 4;
+    return SUCCEEDED(pFactory->CreateFormatConverter(&converter.p))
+           && SUCCEEDED(converter->Initialize(pSource, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
+                                              0.0, WICBitmapPaletteTypeCustom))
+           && picture.pixels.Allocate(picture.size.cx * picture.size.cy)
+           && SUCCEEDED(converter->CopyPixels(nullptr, stride, stride * picture.size.cy, (BYTE*)picture.pixels.Data()));
+}
+
+} // namespace
+
+bool DecodePicture(const WCHAR* path, Picture& picture)
+{
+    picture.pixels.Free();
+    // The Windows 7 class of the factory, which later Windows have as well.
+    Com<IWICImagingFactory> factory;
+    if (!path || !*path
+        || FAILED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                   __uuidof(IWICImagingFactory), (void**)&factory.p))
+        || !Decode(factory.p, path, picture)) {
+        picture.pixels.Free();
+        return false;
+    }
+    return true;
+}

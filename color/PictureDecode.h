@@ -1,0 +1,30 @@
+// A picture file read small: decoded straight to at most 1024 pixels along
+// its longer side, so that a 24-megapixel photograph costs little time and
+// memory, through the Windows Imaging Component.
+#pragma once
+#include "../framework/HeapArray.h"
+#include <windows.h>
+
+enum { MAX_DECODED_SIDE = 1024 };
+
+// Rows from the top, each pixel a DWORD as a 32-bit DIB holds it (0x00RRGGBB).
+struct Picture
+{
+    SIZE original;              // the picture's own size
+    SIZE size;                  // as decoded
+    HeapArray<DWORD> pixels;    // size.cx * size.cy
+};
+
+// The colour of a pixel so held.
+inline COLORREF ColorOfPixel(DWORD pixel)
+{
+    return RGB(pixel >> 16 & 0xFF, pixel >> 8 & 0xFF, pixel & 0xFF);
+}
+
+// The size a picture is decoded at: the longer side at most maxSide, the
+// shape kept, never enlarged.
+SIZE DecodedSize(SIZE original, int maxSide);
+
+// False for a file that is missing, not a picture, or in a format this
+// Windows cannot decode. The calling thread has initialised COM.
+bool DecodePicture(const WCHAR* path, Picture& picture);

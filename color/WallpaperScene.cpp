@@ -1,0 +1,119 @@
+// The headers declare IDesktopWallpaper for Windows 8 only; the program asks
+// for its class at run time, and does without it where it is missing.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0602
+#include "WallpaperScene.h"
+#include <shobjidl.h>
+
+static_assert((int)WALLPAPER_CENTER == DWPOS_CENTER && (int)WALLPAPER_TILE == DWPOS_TILE
+                  && (int)WALLPAPER_STRETCH == DWPOS_STRETCH && (int)WALLPAPER_FIT == DWPOS_FIT
+                  && (int)WALLPAPER_FILL == DWPOS_FILL && (int)WALLPAPER_SPAN == DWPOS_SPAN,
+              "positions in IDesktopWallpaper's order");
+
+#define DESKTOP_KEY         "Control Panel\\Desktop"
+#define WALLPAPER_STYLE     "WallpaperStyle"
+#define TILE_WALLPAPER      "TileWallpaper"
+
+static void AddMonitor(WallpaperScene& scene, const RECT& monitor, const WCHAR* path, WallpaperPosition position)
+{
+    if (scene.monitorCount == MAX_SCENE_MONITORS || IsRectEmpty(&monitor))
+        return;
+    MonitorWallpaper& m = scene.monitors[scene.monitorCount++];
+    m.monitor = monitor;
+    // a path too long for the system's older calls counts as no picture
+    m.path[0] = 0;
+    if (path && lstrlenW(path) < MAX_PATH)
+        lstrcpyW(m.path, path);
+    m.position = position;
+    UnionRect(&scene.virtualScreen, &scene.virtualScreen, &monitor);
+}
+
+// False where the class is missing (before Windows 8, and Wine) or tells of
+// no monitor.
+static bool ReadPerMonitor(WallpaperScene& scene)
+{
+    IDesktopWallpaper* pWallpaper = nullptr;
+    if (FAILED(CoCreateInstance(CLSID_DesktopWallpaper, nullptr, CLSCTX_ALL, __uuidof(IDesktopWallpaper),
+                                (void**)&pWallpaper)))
+        return false;
+    UINT count = 0;
+    // Windows' own default where it does not say
+    DESKTOP_WALLPAPER_POSITION position = DWPOS_FILL;
+    if (FAILED(pWallpaper->GetPosition(&position)) || position < DWPOS_CENTER || position > DWPOS_SPAN)
+        position = DWPOS_FILL;
+    if (FAILED(pWallpaper->GetBackgroundColor(&scene.desktop)))
+        scene.desktop = GetSysColor(COLOR_BACKGROUND);
+    pWallpaper->GetMonitorDevicePathCount(&count);
+    for (UINT i = 0; i < count; ++i) {
+        LPWSTR id = nullptr, path = nullptr;
+        RECT monitor;
+        // a monitor that is not attached answers S_FALSE
+        if (SUCCEEDED(pWallpaper->GetMonitorDevicePathAt(i, &id)) && pWallpaper->GetMonitorRECT(id, &monitor) == S_OK)
+            AddMonitor(scene, monitor, SUCCEEDED(pWallpaper->GetWallpaper(id, &path)) ? path : nullptr,
+                       (WallpaperPosition)position);
+        CoTaskMemFree(path);
+        CoTaskMemFree(id);
+    }
+    pWallpaper->Release();
+    return scene.monitorCount > 0;
+}
+
+static void ReadDesktopValue(HKEY hKey, const char* name, char (&value)[16])
+{
+    DWORD type, size = sizeof value - 1;
+    if (RegQueryValueExA(hKey, name, nullptr, &type, (BYTE*)value, &size) != ERROR_SUCCESS || type != REG_SZ)
+        size = 0;
+    value[size] = 0;
+}
+
+struct OnePicture
+{
+    WallpaperScene* scene;
+    WCHAR path[MAX_PATH];
+    WallpaperPosition position;
+};
+
+static BOOL CALLBACK AddEachMonitor(HMONITOR, HDC, RECT* monitor, LPARAM lParam)
+{
+    OnePicture* one = (OnePicture*)lParam;
+    AddMonitor(*one->scene, *monitor, one->path, one->position);
+    return TRUE;
+}
+
+// The picture as stored beside its position, where Windows 7 keeps it (a
+// slideshow's step included): Wine answers SystemParametersInfo from what
+// each process read first, and never sees another's change. Where the value
+// is missing, the system's answer.
+static void ReadOnePicture(WallpaperScene& scene)
+{
+    OnePicture one = {&scene, {}, WALLPAPER_CENTER};
+    char style[16] = "", tile[16] = "";
+    HKEY hKey;
+    DWORD type = 0, size = sizeof one.path - sizeof(WCHAR);
+    bool stored = false;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+        stored = RegQueryValueExW(hKey, L"Wallpaper", nullptr, &type, (BYTE*)one.path, &size) == ERROR_SUCCESS
+                 && type == REG_SZ;
+        ReadDesktopValue(hKey, WALLPAPER_STYLE, style);
+        ReadDesktopValue(hKey, TILE_WALLPAPER, tile);
+        RegCloseKey(hKey);
+    }
+    one.path[stored ? size / sizeof(WCHAR) : 0] = 0;
+    if (!stored && !SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, one.path, 0))
+        one.path[0] = 0;
+    one.path[MAX_PATH - 1] = 0;
+    one.position = PositionFromRegistry(style, tile);
+    scene.desktop = GetSysColor(COLOR_BACKGROUND);
+    EnumDisplayMonitors(nullptr, nullptr, AddEachMonitor, (LPARAM)&one);
+}
+
+void ReadWallpaperScene(WallpaperScene& scene)
+{
+    scene.monitorCount = 0;
+    SetRectEmpty(&scene.virtualScreen);
+    if (!ReadPerMonitor(scene)) {
+        scene.monitorCount = 0;
+        SetRectEmpty(&scene.virtualScreen);
+        ReadOnePicture(scene);
+    }
+}

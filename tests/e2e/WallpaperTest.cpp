@@ -1,0 +1,116 @@
+// "(Contrast With Wallpaper)" against pictures the test writes itself, set as
+// Windows 7 (and Wine) keeps the wallpaper and announced as Windows does.
+#include "Harness.h"
+#include <fstream>
+
+namespace {
+
+using Wallpaper = EndToEnd;
+
+const COLORREF LIGHT = RGB(230, 230, 230), DARK = RGB(20, 20, 20);
+const int WALLPAPER_INDEX = 21;
+
+// A 24-bit picture, dark from the top down to darkRows and light below.
+void WriteBmp(const std::string& path, int cx, int cy, int darkRows)
+{
+    int stride = (cx * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + sizeof(BITMAPINFOHEADER) + stride * cy), 0, 0,
+                             sizeof file + sizeof(BITMAPINFOHEADER)};
+    BITMAPINFOHEADER info = {sizeof info, cx, cy, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write((const char*)&file, sizeof file).write((const char*)&info, sizeof info);
+    for (int y = cy - 1; y >= 0; --y)   // rows from the bottom
+        out << std::string(stride, (char)GetRValue(y < darkRows ? DARK : LIGHT));
+}
+
+// The user's wallpaper values, put back as they were.
+class DesktopValues
+{
+public:
+    DesktopValues() { RegCreateKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &m_hKey, nullptr); }
+    ~DesktopValues()
+    {
+        Set("", "0");
+        RegCloseKey(m_hKey);
+    }
+    void Set(const std::string& path, const char* style)
+    {
+        for (auto v : {std::make_pair("Wallpaper", path.c_str()), {"WallpaperStyle", style}, {"TileWallpaper", "0"}})
+            RegSetValueExA(m_hKey, v.first, 0, REG_SZ, (const BYTE*)v.second, (DWORD)strlen(v.second) + 1);
+        DWORD_PTR result;
+        SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, (LPARAM) "Control Panel\\Desktop",
+                            SMTO_ABORTIFHUNG, 5000, &result);
+    }
+
+private:
+    HKEY m_hKey = nullptr;
+};
+
+struct Row
+{
+    const char* what;
+    const char* desktop;    // the stand-in's option
+    int cx, cy, darkRows;   // no file where 0 wide, a broken one where -1
+    const char* file;
+    const char* style;
+    bool announced;         // else only the file is rewritten
+    COLORREF labels;
+};
+
+// Each row follows the one before it in the same running program (or starts
+// it with the picture set), and expects another colour than it.
+TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
+{
+    const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    const char *light = "--color E6E6E6", *red = "--color FF0000";
+    const Row rows[] = {
+        {"a light picture, at the start", light, 64, 48, 0, "light.bmp", "2", true, BLACK},
+        // under a tenth of it dark: the top, where the icons are
+        {"light overall but dark behind the labels", light, cx, cy, cy / 12, "top.bmp", "2", true, WHITE},
+        {"another light one", light, 64, 48, 0, "changing.bmp", "2", true, BLACK},
+        {"the same file rewritten dark in place, unannounced", light, 64, 48, 48, "changing.bmp", "2", false, WHITE},
+        {"a small dark one centred: the red desktop colour around it reads", red, 16, 16, 16, "small.bmp", "0", true, BLACK},
+        {"a missing file: entry 0's colour, white on red", red, 0, 0, 0, "missing.bmp", "2", true, WHITE},
+        {"a new light picture", red, 64, 48, 0, "light2.bmp", "2", true, BLACK},
+        {"a broken file: entry 0's colour", red, -1, 0, 0, "broken.bmp", "2", true, WHITE},
+    };
+    // a folder of their own, as pictures have, away from the stand-in's log
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string folder = std::string(temp) + "vireola-" + std::to_string(GetCurrentProcessId()) + "\\";
+    CreateDirectoryA(folder.c_str(), nullptr);
+    DesktopValues values;
+    SetDword("Settings", "TextColorIndex", WALLPAPER_INDEX);
+    SetDword("Settings", "ReApply", 1);
+    std::unique_ptr<Desktop> desktop;
+    std::unique_ptr<Vireola> program;
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.what);
+        std::string path = folder + row.file;
+        DeleteFileA(path.c_str());
+        if (row.cx > 0)
+            WriteBmp(path, row.cx, row.cy, row.darkRows);
+        else if (row.cx < 0)
+            std::ofstream(path, std::ios::binary) << "BM not a picture at all";
+        // Wine keeps the system colours each process read first: a new desktop
+        // colour, a new start
+        if (&row != rows && strcmp(row.desktop, (&row)[-1].desktop)) {
+            program.reset();
+            desktop.reset();
+        }
+        if (row.announced)
+            values.Set(path, row.style);
+        if (!desktop) {
+            desktop.reset(new Desktop(row.desktop));
+            program.reset(new Vireola());
+        }
+        EXPECT_TRUE(WaitFor([&] { return desktop->LabelsAre(row.labels); }, 15000)) << std::hex << desktop->TextColor();
+    }
+    program.reset();
+    desktop.reset();
+    for (const Row& row : rows)
+        DeleteFileA((folder + row.file).c_str());
+    RemoveDirectoryA(folder.c_str());
+}
+
+} // namespace

@@ -1,0 +1,112 @@
+// What the wallpaper's evaluation reads from the system: picture files
+// through the imaging component, and the labels of a real list view.
+#include "color/LabelGrid.h"
+#include "color/PictureDecode.h"
+#include <commctrl.h>
+#include <objbase.h>
+#include <gtest/gtest.h>
+#include <string>
+#include <vector>
+
+namespace {
+
+const DWORD RED = 0x00FF0000, GREEN = 0x0000FF00, BLUE = 0x000000FF;
+
+std::wstring TempPath(const wchar_t* name)
+{
+    wchar_t folder[MAX_PATH];
+    GetTempPathW(MAX_PATH, folder);
+    return std::wstring(folder) + L"vireola-" + std::to_wstring(GetCurrentProcessId()) + L"-" + name;
+}
+
+void WriteFile(const std::wstring& path, const void* data, DWORD size)
+{
+    HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    DWORD written = 0;
+    ASSERT_TRUE(::WriteFile(hFile, data, size, &written, nullptr) && written == size);
+    CloseHandle(hFile);
+}
+
+// A 32-bit BMP: red on the left and blue on the right in its top half, green
+// below; stored bottom row first, as BMPs are.
+void WriteBmp(const std::wstring& path, int cx, int cy)
+{
+    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof(BITMAPINFOHEADER)};
+    BITMAPINFOHEADER info = {sizeof info, cx, cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<BYTE> bytes((BYTE*)&file, (BYTE*)(&file + 1));
+    bytes.insert(bytes.end(), (BYTE*)&info, (BYTE*)(&info + 1));
+    for (int y = cy - 1; y >= 0; --y)
+        for (int x = 0; x < cx; ++x) {
+            DWORD pixel = y >= cy / 2 ? GREEN : x < cx / 2 ? RED : BLUE;
+            bytes.insert(bytes.end(), (BYTE*)&pixel, (BYTE*)(&pixel + 1));
+        }
+    WriteFile(path, bytes.data(), (DWORD)bytes.size());
+}
+
+TEST(PictureDecode, ReadsPictureFilesSmallAndNothingElse)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const struct { int cx, cy; SIZE decoded; } cases[] = {{3, 2, {3, 2}}, {2050, 20, {1024, 9}}, {10, 3000, {3, 1024}}};
+    for (const auto& c : cases) {
+        std::wstring path = TempPath(L"picture.bmp");
+        WriteBmp(path, c.cx, c.cy);
+        Picture picture;
+        ASSERT_TRUE(DecodePicture(path.c_str(), picture)) << c.cx << " x " << c.cy;
+        DeleteFileW(path.c_str());
+        EXPECT_EQ(c.cx * 100000 + c.cy, picture.original.cx * 100000 + picture.original.cy);
+        ASSERT_EQ(c.decoded.cx * 100000 + c.decoded.cy, picture.size.cx * 100000 + picture.size.cy);
+        ASSERT_EQ(picture.size.cx * picture.size.cy, picture.pixels.Count());
+        EXPECT_EQ(RED, picture.pixels[0] & 0xFFFFFF);
+        EXPECT_EQ(BLUE, picture.pixels[picture.size.cx - 1] & 0xFFFFFF);
+        EXPECT_EQ(GREEN, picture.pixels[picture.pixels.Count() - 1] & 0xFFFFFF);
+    }
+    EXPECT_EQ(RGB(255, 0, 0), ColorOfPixel(RED));
+
+    std::wstring broken = TempPath(L"broken.jpg");
+    WriteFile(broken, "not a picture", 13);
+    for (const std::wstring& path : {broken, TempPath(L"missing.png"), std::wstring()}) {
+        Picture picture;
+        EXPECT_FALSE(DecodePicture(path.c_str(), picture)) << path.size();
+        EXPECT_EQ(0, picture.pixels.Count());
+    }
+    DeleteFileW(broken.c_str());
+    CoUninitialize();
+}
+
+// The view's labels lie where the list view draws them, auto-arranged in
+// columns that wrap at its bottom edge; an empty view has none.
+TEST(LabelGrid, ReadsTheLabelsWhereAListViewDrawsThem)
+{
+    HeapArray<RECT> labels;
+    EXPECT_FALSE(ReadLabels(nullptr, labels));
+    HWND hView = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | WS_VISIBLE | LVS_ICON | LVS_ALIGNLEFT | LVS_AUTOARRANGE,
+                                 100, 100, 400, 200, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(hView);
+    // the shell's icons are the system's size
+    HIMAGELIST hIcons = ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), ILC_COLOR32, 1, 1);
+    SendMessageW(hView, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)hIcons);
+    ASSERT_TRUE(ReadLabels(hView, labels));
+    EXPECT_EQ(0, labels.Count());
+    const int COUNT = 9;
+    for (int i = 0; i < COUNT; ++i) {
+        LVITEMW item = {};
+        item.mask = LVIF_TEXT;
+        item.iItem = i;
+        item.pszText = (LPWSTR)L"Item";
+        SendMessageW(hView, LVM_INSERTITEMW, 0, (LPARAM)&item);
+    }
+    ASSERT_TRUE(ReadLabels(hView, labels));
+    ASSERT_EQ(COUNT, labels.Count());
+    for (int i = 0; i < COUNT; ++i) {
+        RECT drawn = {LVIR_LABEL, 0, 0, 0};
+        SendMessageW(hView, LVM_GETITEMRECT, i, (LPARAM)&drawn);
+        MapWindowPoints(hView, nullptr, (POINT*)&drawn, 2);
+        POINT middle = {(drawn.left + drawn.right) / 2, (drawn.top + drawn.bottom) / 2};
+        EXPECT_TRUE(PtInRect(&labels[i], middle)) << "item " << i << " drawn at " << middle.x << ", " << middle.y
+                                                  << "; read at " << labels[i].left << ", " << labels[i].top;
+    }
+    DestroyWindow(hView);
+    ImageList_Destroy(hIcons);
+}
+
+} // namespace
