@@ -1,5 +1,6 @@
 // The program's switches.
 #pragma once
+#include "../ui/VireolaDlg.h"
 #include <windows.h>
 
 // The settings dialog opens when the argument text's second character is
@@ -12,9 +13,9 @@ inline bool IsSettingsSwitch(const char* argumentText)
 // The starts that the system makes, not the user: the start at logon (the
 // installer's Run value) and the restart after an update or at sign-in
 // (Windows 10 1709 and later start again at sign-in what was registered for
-// a restart, beside the start at logon). Both are silent starts.
+// a restart, beside the start at logon; its switch is the dialog's, which
+// registers it). Both are silent starts.
 #define LOGON_SWITCH "/logon"
-#define RESTART_SWITCH "/restart"
 
 inline bool IsAutomaticStart(const char* argumentText)
 {

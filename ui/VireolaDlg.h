@@ -2,7 +2,6 @@
 // sits resident. Its re-apply watch and its notification-area icon are
 // units of their own, whose messages it hands on.
 #pragma once
-#include "../app/CommandLine.h"
 #include "../color/ColorTable.h"
 #include "../framework/Controls.h"
 #include "../framework/Dialog.h"
@@ -17,6 +16,7 @@
 // The command line the program is started with again after the Restart
 // Manager closed it for an update, or at sign-in: a silent start, which ends
 // beside a running copy.
+#define RESTART_SWITCH "/restart"
 #define RESTART_COMMAND_LINE L"" RESTART_SWITCH
 
 class CVireolaDlg : public CDialog
