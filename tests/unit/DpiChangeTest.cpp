@@ -83,6 +83,16 @@ LRESULT CALLBACK CheckHeld(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lParam, UI
     return DefSubclassProc(hWnd, msg, wParam, lParam);
 }
 
+// The taskbar holds the icon of a request until the next request.
+HICON g_trayHeld;
+decltype(&Shell_NotifyIconA) g_pfnNotifyIcon;
+BOOL WINAPI CheckTrayHeld(DWORD message, PNOTIFYICONDATAA data)
+{
+    g_heldDestroyed += g_trayHeld && !IconSize(g_trayHeld);
+    g_trayHeld = data->hIcon;
+    return g_pfnNotifyIcon(message, data);
+}
+
 // The size of the icon last put into an image list.
 DWORD g_addedIconSize;
 decltype(&ImageList_ReplaceIcon) g_pfnReplaceIcon;
@@ -105,6 +115,7 @@ TEST_F(DpiChange, TheSettingsDialogTakesTheSuggestedRectangleAndLoadsItsImagesAt
     SetValue(SETTINGS_KEY, TRAY_ICON_VALUE, REG_DWORD, &on, sizeof on);
     StandIn taskbarDpi(Newer::GET_DPI_FOR_WINDOW, (void*)TaskbarDpi);
     g_pfnReplaceIcon = (decltype(g_pfnReplaceIcon))ReplaceImport("ImageList_ReplaceIcon", (void*)SizingReplaceIcon);
+    g_pfnNotifyIcon = (decltype(g_pfnNotifyIcon))ReplaceImport("Shell_NotifyIconA", (void*)CheckTrayHeld);
     HWND hDlg = CreateHiddenDialog();
     ASSERT_TRUE(hDlg);
     SetWindowSubclass(hDlg, CheckHeld, 0, 0);
@@ -139,8 +150,10 @@ TEST_F(DpiChange, TheSettingsDialogTakesTheSuggestedRectangleAndLoadsItsImagesAt
         TrayRecord added = LastTrayRequest();
         EXPECT_EQ((DWORD)NIM_ADD, added.request);
         EXPECT_EQ("28x28", SizeText(MAKELONG(added.iconWidth, added.iconHeight)));
+        EXPECT_EQ(0, g_heldDestroyed) << "the taskbar given an icon while holding a destroyed one";
     }
     ReplaceImport("ImageList_ReplaceIcon", (void*)g_pfnReplaceIcon);
+    ReplaceImport("Shell_NotifyIconA", (void*)g_pfnNotifyIcon);
 }
 
 // The About box is modal: what it is asked and what it answers happens in
