@@ -458,33 +458,43 @@ double IdleCost(int seconds)
     return total[0] / elapsed;
 }
 
-// 2e. CPU used while resident with nothing to repair, listening to the view
-// (and no event coming), against another build of the program (the version
-// before the listening): the two in turns, block by block, each started
-// anew, since a second copy would only hand over to the first.
-void IdleAgainst(const std::string& other, int seconds)
+// CPU per tick of a copy that sits resident with nothing to repair, in two
+// set-ups taken in turns, block by block (A B, B A, ...), each copy started
+// anew, since a second copy would only hand over to the first. start(which)
+// prepares a turn and names the program to start.
+template <class Start>
+void IdleInTurns(int seconds, DWORD settleMs, Start start, const char* row, const char* floorName)
 {
-    Shell shell;
-    SetReApply(1);
-    const std::string paths[2] = {BinPath("Vireola.exe"), other};
     const int BLOCK_SECONDS = 5;
     std::vector<double> cpu[2];
     for (int block = 0; block < std::max(1, seconds / BLOCK_SECONDS); ++block)
         for (int turn = 0; turn < 2; ++turn) {
             int which = (block + turn) % 2;
-            Process program("\"" + paths[which] + "\"");
+            const std::string path = start(which);
+            Process program("\"" + path + "\"");
             WaitFor(ResidentReady);
-            PumpFor(500);
-            double start = CpuSeconds(paths[which].c_str()), t0 = Now();
+            PumpFor(settleMs);
+            double begin = CpuSeconds(path.c_str()), t0 = Now();
             PumpFor(BLOCK_SECONDS * 1000);
-            cpu[which].push_back((CpuSeconds(paths[which].c_str()) - start) / (Now() - t0));
+            cpu[which].push_back((CpuSeconds(path.c_str()) - begin) / (Now() - t0));
             program.Kill();
             WaitFor([] { return !ResidentReady(); });
         }
-    char program[40], floor[40];
+    char program[40], floor[60];
     snprintf(program, sizeof program, "%.0f us/tick", 1e5 * Percentile(cpu[0], 0.5));
-    snprintf(floor, sizeof floor, "%.0f us/tick (the other build)", 1e5 * Percentile(cpu[1], 0.5));
-    Row("2e. idle CPU, listening, against a build", program, floor, RatioSpread(Ratios(cpu[0], cpu[1])), "");
+    snprintf(floor, sizeof floor, "%.0f us/tick (%s)", 1e5 * Percentile(cpu[1], 0.5), floorName);
+    Row(row, program, floor, RatioSpread(Ratios(cpu[0], cpu[1])), "");
+}
+
+// 2e. Listening to the view (and no event coming), against another build of
+// the program (the version before the listening).
+void IdleAgainst(const std::string& other, int seconds)
+{
+    Shell shell;
+    SetReApply(1);
+    const std::string paths[2] = {BinPath("Vireola.exe"), other};
+    IdleInTurns(seconds, 500, [&](int which) { return paths[which]; }, "2e. idle CPU, listening, against a build",
+                "the other build");
 }
 
 // 3. One in-place tick of the program against the same calls made bare.
@@ -640,34 +650,19 @@ void EvaluateOnce(const char* picture)
     Row(what, program, floor, "", "");
 }
 
-// 6c. Idle CPU resident with "(Contrast With Wallpaper)" chosen against
-// "Black", in turns, block by block, each started anew, with a wallpaper set.
+// 6c. "(Contrast With Wallpaper)" chosen against "Black", with a wallpaper set.
 void WallpaperIdle(int seconds)
 {
     SetWallpaper(WriteGreyBmp("bench-light.bmp", 230));
     Shell shell;
     SetReApply(1);
     const DWORD entries[2] = {21, 3};
-    const std::string path = BinPath("Vireola.exe");
-    const int BLOCK_SECONDS = 5;
-    std::vector<double> cpu[2];
-    for (int block = 0; block < std::max(1, seconds / BLOCK_SECONDS); ++block)
-        for (int turn = 0; turn < 2; ++turn) {
-            int which = (block + turn) % 2;
-            SetSetting("TextColorIndex", entries[which]);
-            Process program("\"" + path + "\"");
-            WaitFor(ResidentReady);
-            PumpFor(1500);   // its first evaluation done
-            double start = CpuSeconds(path.c_str()), t0 = Now();
-            PumpFor(BLOCK_SECONDS * 1000);
-            cpu[which].push_back((CpuSeconds(path.c_str()) - start) / (Now() - t0));
-            program.Kill();
-            WaitFor([] { return !ResidentReady(); });
-        }
-    char program[40], floor[40];
-    snprintf(program, sizeof program, "%.0f us/tick", 1e5 * Percentile(cpu[0], 0.5));
-    snprintf(floor, sizeof floor, "%.0f us/tick (\"Black\")", 1e5 * Percentile(cpu[1], 0.5));
-    Row("6c. idle CPU, the wallpaper's entry", program, floor, RatioSpread(Ratios(cpu[0], cpu[1])), "");
+    IdleInTurns(seconds, 1500, // its first evaluation done
+                [&](int which) {
+                    SetSetting("TextColorIndex", entries[which]);
+                    return BinPath("Vireola.exe");
+                },
+                "6c. idle CPU, the wallpaper's entry", "\"Black\"");
 }
 
 // 6. The wallpaper's rows; each evaluation in a process of its own, for its
