@@ -2,10 +2,7 @@
 // first start and a double click can overlap) take turns at "look for a
 // running copy, else become it", so that only one of them stays resident.
 #pragma once
-#include <windows.h>
-
-// In the session's own namespace: each logged-on user has a copy of their own.
-#define START_LOCK_NAME "Local\\Morvane.Vireola.Start"
+#include "../res/Copies.h"
 
 class CStartLock
 {

@@ -1,7 +1,6 @@
 #include "VireolaApp.h"
-#include "CommandLine.h"
 #include "RunningCopy.h"
-#include "../color/DesktopView.h"
+#include "../shell/DesktopView.h"
 #include "../res/resource.h"
 #include "../settings/Settings.h"
 #include "../ui/VireolaDlg.h"
@@ -53,9 +52,13 @@ BOOL CVireolaApp::StartInstance()
         return TRUE;
     }
 
-    // the wallpaper's colour, if it comes in time; else entry 0's until it does
-    if (ReadTextColorIndex() == WALLPAPER_CONTRAST_COLOR)
-        EvaluateBeforeStart(table);
+    // the wallpaper's colour, if it comes in time; else entry 0's until it
+    // does, which the resident dialog then starts from
+    if (ReadTextColorIndex() == WALLPAPER_CONTRAST_COLOR) {
+        COLORREF wallpaper = EvaluateBeforeStart();
+        FillAutoColors(table, wallpaper);
+        g_VireolaDlg.RememberWallpaperColor(wallpaper);
+    }
     ApplyDesktopColors(ColorAt(table, ReadTextColorIndex()), CLR_NONE);
     if (!ReadReApply())
         return FALSE;

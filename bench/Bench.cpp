@@ -5,11 +5,11 @@
 //   Bench --against EXE [SECONDS]   idle CPU against another build of the program
 //   Bench --wallpaper      the wallpaper's rows alone
 //   Bench --evaluate PICTURE   one evaluation of the wallpaper, in a process of its own
-#include "color/DesktopView.h"
-#include "color/WallpaperContrast.h"
+#include "shell/DesktopView.h"
+#include "wallpaper/WallpaperContrast.h"
 #include "tests/standin/StandInShell.h"
 #include "tests/support/Launch.h"
-#include "ui/WatchPause.h"
+#include "watch/WatchPause.h"
 #include <algorithm>
 #include <fstream>
 #include <objbase.h>

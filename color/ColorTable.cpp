@@ -46,19 +46,11 @@ void FillAutoColors(ColorTable& table, COLORREF desktop, COLORREF custom, COLORR
     table.entry[WALLPAPER_CONTRAST_COLOR].color = wallpaper == CLR_NONE ? GetContrastColor(desktop) : wallpaper;
 }
 
-// The one thread that evaluates results (the user interface's) keeps the last.
-static COLORREF g_WallpaperText = CLR_NONE;
-
-void SetWallpaperTextColor(COLORREF color)
-{
-    g_WallpaperText = color;
-}
-
-void FillAutoColors(ColorTable& table)
+void FillAutoColors(ColorTable& table, COLORREF wallpaper)
 {
     COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
     FillAutoColors(table, desktop, (COLORREF)ReadSetting(SETTINGS_SECTION, TEXT_COLOR_VALUE, DEFAULT_TEXT_COLOR),
-                   g_WallpaperText);
+                   wallpaper);
 }
 
 void AddColorNames(HWND hComboBox, const ColorTable& table)

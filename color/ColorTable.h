@@ -34,10 +34,8 @@ COLORREF GetContrastColor(COLORREF background);
 // wallpaper's last evaluated colour; until there is one (CLR_NONE), the
 // wallpaper's entry is the desktop colour's contrast, as entry 0.
 void FillAutoColors(ColorTable& table, COLORREF desktop, COLORREF custom, COLORREF wallpaper);
-// The same from the system's desktop colour, the stored custom colour and
-// the colour last handed to SetWallpaperTextColor.
-void FillAutoColors(ColorTable& table);
-void SetWallpaperTextColor(COLORREF color);
+// The same from the system's desktop colour and the stored custom colour.
+void FillAutoColors(ColorTable& table, COLORREF wallpaper = CLR_NONE);
 
 void AddColorNames(HWND hComboBox, const ColorTable& table);
 

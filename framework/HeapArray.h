@@ -1,7 +1,7 @@
 // An array of plain values on the process heap, sized once, that moves and
 // never copies: a result made on a worker thread owns its memory and can be
 // handed to the dialog's. The standard library's containers would bring the
-// code of its exceptions into the program (about 230 KB, four times its size).
+// code of its exceptions into the program, several times its own size.
 #pragma once
 #include <windows.h>
 #include <type_traits>

@@ -1,8 +1,8 @@
 // Functions that the oldest Windows this program runs on lacks (and some that
 // Wine lacks), looked up on their first call, so that the executable still
 // loads where they are missing. Each does the next best thing there. With
-// them, one whose answer Wine only makes up, which the tests stand in for,
-// and one whose DLL only the wallpaper's evaluation needs.
+// them, one whose answer Wine only makes up, and one whose DLL only the
+// wallpaper's evaluation needs.
 #pragma once
 #include <windows.h>
 
@@ -67,8 +67,9 @@ enum Function {
 const char* DllOf(Function function);
 const char* NameOf(Function function);
 
-// For the tests, which stand in for what Windows does and Wine does not: the
-// program calls pfn instead of the function (null: as if it were missing).
+// Stands another function in for one of these, so that what Windows does
+// and Wine does not can be tried in process: pfn is called instead (null:
+// as if it were missing).
 void Replace(Function function, void* pfn);
 
 } // namespace Newer

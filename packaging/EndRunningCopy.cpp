@@ -6,7 +6,7 @@
 // Windows Installer runs it on Vista and later, which name a process's file.
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
-#include "app/RunningCopy.h"
+#include "res/Copies.h"
 #include <windows.h>
 #include <msi.h>
 #include <msiquery.h>

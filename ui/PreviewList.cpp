@@ -1,5 +1,5 @@
 #include "PreviewList.h"
-#include "../color/DesktopView.h"
+#include "../shell/DesktopView.h"
 #include "../res/resource.h"
 
 void CPreviewList::InsertSample()

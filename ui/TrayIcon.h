@@ -3,10 +3,10 @@
 // long as the user has it shown.
 #pragma once
 #include "../framework/Controls.h"
-#include "RetryTimer.h"
+#include "../res/Messages.h"
+#include "../watch/RetryTimer.h"
 
-#define WM_TRAYNOTIFY (WM_APP + 100)
-enum { TRAY_ICON_ID = 1, TRAY_RETRY_TIMER_ID = 2 };
+enum { TRAY_ICON_ID = 1 };
 
 // Sent by the shell when it has made a new taskbar, with an empty notification area.
 extern const UINT WM_TASKBARCREATED;

@@ -1,10 +1,10 @@
 #include "VireolaDlg.h"
-#include "../color/DesktopView.h"
+#include "../shell/DesktopView.h"
 #include "../framework/NewerWindows.h"
 #include "../res/resource.h"
 #include "../settings/Settings.h"
 #include "AboutDlg.h"
-#include <commdlg.h>
+#include "CustomColor.h"
 
 CVireolaDlg::CVireolaDlg() : CDialog(IDD_VIREOLA_DIALOG), m_Colors(g_ColorTemplate) {}
 
@@ -28,8 +28,8 @@ BOOL CVireolaDlg::OnInitDialog()
 
     m_PreviewList.InsertSample();
     AddColorNames(m_TextColorCombo.m_hWnd, m_Colors);
-    FillAutoColors(m_Colors);
-    m_Wallpaper.Attach(m_hWnd, m_Colors, m_PreviewList);
+    FillAutoColors(m_Colors, m_Wallpaper.TextColor());
+    m_Wallpaper.Attach(m_hWnd, m_PreviewList.m_hWnd);
     LoadControls();
     UpdatePreview();
 
@@ -75,9 +75,11 @@ COLORREF CVireolaDlg::SelectedColor() const
     return ColorAt(m_Colors, m_TextColorCombo.GetCurSel());
 }
 
+// The wallpaper is followed only while its entry is the list's.
 void CVireolaDlg::UpdatePreview()
 {
-    m_Wallpaper.Select(m_TextColorCombo.GetCurSel());
+    m_Wallpaper.Follow(m_TextColorCombo.GetCurSel() == WALLPAPER_CONTRAST_COLOR);
+    m_PreviewList.ShowPicture(m_Wallpaper.PreviewPixels(), m_Wallpaper.PreviewSize());
     m_PreviewList.ShowColors(SelectedColor(), m_Colors.entry[SYSTEM_BACKGROUND_COLOR].color);
 }
 
@@ -108,8 +110,8 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         OnTaskbarCreated();
         return false;
     }
-    if (m_Wallpaper.OnMessage(message, wParam, lParam))
-        return true;
+    if (message >= WM_APP && message <= WM_APP + 0x3FFF)
+        return OnOwnMessage(message, wParam, lParam, result);
     switch (message) {
     case WM_COMMAND:
         return OnCommand(LOWORD(wParam), HIWORD(wParam));
@@ -123,12 +125,6 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_TIMER:
         OnTimer(wParam);
         return true;
-    case WM_CHECK_NOW:
-        m_Watch.OnCheckNow(SelectedColor());
-        return true;
-    case WM_VIEW_REFILLED:
-        m_Watch.OnViewRefilled();
-        return true;
     case WM_ACTIVATE:
         OnActivate(LOWORD(wParam));
         return false;
@@ -138,7 +134,7 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
     case WM_SETTINGCHANGE:
     case WM_THEMECHANGED:
     case WM_DISPLAYCHANGE:
-        m_Watch.OnSystemChange(BURST_MS);
+        OnSystemChange(message, wParam);
         return false;
     case WM_ENDSESSION:
         OnEndSession((BOOL)wParam, lParam);
@@ -150,12 +146,22 @@ bool CVireolaDlg::OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT&
         m_Watch.OnPowerBroadcast(wParam, lParam);
         result = TRUE;
         return true;
-    case WM_TRAYNOTIFY:
-        result = OnTrayNotify(lParam);
-        return true;
-    case WM_SHOW_DIALOG:
-        OnShowDialog();
-        return true;
+    }
+    return false;
+}
+
+// The window's own range, where values a message does not expect change
+// nothing: any program may post these numbers to every top-level window.
+bool CVireolaDlg::OnOwnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result)
+{
+    bool plain = !wParam && !lParam;
+    switch (message) {
+    case WM_TRAYNOTIFY: result = wParam == TRAY_ICON_ID ? OnTrayNotify(lParam) : 0; return true;
+    case WM_CHECK_NOW: if (plain) m_Watch.OnCheckNow(SelectedColor()); return true;
+    case WM_SHOW_DIALOG: if (plain) OnShowDialog(); return true;
+    case WM_VIEW_REFILLED: if (plain) OnSystemChange(message, wParam); return true;
+    case WM_WALLPAPER_EVALUATED: OnWallpaperEvaluated(wParam, lParam); return true;
+    case WM_WALLPAPER_FILE_CHANGED: if (plain) m_Wallpaper.Evaluate(); return true;
     }
     return false;
 }
@@ -190,20 +196,7 @@ void CVireolaDlg::OnSelChangeTextColor()
 
 void CVireolaDlg::OnColor()
 {
-    COLORREF customColors[CUSTOM_COLOR_COUNT];
-    LoadCustomColors(customColors);
-
-    CHOOSECOLORA cc = {};
-    cc.lStructSize = sizeof cc;
-    cc.hwndOwner = m_hWnd;
-    cc.rgbResult = m_Colors.entry[CUSTOM_TEXT_COLOR].color;
-    cc.lpCustColors = customColors;
-    cc.Flags = CC_RGBINIT | CC_FULLOPEN;
-    if (ChooseColorA(&cc)) {
-        WriteSetting(SETTINGS_SECTION, TEXT_COLOR_VALUE, (LONG)cc.rgbResult);
-        m_Colors.entry[CUSTOM_TEXT_COLOR].color = cc.rgbResult;
-        SaveCustomColors(customColors);
-    }
+    ChooseCustomColor(m_hWnd, m_Colors.entry[CUSTOM_TEXT_COLOR].color);
     UpdatePreview();
 }
 
@@ -269,20 +262,40 @@ void CVireolaDlg::OnActivate(UINT nState)
 
 void CVireolaDlg::OnTimer(UINT_PTR nIDEvent)
 {
-    if (nIDEvent == TRAY_RETRY_TIMER_ID)
-        m_TrayIcon.OnRetry();
-    else if (nIDEvent == SESSION_RETRY_TIMER_ID)
-        m_Watch.OnRetry();
-    else
-        m_Watch.OnTimer(SelectedColor());
+    switch (nIDEvent) {
+    case WATCH_TIMER_ID: m_Watch.OnTimer(SelectedColor()); break;
+    case TRAY_RETRY_TIMER_ID: m_TrayIcon.OnRetry(); break;
+    case SESSION_RETRY_TIMER_ID: m_Watch.OnRetry(); break;
+    }
 }
 
 void CVireolaDlg::OnSysColorChange()
 {
     m_PreviewList.OnSysColorChange();
-    FillAutoColors(m_Colors);
+    FillAutoColors(m_Colors, m_Wallpaper.TextColor());
     UpdatePreview();
+    OnSystemChange(WM_SYSCOLORCHANGE, 0);
+}
+
+// The shell resets the labels as it handles the same change (and sets them
+// as it ends a refill of its view), and what shows behind them may be
+// another picture.
+void CVireolaDlg::OnSystemChange(UINT message, WPARAM wParam)
+{
     m_Watch.OnSystemChange(BURST_MS);
+    if (ChangesWhatShows(message, wParam))
+        m_Wallpaper.Evaluate();
+}
+
+// The wallpaper's colour becomes its entry's, and reaches the labels as any
+// colour does: the watch, while it runs, puts on them what the list shows.
+void CVireolaDlg::OnWallpaperEvaluated(WPARAM generation, LPARAM lParam)
+{
+    if (!m_Wallpaper.OnEvaluated(generation, lParam))
+        return;
+    m_Colors.entry[WALLPAPER_CONTRAST_COLOR].color = m_Wallpaper.TextColor();
+    UpdatePreview();
+    m_Watch.OnCheckNow(SelectedColor());
 }
 
 // A shutdown that the user cancelled leaves the watch as it was. The Restart

@@ -1,29 +1,24 @@
 // The settings dialog: the program's main window, hidden while the program
-// sits resident. Its re-apply watch and its notification-area icon are
-// units of their own, whose messages it hands on.
+// sits resident. It alone decides which colour the labels should have and
+// applies it. Its re-apply watch, its notification-area icon and the
+// wallpaper's evaluations are units of their own, whose messages it hands on.
 #pragma once
 #include "../color/ColorTable.h"
 #include "../framework/Controls.h"
 #include "../framework/Dialog.h"
 #include "PreviewList.h"
 #include "TrayIcon.h"
-#include "WallpaperWatch.h"
-#include "Watch.h"
-
-// Posted by a second start of the program: show the dialog and come to the front.
-#define WM_SHOW_DIALOG (WM_APP + 102)
-
-// The command line the program is started with again after the Restart
-// Manager closed it for an update, or at sign-in: a silent start, which ends
-// beside a running copy.
-#define RESTART_SWITCH "/restart"
-#define RESTART_COMMAND_LINE L"" RESTART_SWITCH
+#include "../wallpaper/WallpaperWatch.h"
+#include "../watch/Watch.h"
 
 class CVireolaDlg : public CDialog
 {
 public:
     CVireolaDlg();
     BOOL DestroyWindow() override;
+    // The wallpaper's colour that a silent start judged, before the window
+    // is made; CLR_NONE for none.
+    void RememberWallpaperColor(COLORREF text) { m_Wallpaper.Remember(text); }
 
 protected:
     void DoDataExchange() override;
@@ -34,6 +29,7 @@ protected:
     bool OnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) override;
 
 private:
+    bool OnOwnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
     bool OnCommand(UINT nID, UINT nCode);
     bool OnSysCommand(UINT nID);
     bool OnPaint();
@@ -50,6 +46,8 @@ private:
     LRESULT OnTrayNotify(LPARAM lParam);
     void OnShowDialog();
     void OnTaskbarCreated();
+    void OnSystemChange(UINT message, WPARAM wParam);
+    void OnWallpaperEvaluated(WPARAM generation, LPARAM lParam);
 
     void LoadControls();
     void LoadImages(UINT dpi);

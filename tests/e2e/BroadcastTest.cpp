@@ -5,7 +5,7 @@
 #include "Harness.h"
 #include "res/resource.h"
 #include "tests/standin/StandInShell.h"
-#include "ui/ReapplyBurst.h"
+#include "watch/ReapplyBurst.h"
 #include "ui/VireolaDlg.h"
 #include <memory>
 
@@ -37,6 +37,15 @@ const Kind KINDS[] = {
      RESTART_BURST_MS},
     // F5 on the desktop: no broadcast, but the view's own event
     {"a refresh of the view", [](const Desktop& d) { Send(d.Progman(), SHELL_REFRESH, SHELL_REFRESH_ANNOUNCED, 0); },
+     BURST_MS},
+    // any program may post numbers of the window's own range: handled after the broadcast
+    {"stray values posted in the window's own range, then settings",
+     [](const Desktop&) {
+         for (UINT message = WM_APP + 100; message <= WM_APP + 105; ++message)
+             for (WPARAM stray : {0, 1, 2, 3, 0x1234})
+                 PostMessageA(FindSettingsDialog(), message, stray, 0x1234);
+         Broadcast(WM_SETTINGCHANGE);
+     },
      BURST_MS},
 };
 

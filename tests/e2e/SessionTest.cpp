@@ -7,7 +7,7 @@
 #include "Harness.h"
 #include "tests/standin/StandInShell.h"
 #include "tests/support/Platform.h"
-#include "ui/ReapplyBurst.h"
+#include "watch/ReapplyBurst.h"
 #include "ui/VireolaDlg.h"
 #include <shlwapi.h>
 #include <wtsapi32.h>

@@ -1,6 +1,7 @@
 // "(Contrast With Wallpaper)" against pictures the test writes itself, set as
 // Windows 7 (and Wine) keeps the wallpaper and announced as Windows does.
 #include "Harness.h"
+#include "res/Copies.h"
 #include <fstream>
 
 namespace {
@@ -55,6 +56,7 @@ struct Row
     const char* style;
     bool announced;         // else only the file is rewritten
     COLORREF labels;
+    bool inFront = false;   // the dialog in front: judged (the preview shows it), not applied
 };
 
 // Each row follows the one before it in the same running program (or starts
@@ -65,6 +67,7 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
     const char *light = "--color E6E6E6", *red = "--color FF0000";
     const Row rows[] = {
         {"a light picture, at the start", light, 64, 48, 0, "light.bmp", "2", true, BLACK},
+        {"a dark one while the dialog is in front", light, 64, 48, 48, "front.bmp", "2", true, WHITE, true},
         // under a tenth of it dark: the top, where the icons are
         {"light overall but dark behind the labels", light, cx, cy, cy / 12, "top.bmp", "2", true, WHITE},
         {"another light one", light, 64, 48, 0, "changing.bmp", "2", true, BLACK},
@@ -80,6 +83,7 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
     std::string folder = std::string(temp) + "vireola-" + std::to_string(GetCurrentProcessId()) + "\\";
     CreateDirectoryA(folder.c_str(), nullptr);
     DesktopValues values;
+    OnInputDesktop input;
     SetDword("Settings", "TextColorIndex", WALLPAPER_INDEX);
     SetDword("Settings", "ReApply", 1);
     std::unique_ptr<Desktop> desktop;
@@ -98,11 +102,23 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
             program.reset();
             desktop.reset();
         }
+        if (row.inFront) {
+            ASSERT_TRUE(WaitFor(DialogReady));
+            PostMessageA(FindSettingsDialog(), WM_SHOW_DIALOG, 0, 0);
+            ASSERT_TRUE(WaitFor(DialogInFront));
+        } else if (DialogVisible()) {
+            Click(IDCANCEL);
+        }
         if (row.announced)
             values.Set(path, row.style);
         if (!desktop) {
             desktop.reset(new Desktop(row.desktop));
             program.reset(new Vireola());
+        }
+        if (row.inFront) {
+            EXPECT_TRUE(WaitFor([&] { return Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0) == row.labels; }, 15000));
+            EXPECT_TRUE(desktop->LabelsAre((&row)[-1].labels));
+            continue;
         }
         EXPECT_TRUE(WaitFor([&] { return desktop->LabelsAre(row.labels); }, 15000)) << std::hex << desktop->TextColor();
     }

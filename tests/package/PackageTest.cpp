@@ -8,7 +8,7 @@
 #include "InstallToken.h"
 #include "Version.h"
 #include "app/RunningCopy.h"
-#include "color/DesktopView.h"
+#include "shell/DesktopView.h"
 #include "tests/e2e/Harness.h"
 #include "tests/standin/StandInShell.h"
 #include "tests/support/Platform.h"

@@ -21,7 +21,7 @@
 // already running, the program missing).
 #include "RefillTiming.h"
 #include "color/ColorTable.h"
-#include "color/DesktopView.h"
+#include "shell/DesktopView.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "tests/probe/ProbeClient.h"

@@ -1,5 +1,5 @@
 #include "WallpaperPaint.h"
-#include "color/WallpaperContrast.h"
+#include "wallpaper/WallpaperContrast.h"
 
 static WallpaperScene g_scene;
 static DecodedScene g_decoded;

@@ -1,4 +1,4 @@
-#include "app/CommandLine.h"
+#include "res/Copies.h"
 #include "framework/WinApp.h"
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 // When the watch checks at the fast rate after a broadcast, and how a flood
 // of broadcasts is held to a budget.
-#include "ui/ReapplyBurst.h"
+#include "watch/ReapplyBurst.h"
 #include <gtest/gtest.h>
 
 namespace {

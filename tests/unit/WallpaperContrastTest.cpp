@@ -1,8 +1,8 @@
 // Black or white on the wallpaper behind the labels: the contrast rule, where
 // pictures lie on monitors, where labels lie in the view, and the sampling of
 // made-up pictures in memory.
-#include "color/LabelGrid.h"
-#include "color/ShownWallpaper.h"
+#include "shell/LabelGrid.h"
+#include "wallpaper/ShownWallpaper.h"
 #include <gtest/gtest.h>
 
 namespace {

@@ -1,7 +1,7 @@
 // What the wallpaper's evaluation reads from the system: picture files
 // through the imaging component, and the labels of a real list view.
-#include "color/LabelGrid.h"
-#include "color/PictureDecode.h"
+#include "shell/LabelGrid.h"
+#include "wallpaper/PictureDecode.h"
 #include <commctrl.h>
 #include <objbase.h>
 #include <gtest/gtest.h>

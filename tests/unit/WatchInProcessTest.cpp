@@ -6,7 +6,7 @@
 #include "DialogHost.h"
 #include "tests/standin/StandInShell.h"
 #include "tests/support/Launch.h"
-#include "ui/ViewEvents.h"
+#include "watch/ViewEvents.h"
 #include <wtsapi32.h>
 
 namespace {

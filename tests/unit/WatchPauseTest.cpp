@@ -1,5 +1,5 @@
 // When nobody can see the desktop, and when it can be seen again.
-#include "ui/WatchPause.h"
+#include "watch/WatchPause.h"
 #include <gtest/gtest.h>
 #include <wtsapi32.h>
 #include <vector>

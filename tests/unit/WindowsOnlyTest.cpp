@@ -10,7 +10,7 @@
 #include "tests/support/Launch.h"
 #include "tests/support/Platform.h"
 #include "ui/TrayIcon.h"
-#include "ui/WatchPause.h"
+#include "watch/WatchPause.h"
 #include <shellapi.h>
 #include <wtsapi32.h>
 #include <algorithm>

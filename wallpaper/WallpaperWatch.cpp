@@ -1,19 +1,18 @@
 #include "WallpaperWatch.h"
-#include "../color/DesktopView.h"
-#include "../color/WallpaperContrast.h"
-#include "../settings/Settings.h"
-#include "ViewEvents.h"
+#include "../shell/DesktopView.h"
+#include "WallpaperContrast.h"
 #include <objbase.h>
 #include <new>
 #include <utility>
 
 // One evaluation, on the heap: the thread that makes it and the one that
-// waits for it (or the window its result is posted to) each hold a
-// reference, and whichever lets go last frees it, so that either may be gone.
+// waits for it each hold a reference, and whichever lets go last frees it,
+// so that either may be gone. The window is told only its generation.
 struct Evaluation
 {
     LONG refs;
-    HWND hWnd;              // posted the result; none when waited for
+    LONG done;              // the result is whole
+    HWND hWnd;              // told of the result; none when waited for
     UINT generation;
     SIZE previewSize;
     WallpaperContrast result;
@@ -56,13 +55,14 @@ static DWORD WINAPI EvaluateOnWorker(void* parameter)
     bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
     EvaluateWallpaperContrast(FindDesktopListView(), e->previewSize, e->result);
     // COM unloads the imaging component as the thread leaves it, and loading
-    // it again costs most of an evaluation (300 ms of 320 under Wine)
+    // it again is most of an evaluation's cost
     GetModuleHandleExW(0, L"windowscodecs.dll", &e->hCodecs);
     if (com)
         CoUninitialize();
-    // the window that receives it frees it; a window already gone does not
-    if (!e->hWnd || !PostMessageA(e->hWnd, WM_WALLPAPER_EVALUATED, e->generation, (LPARAM)e))
-        Release(e);
+    InterlockedExchange(&e->done, 1);
+    if (e->hWnd)
+        PostMessageA(e->hWnd, WM_WALLPAPER_EVALUATED, e->generation, 0);
+    Release(e);
     return 0;
 }
 
@@ -72,19 +72,36 @@ static HANDLE StartThread(LPTHREAD_START_ROUTINE routine, void* parameter)
     return CreateThread(nullptr, 0, routine, parameter, 0, &id);
 }
 
-void EvaluateBeforeStart(ColorTable& table)
+COLORREF EvaluateBeforeStart()
 {
     Evaluation* e = NewEvaluation(nullptr, 0, {0, 0}, 2);
     if (!e)
-        return;
+        return CLR_NONE;
+    COLORREF text = CLR_NONE;
     HANDLE hThread = StartThread(EvaluateOnWorker, e);
     if (!hThread)
         Release(e);
     else if (WaitForSingleObject(hThread, WALLPAPER_START_WAIT_MS) == WAIT_OBJECT_0)
-        SetWallpaperTextColor(table.entry[WALLPAPER_CONTRAST_COLOR].color = e->result.text);
+        text = e->result.text;
     if (hThread)
         CloseHandle(hThread);
     Release(e);
+    return text;
+}
+
+// A new picture or position; the labels move with the work area and the
+// icons' spacing, and with the shell's refill of its view.
+bool ChangesWhatShows(UINT message, WPARAM wParam)
+{
+    switch (message) {
+    case WM_SETTINGCHANGE:
+        return wParam == SPI_SETDESKWALLPAPER || wParam == SPI_SETWORKAREA || wParam == SPI_SETICONMETRICS;
+    case WM_SYSCOLORCHANGE:
+    case WM_DISPLAYCHANGE:
+    case WM_VIEW_REFILLED:
+        return true;
+    }
+    return false;
 }
 
 // The picture's folder, watched by a thread of its own with the system's
@@ -158,11 +175,10 @@ static DWORD WINAPI WatchFolderOnWorker(void* parameter)
     return 0;
 }
 
-void CWallpaperWatch::Attach(HWND hWnd, ColorTable& colors, CPreviewList& preview)
+void CWallpaperWatch::Attach(HWND hWnd, HWND hPreview)
 {
     m_hWnd = hWnd;
-    m_pColors = &colors;
-    m_pPreview = &preview;
+    m_hPreview = hPreview;
 }
 
 // The program is ending: its threads are waited for, each a bounded time.
@@ -172,16 +188,14 @@ void CWallpaperWatch::Detach()
     Stop(WALLPAPER_END_WAIT_MS);
 }
 
-void CWallpaperWatch::Select(int index)
+void CWallpaperWatch::Follow(bool follow)
 {
-    bool follow = index == WALLPAPER_CONTRAST_COLOR;
     if (follow && !m_bFollowing) {
         m_bFollowing = true;
         Evaluate();
     } else if (!follow && m_bFollowing) {
         Stop(0);
     }
-    ShowPreview();
 }
 
 // Threads still running are left to end by themselves: each holds what it uses.
@@ -212,18 +226,28 @@ void CWallpaperWatch::Evaluate()
     LetWorkerGo(0);
     m_bAgain = false;
     RECT client = {};
-    GetClientRect(m_pPreview->m_hWnd, &client);
-    Evaluation* e = NewEvaluation(m_hWnd, ++m_Generation, {client.right, client.bottom}, 1);
+    GetClientRect(m_hPreview, &client);
+    Evaluation* e = NewEvaluation(m_hWnd, ++m_Generation, {client.right, client.bottom}, 2);
     if (!e)
         return;
     m_hWorker = StartThread(EvaluateOnWorker, e);
     m_WorkerStart = GetTickCount();
-    if (!m_hWorker)
+    if (!m_hWorker) {
         Release(e);
+        Release(e);
+        return;
+    }
+    m_pEvaluation = e;
 }
 
+// The thread is let go, and with it the evaluation, unless its result has
+// been taken.
 void CWallpaperWatch::LetWorkerGo(DWORD waitMs)
 {
+    if (m_pEvaluation) {
+        Release(m_pEvaluation);
+        m_pEvaluation = nullptr;
+    }
     if (!m_hWorker)
         return;
     if (waitMs)
@@ -232,51 +256,21 @@ void CWallpaperWatch::LetWorkerGo(DWORD waitMs)
     m_hWorker = nullptr;
 }
 
-bool CWallpaperWatch::OnMessage(UINT message, WPARAM wParam, LPARAM lParam)
+bool CWallpaperWatch::OnEvaluated(WPARAM generation, LPARAM lParam)
 {
-    switch (message) {
-    case WM_WALLPAPER_EVALUATED:
-        OnEvaluated((UINT)wParam, (Evaluation*)lParam);
-        return true;
-    case WM_WALLPAPER_FILE_CHANGED:
-        Evaluate();
-        return true;
-    case WM_SETTINGCHANGE:
-        // a new picture or position; the labels move with the work area and
-        // the icons' spacing
-        if (wParam == SPI_SETDESKWALLPAPER || wParam == SPI_SETWORKAREA || wParam == SPI_SETICONMETRICS)
-            Evaluate();
+    Evaluation* e = m_pEvaluation;
+    if (!m_bFollowing || !e || lParam != 0 || generation != e->generation
+        || !InterlockedCompareExchange(&e->done, 1, 1))
         return false;
-    case WM_SYSCOLORCHANGE:
-    case WM_DISPLAYCHANGE:
-    case WM_VIEW_REFILLED:
+    std::swap(m_hCodecs, e->hCodecs);
+    m_Text = e->result.text;
+    m_PreviewPixels = std::move(e->result.preview);
+    m_PreviewSize = e->result.previewSize;
+    WatchFolder(e->result.picture, e->result.pictureStamp);
+    LetWorkerGo(0);
+    if (m_bAgain)
         Evaluate();
-        return false;
-    }
-    return false;
-}
-
-// The colour becomes the entry's, and the labels' while the entry is the
-// one applied; the watch then puts it back as it does any colour.
-void CWallpaperWatch::OnEvaluated(UINT generation, Evaluation* e)
-{
-    if (m_bFollowing && generation == m_Generation) {
-        LetWorkerGo(0);
-        std::swap(m_hCodecs, e->hCodecs);
-        COLORREF text = e->result.text;
-        SetWallpaperTextColor(text);
-        m_pColors->entry[WALLPAPER_CONTRAST_COLOR].color = text;
-        m_PreviewPixels = std::move(e->result.preview);
-        m_PreviewSize = e->result.previewSize;
-        WatchFolder(e->result.picture, e->result.pictureStamp);
-        ShowPreview();
-        m_pPreview->ShowColors(text, m_pColors->entry[SYSTEM_BACKGROUND_COLOR].color);
-        if (ReadTextColorIndex() == WALLPAPER_CONTRAST_COLOR)
-            ApplyDesktopColors(text, CLR_NONE);
-        if (m_bAgain)
-            Evaluate();
-    }
-    Release(e);
+    return true;
 }
 
 void CWallpaperWatch::WatchFolder(const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp)
@@ -319,8 +313,7 @@ void CWallpaperWatch::StopFolderWatch(DWORD waitMs)
 }
 
 // The sample stands on the piece of the wallpaper around the first label.
-void CWallpaperWatch::ShowPreview()
+const DWORD* CWallpaperWatch::PreviewPixels() const
 {
-    bool picture = m_bFollowing && m_PreviewPixels.Count();
-    m_pPreview->ShowPicture(picture ? m_PreviewPixels.Data() : nullptr, m_PreviewSize);
+    return m_bFollowing && m_PreviewPixels.Count() ? m_PreviewPixels.Data() : nullptr;
 }

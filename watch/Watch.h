@@ -8,18 +8,14 @@
 #include "RetryTimer.h"
 #include "ViewEvents.h"
 #include "WatchPause.h"
+#include "../res/Messages.h"
 
 enum {
-    WATCH_TIMER_ID = 1,
     WATCH_PERIOD_MS = 100,
     // a tick a little late costs nothing, and lets Windows wake the processor
     // for several timers at once
     WATCH_TOLERANCE_MS = 20,
-    SESSION_RETRY_TIMER_ID = 3,
 };
-
-// Posted to itself for the first check of a burst.
-#define WM_CHECK_NOW (WM_APP + 101)
 
 class CWatch
 {
@@ -34,12 +30,12 @@ public:
     void Start();
     void Stop();
 
-    // Every timer of the window but the retries' is the watch's.
+    // Its own timer, WATCH_TIMER_ID, has come.
     void OnTimer(COLORREF wanted);
     void OnCheckNow(COLORREF wanted);
-    // The shell resets the labels as it handles the same change.
+    // The shell resets the labels as it handles a system-wide change, and
+    // sets them as it ends a refill of its view.
     void OnSystemChange(DWORD burstMs);
-    void OnViewRefilled();
     void OnSessionChange(WPARAM event, LPARAM lParam);
     void OnPowerBroadcast(WPARAM event, LPARAM lParam);
     // The retry timer has come.

@@ -1,5 +1,5 @@
 #include "Watch.h"
-#include "../color/DesktopView.h"
+#include "../shell/DesktopView.h"
 #include "../framework/NewerWindows.h"
 #include "ViewEvents.h"
 #include <wtsapi32.h>
@@ -102,12 +102,6 @@ void CWatch::OnCheckNow(COLORREF wanted)
 {
     if (m_bRunning && !IsPaused(m_Pause))
         Check(wanted);
-}
-
-// The shell has filled its view again, and sets its colours as it ends.
-void CWatch::OnViewRefilled()
-{
-    OnSystemChange(BURST_MS);
 }
 
 // Whether this session is the console's is asked at each message: a session

@@ -9,12 +9,10 @@
 // the view counts. The watch's period stays the safety net for every reset that no
 // event announces.
 #pragma once
-#include <windows.h>
+#include "../res/Messages.h"
 
-// Sent to the listening window when the view has been filled again.
-#define WM_VIEW_REFILLED (WM_APP + 103)
-
-// Listens to the view's thread for the window hNotify: anew when the view is
+// Listens to the view's thread for the window hNotify, which is sent
+// WM_VIEW_REFILLED: anew when the view is
 // another window than before (another thread or process, too); not at all
 // for none.
 void ListenToView(HWND hView, HWND hNotify);

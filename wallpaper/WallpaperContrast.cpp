@@ -1,6 +1,6 @@
 #include "WallpaperContrast.h"
-#include "ColorTable.h"
-#include "LabelGrid.h"
+#include "../color/ColorTable.h"
+#include "../shell/LabelGrid.h"
 
 // A preview larger than this is not asked for in earnest.
 enum { MAX_PREVIEW_SIDE = 4096 };

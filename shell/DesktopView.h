@@ -1,7 +1,7 @@
 // The shell's desktop icon view: a list view in another process that is
 // looked up afresh for every operation and told which label colours to draw.
 #pragma once
-#include "ColorTable.h"
+#include "../color/ColorTable.h"
 #include <commctrl.h>
 
 // How long a message to the shell may take before the program gives up on it,

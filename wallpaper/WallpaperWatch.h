@@ -1,0 +1,86 @@
+// "(Contrast With Wallpaper)" kept true to the wallpaper. While it is
+// followed, each change of what the desktop shows is evaluated on a worker
+// thread of its own (the wallpaper's class, accessibility and a file on a
+// network share can each take unbounded time), and the picture's folder is
+// watched for the file rewritten in place. Unfollowed, nothing of this runs:
+// no thread, no watch, no timer. It only reports: the window it is attached
+// to hears of each result by the evaluation's generation, takes the colour
+// and the preview's picture from here, and decides what the labels show.
+#pragma once
+#include "../framework/HeapArray.h"
+#include "../res/Messages.h"
+#include <commctrl.h>
+
+enum {
+    // a silent start waits this long for the colour, then applies entry 0's
+    // and lets the colour follow when it comes
+    WALLPAPER_START_WAIT_MS = 2500,
+    // an evaluation still running after this is left to end by itself
+    WALLPAPER_ABANDON_MS = 10000,
+    // the longest the program waits for a thread of its own as it ends
+    WALLPAPER_END_WAIT_MS = 1000,
+    // a file is written in several steps: the folder is quiet this long first,
+    // or busy this long
+    WALLPAPER_SETTLE_MS = 200,
+    WALLPAPER_SETTLE_MAX_MS = 1000,
+};
+
+struct Evaluation;
+struct FolderWatch;
+
+// A silent start with the entry stored: the wallpaper's text colour if it
+// is judged in time, else CLR_NONE.
+COLORREF EvaluateBeforeStart();
+
+// Whether a system-wide change may have changed what shows behind the labels.
+bool ChangesWhatShows(UINT message, WPARAM wParam);
+
+class CWallpaperWatch
+{
+public:
+    // Results and changes are posted to hWnd; the preview's piece is cut to
+    // hPreview's client size.
+    void Attach(HWND hWnd, HWND hPreview);
+    // Ends the threads, each waited for a bounded time.
+    void Detach();
+
+    void Follow(bool follow);
+    bool Following() const { return m_bFollowing; }
+    // What the desktop shows may have changed.
+    void Evaluate();
+    // WM_WALLPAPER_EVALUATED: true when the generation names the evaluation
+    // under way and it has ended; its result is then the latest. Any other
+    // value changes nothing.
+    bool OnEvaluated(WPARAM generation, LPARAM lParam);
+
+    // The latest text colour, CLR_NONE before the first; a start's judgement
+    // is remembered before the window exists.
+    COLORREF TextColor() const { return m_Text; }
+    void Remember(COLORREF text) { m_Text = text; }
+    // What shows around the first label, while followed; none before the
+    // first result.
+    const DWORD* PreviewPixels() const;
+    SIZE PreviewSize() const { return m_PreviewSize; }
+
+private:
+    void Stop(DWORD waitMs);
+    void LetWorkerGo(DWORD waitMs);
+    void WatchFolder(const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp);
+    void StopFolderWatch(DWORD waitMs);
+
+    HWND m_hWnd = nullptr;
+    HWND m_hPreview = nullptr;
+    bool m_bFollowing = false;
+    UINT m_Generation = 0;
+    Evaluation* m_pEvaluation = nullptr;   // the one under way, or its result not yet taken
+    HANDLE m_hWorker = nullptr;
+    DWORD m_WorkerStart = 0;
+    bool m_bAgain = false;                 // asked for while one was under way
+    COLORREF m_Text = CLR_NONE;
+    SIZE m_PreviewSize = {};
+    HeapArray<DWORD> m_PreviewPixels;
+    WCHAR m_WatchedPicture[MAX_PATH] = {};
+    HMODULE m_hCodecs = nullptr;           // the imaging component, kept loaded while followed
+    FolderWatch* m_pFolder = nullptr;
+    HANDLE m_hFolderThread = nullptr;
+};
