@@ -42,13 +42,6 @@ static void Release(Evaluation* e)
     HeapFree(GetProcessHeap(), 0, e);
 }
 
-// zero for a file that is not there
-static void FileStamp(const WCHAR* path, WIN32_FILE_ATTRIBUTE_DATA& stamp)
-{
-    ZeroMemory(&stamp, sizeof stamp);
-    GetFileAttributesExW(path, GetFileExInfoStandard, &stamp);
-}
-
 static DWORD WINAPI EvaluateOnWorker(void* parameter)
 {
     Evaluation* e = (Evaluation*)parameter;
@@ -104,77 +97,6 @@ bool ChangesWhatShows(UINT message, WPARAM wParam)
     return false;
 }
 
-// The picture's folder, watched by a thread of its own with the system's
-// change notification: it tells the window when the picture's file has
-// another time or size once the folder has been quiet for a moment.
-struct FolderWatch
-{
-    LONG refs;
-    HWND hWnd;
-    HANDLE hStop;
-    WCHAR picture[MAX_PATH];
-    WIN32_FILE_ATTRIBUTE_DATA known;
-};
-
-static void Release(FolderWatch* w)
-{
-    if (InterlockedDecrement(&w->refs) != 0)
-        return;
-    CloseHandle(w->hStop);
-    HeapFree(GetProcessHeap(), 0, w);
-}
-
-static bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
-{
-    return CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0 && a.nFileSizeLow == b.nFileSizeLow
-           && a.nFileSizeHigh == b.nFileSizeHigh;
-}
-
-static DWORD WINAPI WatchFolderOnWorker(void* parameter)
-{
-    FolderWatch* w = (FolderWatch*)parameter;
-    WCHAR folder[MAX_PATH];
-    lstrcpyW(folder, w->picture);
-    WCHAR* slash = folder;
-    for (WCHAR* p = folder; *p; ++p)
-        if (*p == L'\\' || *p == L'/')
-            slash = p;
-    // a picture at a drive's root: the root, not the drive's current folder
-    *(slash == folder + 2 && folder[1] == L':' ? slash + 1 : slash) = 0;
-    // Armed afresh for each wait (Wine's re-arming of a notification misses
-    // later changes); the file is looked at only once armed, so that no
-    // change slips between; the first look is for a change since the
-    // picture was judged, before the watch began.
-    bool settling = true;
-    DWORD settleStart = GetTickCount();
-    for (;;) {
-        HANDLE hChange = FindFirstChangeNotificationW(
-            folder, FALSE, FILE_NOTIFY_CHANGE_LAST_WRITE | FILE_NOTIFY_CHANGE_FILE_NAME | FILE_NOTIFY_CHANGE_SIZE);
-        if (hChange == INVALID_HANDLE_VALUE)
-            break;
-        // other files of the folder come and go as they will
-        WIN32_FILE_ATTRIBUTE_DATA now;
-        if (!settling && (FileStamp(w->picture, now), !SameStamp(w->known, now))) {
-            PostMessageA(w->hWnd, WM_WALLPAPER_FILE_CHANGED, 0, 0);
-            w->known = now;
-        }
-        HANDLE handles[2] = {w->hStop, hChange};
-        DWORD wait = WaitForMultipleObjects(2, handles, FALSE, settling ? (DWORD)WALLPAPER_SETTLE_MS : INFINITE);
-        FindCloseChangeNotification(hChange);
-        if (wait == WAIT_OBJECT_0 + 1) {
-            // a folder that is never quiet is looked at once in a while all the same
-            if (!settling)
-                settleStart = GetTickCount();
-            settling = GetTickCount() - settleStart < WALLPAPER_SETTLE_MAX_MS;
-        } else if (wait == WAIT_TIMEOUT)
-            settling = false;
-        else
-            break;
-    }
-    Release(w);
-    return 0;
-}
-
 void CWallpaperWatch::Attach(HWND hWnd, HWND hPreview)
 {
     m_hWnd = hWnd;
@@ -205,7 +127,7 @@ void CWallpaperWatch::Stop(DWORD waitMs)
     ++m_Generation;
     m_bAgain = false;
     LetWorkerGo(0);
-    StopFolderWatch(waitMs);
+    m_Changes.Stop(waitMs);
     m_PreviewPixels.Free();
     if (m_hCodecs)
         FreeLibrary(m_hCodecs);
@@ -266,50 +188,11 @@ bool CWallpaperWatch::OnEvaluated(WPARAM generation, LPARAM lParam)
     m_Text = e->result.text;
     m_PreviewPixels = std::move(e->result.preview);
     m_PreviewSize = e->result.previewSize;
-    WatchFolder(e->result.picture, e->result.pictureStamp);
+    m_Changes.Watch(m_hWnd, e->result.picture, e->result.pictureStamp);
     LetWorkerGo(0);
     if (m_bAgain)
         Evaluate();
     return true;
-}
-
-void CWallpaperWatch::WatchFolder(const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp)
-{
-    if (m_hFolderThread && lstrcmpiW(picture, m_WatchedPicture) == 0)
-        return;
-    StopFolderWatch(0);
-    if (!picture[0])
-        return;
-    auto* w = (FolderWatch*)HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(FolderWatch));
-    if (!w)
-        return;
-    w->refs = 2;
-    w->hWnd = m_hWnd;
-    w->hStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    lstrcpyW(w->picture, picture);
-    w->known = stamp;
-    m_hFolderThread = w->hStop ? StartThread(WatchFolderOnWorker, w) : nullptr;
-    if (!m_hFolderThread) {
-        Release(w);
-        Release(w);
-        return;
-    }
-    m_pFolder = w;
-    lstrcpyW(m_WatchedPicture, picture);
-}
-
-void CWallpaperWatch::StopFolderWatch(DWORD waitMs)
-{
-    if (!m_pFolder)
-        return;
-    SetEvent(m_pFolder->hStop);
-    if (waitMs)
-        WaitForSingleObject(m_hFolderThread, waitMs);
-    CloseHandle(m_hFolderThread);
-    Release(m_pFolder);
-    m_pFolder = nullptr;
-    m_hFolderThread = nullptr;
-    m_WatchedPicture[0] = 0;
 }
 
 // The sample stands on the piece of the wallpaper around the first label.

@@ -1,13 +1,14 @@
 // "(Contrast With Wallpaper)" kept true to the wallpaper. While it is
 // followed, each change of what the desktop shows is evaluated on a worker
 // thread of its own (the wallpaper's class, accessibility and a file on a
-// network share can each take unbounded time), and the picture's folder is
-// watched for the file rewritten in place. Unfollowed, nothing of this runs:
+// network share can each take unbounded time), and what no broadcast
+// announces is watched for. Unfollowed, nothing of this runs:
 // no thread, no watch, no timer. It only reports: the window it is attached
 // to hears of each result by the evaluation's generation, takes the colour
 // and the preview's picture from here, and decides what the labels show.
 #pragma once
 #include "../framework/HeapArray.h"
+#include "ChangeWatch.h"
 #include "../res/Messages.h"
 #include <commctrl.h>
 
@@ -19,14 +20,9 @@ enum {
     WALLPAPER_ABANDON_MS = 10000,
     // the longest the program waits for a thread of its own as it ends
     WALLPAPER_END_WAIT_MS = 1000,
-    // a file is written in several steps: the folder is quiet this long first,
-    // or busy this long
-    WALLPAPER_SETTLE_MS = 200,
-    WALLPAPER_SETTLE_MAX_MS = 1000,
 };
 
 struct Evaluation;
-struct FolderWatch;
 
 // A silent start with the entry stored: the wallpaper's text colour if it
 // is judged in time, else CLR_NONE.
@@ -65,8 +61,6 @@ public:
 private:
     void Stop(DWORD waitMs);
     void LetWorkerGo(DWORD waitMs);
-    void WatchFolder(const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp);
-    void StopFolderWatch(DWORD waitMs);
 
     HWND m_hWnd = nullptr;
     HWND m_hPreview = nullptr;
@@ -79,8 +73,6 @@ private:
     COLORREF m_Text = CLR_NONE;
     SIZE m_PreviewSize = {};
     HeapArray<DWORD> m_PreviewPixels;
-    WCHAR m_WatchedPicture[MAX_PATH] = {};
     HMODULE m_hCodecs = nullptr;           // the imaging component, kept loaded while followed
-    FolderWatch* m_pFolder = nullptr;
-    HANDLE m_hFolderThread = nullptr;
+    CChangeWatch m_Changes;
 };

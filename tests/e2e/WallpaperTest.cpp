@@ -34,10 +34,12 @@ public:
         Set("", "0");
         RegCloseKey(m_hKey);
     }
-    void Set(const std::string& path, const char* style)
+    void Set(const std::string& path, const char* style, bool announced = true)
     {
         for (auto v : {std::make_pair("Wallpaper", path.c_str()), {"WallpaperStyle", style}, {"TileWallpaper", "0"}})
             RegSetValueExA(m_hKey, v.first, 0, REG_SZ, (const BYTE*)v.second, (DWORD)strlen(v.second) + 1);
+        if (!announced)
+            return;
         DWORD_PTR result;
         SendMessageTimeoutA(HWND_BROADCAST, WM_SETTINGCHANGE, SPI_SETDESKWALLPAPER, (LPARAM) "Control Panel\\Desktop",
                             SMTO_ABORTIFHUNG, 5000, &result);
@@ -54,9 +56,10 @@ struct Row
     int cx, cy, darkRows;   // no file where 0 wide, a broken one where -1
     const char* file;
     const char* style;
-    bool announced;         // else only the file is rewritten
+    bool announced;         // else only the file is rewritten, or another named in the registry
     COLORREF labels;
     bool inFront = false;   // the dialog in front: judged (the preview shows it), not applied
+    bool behindAnother = false;  // announced right behind another picture, the other way round
 };
 
 // Each row follows the one before it in the same running program (or starts
@@ -72,9 +75,16 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         {"light overall but dark behind the labels", light, cx, cy, cy / 12, "top.bmp", "2", true, WHITE},
         {"another light one", light, 64, 48, 0, "changing.bmp", "2", true, BLACK},
         {"the same file rewritten dark in place, unannounced", light, 64, 48, 48, "changing.bmp", "2", false, WHITE},
+        {"and light again", light, 64, 48, 0, "changing.bmp", "2", false, BLACK},
         {"a small dark one centred: the red desktop colour around it reads", red, 16, 16, 16, "small.bmp", "0", true, BLACK},
         {"a missing file: entry 0's colour, white on red", red, 0, 0, 0, "missing.bmp", "2", true, WHITE},
+        {"a light one in a folder of its own", red, 64, 48, 0, "sub\\pic.bmp", "2", true, BLACK},
+        {"its folder gone", red, 0, 0, 0, "sub\\pic.bmp", "2", true, WHITE},
+        {"its folder back, the picture light", red, 64, 48, 0, "sub\\pic.bmp", "2", true, BLACK},
+        {"and rewritten dark in place, unannounced", red, 64, 48, 48, "sub\\pic.bmp", "2", false, WHITE},
         {"a new light picture", red, 64, 48, 0, "light2.bmp", "2", true, BLACK},
+        {"a dark one right behind a light one", red, 64, 48, 48, "second.bmp", "2", true, WHITE, false, true},
+        {"a light one named in the registry only", red, 64, 48, 0, "named.bmp", "2", false, BLACK},
         {"a broken file: entry 0's colour", red, -1, 0, 0, "broken.bmp", "2", true, WHITE},
     };
     // a folder of their own, as pictures have, away from the stand-in's log
@@ -90,8 +100,11 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
     std::unique_ptr<Vireola> program;
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
-        std::string path = folder + row.file;
+        std::string path = folder + row.file, own = path.substr(0, path.rfind('\\'));
         DeleteFileA(path.c_str());
+        if (row.cx == 0)
+            RemoveDirectoryA(own.c_str());
+        CreateDirectoryA(own.c_str(), nullptr);
         if (row.cx > 0)
             WriteBmp(path, row.cx, row.cy, row.darkRows);
         else if (row.cx < 0)
@@ -109,14 +122,18 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         } else if (DialogVisible()) {
             Click(IDCANCEL);
         }
-        if (row.announced)
-            values.Set(path, row.style);
+        if (row.behindAnother) {
+            WriteBmp(path + "~", row.cx, row.cy, row.cy - row.darkRows);
+            values.Set(path + "~", row.style);
+        }
+        if (row.announced || (&row != rows && strcmp(row.file, (&row)[-1].file)))
+            values.Set(path, row.style, row.announced);
         if (!desktop) {
             desktop.reset(new Desktop(row.desktop));
             program.reset(new Vireola());
         }
         if (row.inFront) {
-            EXPECT_TRUE(WaitFor([&] { return Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0) == row.labels; }, 15000));
+            EXPECT_TRUE(WaitFor([&] { return (COLORREF)Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0) == row.labels; }, 15000));
             EXPECT_TRUE(desktop->LabelsAre((&row)[-1].labels));
             continue;
         }
@@ -124,8 +141,11 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
     }
     program.reset();
     desktop.reset();
-    for (const Row& row : rows)
+    for (const Row& row : rows) {
         DeleteFileA((folder + row.file).c_str());
+        DeleteFileA((folder + row.file + "~").c_str());
+    }
+    RemoveDirectoryA((folder + "sub").c_str());
     RemoveDirectoryA(folder.c_str());
 }
 
