@@ -116,7 +116,7 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
             program.reset(new Vireola());
         }
         if (row.inFront) {
-            EXPECT_TRUE(WaitFor([&] { return Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0) == row.labels; }, 15000));
+            EXPECT_TRUE(WaitFor([&] { return (COLORREF)Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0) == row.labels; }, 15000));
             EXPECT_TRUE(desktop->LabelsAre((&row)[-1].labels));
             continue;
         }
