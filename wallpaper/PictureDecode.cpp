@@ -26,6 +26,12 @@ SIZE DecodedSize(SIZE original, int maxSide)
     return {size.cx > 0 ? size.cx : 1, size.cy > 0 ? size.cy : 1};
 }
 
+bool WithinDecodeBound(SIZE original)
+{
+    return original.cx > 0 && original.cy > 0
+           && (ULONGLONG)original.cx * (ULONGLONG)original.cy * 4 <= MAX_DECODED_BYTES;
+}
+
 namespace {
 
 // Releases the interface it holds when it goes.
@@ -67,7 +73,8 @@ IWICBitmapSource* ShrunkWhileDecoding(IWICImagingFactory* pFactory, IWICBitmapFr
     UINT cx = target.cx, cy = target.cy;
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
     if (FAILED(pFrame->QueryInterface(__uuidof(IWICBitmapSourceTransform), (void**)&transform.p))
-        || FAILED(transform->GetClosestSize(&cx, &cy)) || !cx || !cy || cx >= (UINT)original.cx
+        || FAILED(transform->GetClosestSize(&cx, &cy)) || cx >= (UINT)original.cx
+        || !WithinDecodeBound({(LONG)cx, (LONG)cy})
         || FAILED(transform->GetClosestPixelFormat(&format)))
         return nullptr;
     UINT stride = (cx * BitsPerPixel(format) + 31) / 32 * 4;
@@ -96,24 +103,28 @@ bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
 
     Com<IWICBitmapSource> shrunk;
     shrunk.p = ShrunkWhileDecoding(pFactory, frame.p, picture.original, picture.size);
+    if (!shrunk.p && !WithinDecodeBound(picture.original))
+        return false;
+    // Converted before it is scaled, so that the scaler is given a format it
+    // takes whatever the picture's own: indexed, 16 bits, CMYK.
+    Com<IWICFormatConverter> converter;
+    Com<IWICBitmapScaler> scaler;
     IWICBitmapSource* pSource = shrunk.p ? shrunk.p : frame.p;
     UINT sourceCx, sourceCy;
-    Com<IWICBitmapScaler> scaler;
-    if (FAILED(pSource->GetSize(&sourceCx, &sourceCy)))
+    if (FAILED(pSource->GetSize(&sourceCx, &sourceCy)) || FAILED(pFactory->CreateFormatConverter(&converter.p))
+        || FAILED(converter->Initialize(pSource, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                        WICBitmapPaletteTypeCustom)))
         return false;
+    pSource = converter.p;
     if (sourceCx != (UINT)picture.size.cx || sourceCy != (UINT)picture.size.cy) {
         if (FAILED(pFactory->CreateBitmapScaler(&scaler.p))
             || FAILED(scaler->Initialize(pSource, picture.size.cx, picture.size.cy, WICBitmapInterpolationModeFant)))
             return false;
         pSource = scaler.p;
     }
-    Com<IWICFormatConverter> converter;
     UINT stride = picture.size.cx * 4;
-    return SUCCEEDED(pFactory->CreateFormatConverter(&converter.p))
-           && SUCCEEDED(converter->Initialize(pSource, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
-                                              0.0, WICBitmapPaletteTypeCustom))
-           && picture.pixels.Allocate(picture.size.cx * picture.size.cy)
-           && SUCCEEDED(converter->CopyPixels(nullptr, stride, stride * picture.size.cy, (BYTE*)picture.pixels.Data()));
+    return picture.pixels.Allocate(picture.size.cx * picture.size.cy)
+           && SUCCEEDED(pSource->CopyPixels(nullptr, stride, stride * picture.size.cy, (BYTE*)picture.pixels.Data()));
 }
 
 } // namespace

@@ -7,6 +7,12 @@
 
 enum { MAX_DECODED_SIDE = 1024 };
 
+// The most a picture may take decoded whole at 4 bytes a pixel, for where
+// its decoder cannot shrink it while decoding and the scaler may pull all of
+// it through: a 24-megapixel photograph still fits, and a 32-bit process
+// keeps the rest of its address space.
+enum { MAX_DECODED_BYTES = 128 * 1024 * 1024 };
+
 // Rows from the top, each pixel a DWORD as a 32-bit DIB holds it (0x00RRGGBB).
 struct Picture
 {
@@ -25,6 +31,10 @@ inline COLORREF ColorOfPixel(DWORD pixel)
 // shape kept, never enlarged.
 SIZE DecodedSize(SIZE original, int maxSide);
 
-// False for a file that is missing, not a picture, or in a format this
-// Windows cannot decode. The calling thread has initialised COM.
+// Whether a picture of this size may be decoded whole.
+bool WithinDecodeBound(SIZE original);
+
+// False for a file that is missing, not a picture, in a format this Windows
+// cannot decode, or too large to decode whole where it cannot be shrunk
+// while decoded. The calling thread has initialised COM.
 bool DecodePicture(const WCHAR* path, Picture& picture);

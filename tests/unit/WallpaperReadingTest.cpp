@@ -27,29 +27,33 @@ void WriteFile(const std::wstring& path, const void* data, DWORD size)
     CloseHandle(hFile);
 }
 
-// A 32-bit BMP: red on the left and blue on the right in its top half, green
-// below; stored bottom row first, as BMPs are.
-void WriteBmp(const std::wstring& path, int cx, int cy)
+// A 32- or 8-bit (palette) BMP: red left and blue right in its top half, green
+// below, bottom row first; run-length encoded, only the two bytes ending it.
+void WriteBmp(const std::wstring& path, int cx, int cy, WORD bits = 32, DWORD compression = BI_RGB)
 {
-    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof(BITMAPINFOHEADER)};
-    BITMAPINFOHEADER info = {sizeof info, cx, cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    const DWORD palette[] = {RED, BLUE, GREEN};
+    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof(BITMAPINFOHEADER) + sizeof palette};
+    BITMAPINFOHEADER info = {sizeof info, cx, cy, 1, bits, compression, 0, 0, 0, 3, 0};
     std::vector<BYTE> bytes((BYTE*)&file, (BYTE*)(&file + 1));
     bytes.insert(bytes.end(), (BYTE*)&info, (BYTE*)(&info + 1));
-    for (int y = cy - 1; y >= 0; --y)
+    bytes.insert(bytes.end(), (BYTE*)palette, (BYTE*)(palette + 3));
+    for (int y = cy - 1; y >= 0 && compression == BI_RGB; --y)
         for (int x = 0; x < cx; ++x) {
-            DWORD pixel = y >= cy / 2 ? GREEN : x < cx / 2 ? RED : BLUE;
-            bytes.insert(bytes.end(), (BYTE*)&pixel, (BYTE*)(&pixel + 1));
+            DWORD which = y >= cy / 2 ? 2 : x < cx / 2 ? 0 : 1, pixel = bits == 8 ? which : palette[which];
+            bytes.insert(bytes.end(), (BYTE*)&pixel, (BYTE*)&pixel + bits / 8);
         }
+    bytes.insert(bytes.end(), {0, 1});
     WriteFile(path, bytes.data(), (DWORD)bytes.size());
 }
 
 TEST(PictureDecode, ReadsPictureFilesSmallAndNothingElse)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
-    const struct { int cx, cy; SIZE decoded; } cases[] = {{3, 2, {3, 2}}, {2050, 20, {1024, 9}}, {10, 3000, {3, 1024}}};
+    const struct { int cx, cy; SIZE decoded; WORD bits; } cases[] = {
+        {3, 2, {3, 2}, 32}, {2050, 20, {1024, 9}, 32}, {10, 3000, {3, 1024}, 32}, {2052, 20, {1024, 9}, 8}};
     for (const auto& c : cases) {
         std::wstring path = TempPath(L"picture.bmp");
-        WriteBmp(path, c.cx, c.cy);
+        WriteBmp(path, c.cx, c.cy, c.bits);
         Picture picture;
         ASSERT_TRUE(DecodePicture(path.c_str(), picture)) << c.cx << " x " << c.cy;
         DeleteFileW(path.c_str());
@@ -61,15 +65,19 @@ TEST(PictureDecode, ReadsPictureFilesSmallAndNothingElse)
         EXPECT_EQ(GREEN, picture.pixels[picture.pixels.Count() - 1] & 0xFFFFFF);
     }
     EXPECT_EQ(RGB(255, 0, 0), ColorOfPixel(RED));
+    for (SIZE size : {SIZE{6000, 4000}, SIZE{8000, 8000}, SIZE{65536, 65536}, SIZE{0x7FFFFFFF, 2}})
+        EXPECT_EQ(size.cx == 6000, WithinDecodeBound(size)) << size.cx << " x " << size.cy;
 
-    std::wstring broken = TempPath(L"broken.jpg");
+    std::wstring broken = TempPath(L"broken.jpg"), huge = TempPath(L"huge.bmp");
     WriteFile(broken, "not a picture", 13);
-    for (const std::wstring& path : {broken, TempPath(L"missing.png"), std::wstring()}) {
+    WriteBmp(huge, 8000, 8000, 8, BI_RLE8); // past the bound in a few bytes
+    for (const std::wstring& path : {broken, huge, TempPath(L"missing.png"), std::wstring()}) {
         Picture picture;
         EXPECT_FALSE(DecodePicture(path.c_str(), picture)) << path.size();
         EXPECT_EQ(0, picture.pixels.Count());
     }
     DeleteFileW(broken.c_str());
+    DeleteFileW(huge.c_str());
     CoUninitialize();
 }
 
