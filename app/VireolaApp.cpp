@@ -22,6 +22,17 @@ static bool CreateMainDialog(CWinApp& app)
     return true;
 }
 
+// Within a bound: a picture on a share that does not answer is given up.
+static void JudgeBeforeEnd(COLORREF applied)
+{
+    COLORREF judged = EvaluateBeforeStart();
+    if (judged == CLR_NONE)
+        return;
+    SaveWallpaperTextColor(judged);
+    if (judged != applied)
+        ApplyDesktopColors(judged, CLR_NONE);
+}
+
 CVireolaApp::CVireolaApp() : CWinApp(IDS_APP_TITLE) {}
 
 BOOL CVireolaApp::StartInstance()
@@ -42,9 +53,9 @@ BOOL CVireolaApp::StartInstance()
     }
 
     SetSettingsCompanyKey();
-    ColorTable table = g_ColorTemplate;
-    FillAutoColors(table);
-
+    // the wallpaper's colour as last judged, which the dialog judges afresh
+    COLORREF wallpaper = ReadWallpaperTextColor();
+    g_VireolaDlg.RememberWallpaperColor(wallpaper);
     if (IsSettingsSwitch(m_lpCmdLine)) {
         if (!CreateMainDialog(*this))
             return FALSE;
@@ -52,15 +63,16 @@ BOOL CVireolaApp::StartInstance()
         return TRUE;
     }
 
-    // the wallpaper's colour, if it comes in time; else entry 0's until it
-    // does, which the resident dialog then starts from
-    if (ReadTextColorIndex() == WALLPAPER_CONTRAST_COLOR) {
-        COLORREF wallpaper = EvaluateBeforeStart();
-        FillAutoColors(table, wallpaper);
-        g_VireolaDlg.RememberWallpaperColor(wallpaper);
-    }
-    ApplyDesktopColors(ColorAt(table, ReadTextColorIndex()), CLR_NONE);
-    if (!ReadReApply())
-        return FALSE;
-    return CreateMainDialog(*this);
+    ColorTable table = g_ColorTemplate;
+    FillAutoColors(table, wallpaper);
+    int index = ValidColorIndex(ReadTextColorIndex());
+    ApplyDesktopColors(ColorAt(table, index), CLR_NONE);
+    if (ReadReApply())
+        return CreateMainDialog(*this);
+    // No resident copy will judge the wallpaper: this one does, once the
+    // next copy may start, and puts a new colour on before it ends.
+    lock.Release();
+    if (index == WALLPAPER_CONTRAST_COLOR)
+        JudgeBeforeEnd(wallpaper);
+    return FALSE;
 }

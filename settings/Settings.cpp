@@ -75,6 +75,18 @@ LONG ReadTextColorIndex()
     return ReadSetting(SETTINGS_SECTION, TEXT_COLOR_INDEX_VALUE, DEFAULT_TEXT_COLOR_INDEX);
 }
 
+COLORREF ReadWallpaperTextColor()
+{
+    COLORREF color = (COLORREF)ReadSetting(SETTINGS_SECTION, WALLPAPER_TEXT_COLOR_VALUE, (LONG)CLR_NONE);
+    return color & 0xFF000000 ? CLR_NONE : color;
+}
+
+void SaveWallpaperTextColor(COLORREF color)
+{
+    if (color != ReadWallpaperTextColor())
+        WriteSetting(SETTINGS_SECTION, WALLPAPER_TEXT_COLOR_VALUE, (LONG)color);
+}
+
 void SaveDialogSettings(int colorIndex, int reApply, int trayIcon)
 {
     WriteSetting(SETTINGS_SECTION, TEXT_COLOR_INDEX_VALUE, colorIndex);

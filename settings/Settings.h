@@ -3,6 +3,7 @@
 // a missing value yields its default.
 #pragma once
 #include <windows.h>
+#include <commctrl.h>
 
 #define SETTINGS_SECTION        "Settings"
 #define CUSTOM_COLORS_SECTION   "CustomColors"
@@ -10,6 +11,9 @@
 #define REAPPLY_VALUE           "ReApply"
 #define TRAY_ICON_VALUE         "TrayIcon"
 #define TEXT_COLOR_VALUE        "TextColor"
+// The last colour judged for "(Contrast With Wallpaper)", which a silent
+// start applies at once; versions before it ignore the value.
+#define WALLPAPER_TEXT_COLOR_VALUE "WallpaperTextColor"
 
 enum {
     DEFAULT_TEXT_COLOR_INDEX = 3,           // "Black"
@@ -26,6 +30,9 @@ bool WriteSetting(const char* section, const char* name, LONG value);
 
 LONG ReadReApply();
 LONG ReadTextColorIndex();
+// CLR_NONE when none has been judged (or the value is not a colour).
+COLORREF ReadWallpaperTextColor();
+void SaveWallpaperTextColor(COLORREF color);
 void SaveDialogSettings(int colorIndex, int reApply, int trayIcon);
 void LoadCustomColors(COLORREF colors[CUSTOM_COLOR_COUNT]);
 void SaveCustomColors(const COLORREF colors[CUSTOM_COLOR_COUNT]);

@@ -294,6 +294,7 @@ void CVireolaDlg::OnWallpaperEvaluated(WPARAM generation, LPARAM lParam)
     if (!m_Wallpaper.OnEvaluated(generation, lParam))
         return;
     m_Colors.entry[WALLPAPER_CONTRAST_COLOR].color = m_Wallpaper.TextColor();
+    SaveWallpaperTextColor(m_Wallpaper.TextColor());
     UpdatePreview();
     m_Watch.OnCheckNow(SelectedColor());
 }

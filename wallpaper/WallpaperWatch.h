@@ -13,8 +13,7 @@
 #include <commctrl.h>
 
 enum {
-    // a silent start waits this long for the colour, then applies entry 0's
-    // and lets the colour follow when it comes
+    // a start that ends waits this long for the colour, then ends without it
     WALLPAPER_START_WAIT_MS = 2500,
     // an evaluation still running after this is left to end by itself
     WALLPAPER_ABANDON_MS = 10000,
@@ -24,8 +23,8 @@ enum {
 
 struct Evaluation;
 
-// A silent start with the entry stored: the wallpaper's text colour if it
-// is judged in time, else CLR_NONE.
+// A silent start that ends, with the entry stored: the wallpaper's text
+// colour if it is judged in time, else CLR_NONE.
 COLORREF EvaluateBeforeStart();
 
 // Whether a system-wide change may have changed what shows behind the labels.

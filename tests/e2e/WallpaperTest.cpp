@@ -58,8 +58,13 @@ struct Row
     const char* style;
     bool announced;         // else only the file is rewritten, or another named in the registry
     COLORREF labels;
-    bool inFront = false;   // the dialog in front: judged (the preview shows it), not applied
-    bool behindAnother = false;  // announced right behind another picture, the other way round
+    enum {
+        AS_IS,
+        IN_FRONT,           // the dialog in front: judged (the preview shows it), not applied
+        BEHIND_ANOTHER,     // announced right behind another picture, the other way round
+        STARTED_ANEW,       // resident: the colour judged last at once, and no other after it
+        STARTED_ONCE,       // Re-Apply off: judged after the start, applied and kept before it ends
+    } step = AS_IS;
 };
 
 // Each row follows the one before it in the same running program (or starts
@@ -70,20 +75,24 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
     const char *light = "--color E6E6E6", *red = "--color FF0000";
     const Row rows[] = {
         {"a light picture, at the start", light, 64, 48, 0, "light.bmp", "2", true, BLACK},
-        {"a dark one while the dialog is in front", light, 64, 48, 48, "front.bmp", "2", true, WHITE, true},
+        {"a dark one while the dialog is in front", light, 64, 48, 48, "front.bmp", "2", true, WHITE, Row::IN_FRONT},
         // under a tenth of it dark: the top, where the icons are
         {"light overall but dark behind the labels", light, cx, cy, cy / 12, "top.bmp", "2", true, WHITE},
         {"another light one", light, 64, 48, 0, "changing.bmp", "2", true, BLACK},
         {"the same file rewritten dark in place, unannounced", light, 64, 48, 48, "changing.bmp", "2", false, WHITE},
         {"and light again", light, 64, 48, 0, "changing.bmp", "2", false, BLACK},
+        {"a dark one, started with Re-Apply off", light, 64, 48, 48, "once.bmp", "2", true, WHITE, Row::STARTED_ONCE},
         {"a small dark one centred: the red desktop colour around it reads", red, 16, 16, 16, "small.bmp", "0", true, BLACK},
+        // large, so that the new judgement comes after the watch's first checks
+        {"a large light one, started anew: black at once, never entry 0's white", red, 4000, 3000, 0, "large.bmp", "2",
+         true, BLACK, Row::STARTED_ANEW},
         {"a missing file: entry 0's colour, white on red", red, 0, 0, 0, "missing.bmp", "2", true, WHITE},
         {"a light one in a folder of its own", red, 64, 48, 0, "sub\\pic.bmp", "2", true, BLACK},
         {"its folder gone", red, 0, 0, 0, "sub\\pic.bmp", "2", true, WHITE},
         {"its folder back, the picture light", red, 64, 48, 0, "sub\\pic.bmp", "2", true, BLACK},
         {"and rewritten dark in place, unannounced", red, 64, 48, 48, "sub\\pic.bmp", "2", false, WHITE},
         {"a new light picture", red, 64, 48, 0, "light2.bmp", "2", true, BLACK},
-        {"a dark one right behind a light one", red, 64, 48, 48, "second.bmp", "2", true, WHITE, false, true},
+        {"a dark one right behind a light one", red, 64, 48, 48, "second.bmp", "2", true, WHITE, Row::BEHIND_ANOTHER},
         {"a light one named in the registry only", red, 64, 48, 0, "named.bmp", "2", false, BLACK},
         {"a broken file: entry 0's colour", red, -1, 0, 0, "broken.bmp", "2", true, WHITE},
     };
@@ -115,29 +124,47 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
             program.reset();
             desktop.reset();
         }
-        if (row.inFront) {
+        if (row.step >= Row::STARTED_ANEW) {
+            program.reset();
+            SetDword("Settings", "ReApply", row.step == Row::STARTED_ANEW);
+        }
+        if (row.step == Row::IN_FRONT) {
             ASSERT_TRUE(WaitFor(DialogReady));
             PostMessageA(FindSettingsDialog(), WM_SHOW_DIALOG, 0, 0);
             ASSERT_TRUE(WaitFor(DialogInFront));
         } else if (DialogVisible()) {
             Click(IDCANCEL);
         }
-        if (row.behindAnother) {
+        if (row.step == Row::BEHIND_ANOTHER) {
             WriteBmp(path + "~", row.cx, row.cy, row.cy - row.darkRows);
             values.Set(path + "~", row.style);
         }
         if (row.announced || (&row != rows && strcmp(row.file, (&row)[-1].file)))
             values.Set(path, row.style, row.announced);
-        if (!desktop) {
+        if (!desktop)
             desktop.reset(new Desktop(row.desktop));
+        if (!program) {
+            desktop->NewMessages();
             program.reset(new Vireola());
         }
-        if (row.inFront) {
+        if (row.step == Row::IN_FRONT) {
             EXPECT_TRUE(WaitFor([&] { return (COLORREF)Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0) == row.labels; }, 15000));
             EXPECT_TRUE(desktop->LabelsAre((&row)[-1].labels));
             continue;
         }
         EXPECT_TRUE(WaitFor([&] { return desktop->LabelsAre(row.labels); }, 15000)) << std::hex << desktop->TextColor();
+        if (row.step == Row::STARTED_ANEW) {
+            ASSERT_TRUE(WaitFor(DialogReady));
+            PumpFor(1000);   // the watch's first checks, and the new judgement
+            for (const std::string& m : desktop->NewMessages())
+                EXPECT_TRUE(m.rfind("SETTEXTCOLOR", 0) || m == "SETTEXTCOLOR 0 " + std::to_string(row.labels)) << m;
+        } else if (row.step == Row::STARTED_ONCE) {
+            DWORD kept = 0;
+            EXPECT_EQ(0u, program->Wait(5000));
+            EXPECT_TRUE(GetDword("Settings", "WallpaperTextColor", kept) && kept == row.labels) << kept;
+            program.reset();
+            SetDword("Settings", "ReApply", 1);
+        }
     }
     program.reset();
     desktop.reset();
