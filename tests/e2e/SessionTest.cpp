@@ -53,6 +53,7 @@ const Message DISCONNECT = {WM_WTSSESSION_CHANGE, WTS_REMOTE_DISCONNECT, SESSION
 const Message CONNECT = {WM_WTSSESSION_CHANGE, WTS_REMOTE_CONNECT, SESSION};
 const Message ANOTHER_LOCKED = {WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, SESSION + 1};
 const Message RESUME = {WM_POWERBROADCAST, PBT_APMRESUMEAUTOMATIC, 0};
+const Message IN_FRONT = {WM_SHOW_DIALOG, 0, 0};
 const Message DISPLAY_OFF = {WM_POWERBROADCAST, 0x8013 /* PBT_POWERSETTINGCHANGE */, 0};
 // From here on another session has the console's screen, as the registry of
 // Windows 8 and later tells it: made under Wine only, which has no such value.
@@ -92,6 +93,8 @@ TEST_F(Session, EachChangeLeavesTheWatchAsItShouldBe)
         {"connected again to the lock screen", {LOCK, DISCONNECT, CONNECT}, RESTS},
         {"a resume", {RESUME}, COMES_BACK},
         {"a resume to the lock screen", {LOCK, RESUME}, RESTS},
+        {"an unlock while the dialog is in front", {IN_FRONT, LOCK, UNLOCK}, RESTS},
+        {"a resume while the dialog is in front", {IN_FRONT, RESUME}, RESTS},
         {"the display off, then shown elsewhere: the next notice", {DISPLAY_OFF, SHOWN_ELSEWHERE, ANOTHER_LOCKED},
          COMES_BACK},
     };
