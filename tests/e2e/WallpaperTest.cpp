@@ -36,7 +36,9 @@ public:
     }
     void Set(const std::string& path, const char* style, bool announced = true)
     {
-        for (auto v : {std::make_pair("Wallpaper", path.c_str()), {"WallpaperStyle", style}, {"TileWallpaper", "0"}})
+        bool tiled = !strcmp(style, "tile");
+        for (auto v : {std::make_pair("Wallpaper", path.c_str()), {"WallpaperStyle", tiled ? "0" : style},
+                       {"TileWallpaper", tiled ? "1" : "0"}})
             RegSetValueExA(m_hKey, v.first, 0, REG_SZ, (const BYTE*)v.second, (DWORD)strlen(v.second) + 1);
         if (!announced)
             return;
@@ -55,7 +57,7 @@ struct Row
     const char* desktop;    // the stand-in's option
     int cx, cy, darkRows;   // no file where 0 wide, a broken one where -1
     const char* file;
-    const char* style;
+    const char* style;      // WallpaperStyle, or "tile"
     bool announced;         // else only the file is rewritten, or another named in the registry
     COLORREF labels;
     enum {
@@ -86,7 +88,7 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         // large, so that the new judgement comes after the watch's first checks
         {"a large light one, started anew: black at once, never entry 0's white", red, 4000, 3000, 0, "large.bmp", "2",
          true, BLACK, Row::STARTED_ANEW},
-        {"a missing file: entry 0's colour, white on red", red, 0, 0, 0, "missing.bmp", "2", true, WHITE},
+        {"the small dark one tiled", red, 16, 16, 16, "small.bmp", "tile", true, WHITE},
         {"a light one in a folder of its own", red, 64, 48, 0, "sub\\pic.bmp", "2", true, BLACK},
         {"its folder gone", red, 0, 0, 0, "sub\\pic.bmp", "2", true, WHITE},
         {"its folder back, the picture light", red, 64, 48, 0, "sub\\pic.bmp", "2", true, BLACK},
@@ -94,6 +96,8 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         {"a new light picture", red, 64, 48, 0, "light2.bmp", "2", true, BLACK},
         {"a dark one right behind a light one", red, 64, 48, 48, "second.bmp", "2", true, WHITE, Row::BEHIND_ANOTHER},
         {"a light one named in the registry only", red, 64, 48, 0, "named.bmp", "2", false, BLACK},
+        {"a missing file: entry 0's colour, white on red", red, 0, 0, 0, "missing.bmp", "2", true, WHITE},
+        {"another light picture", red, 64, 48, 0, "light3.bmp", "2", true, BLACK},
         {"a broken file: entry 0's colour", red, -1, 0, 0, "broken.bmp", "2", true, WHITE},
     };
     // a folder of their own, as pictures have, away from the stand-in's log

@@ -139,6 +139,9 @@ TEST(ShownWallpaper, TheLabelsOnThePictureOrTheDesktopColourDecide)
     const struct { WallpaperPosition position; COLORREF desktop; RECT labels; COLORREF expected; } cases[] = {
         {WALLPAPER_STRETCH, WHITE, nearBottom, WHITE}, {WALLPAPER_STRETCH, BLACK, top, BLACK},
         {WALLPAPER_STRETCH, BLACK, onRight, WHITE},    {WALLPAPER_STRETCH, WHITE, onRight, BLACK},
+        // mostly the light grey desktop, a sixth of it the picture's dark
+        // bottom row: the dark end decides
+        {WALLPAPER_STRETCH, RGB(204, 204, 204), {380, 380, 513, 400}, WHITE},
         // a small centred picture leaves the labels on the desktop colour
         {WALLPAPER_CENTER, BLACK, top, WHITE},
         // labels on no monitor: the whole of each is judged, mostly white
