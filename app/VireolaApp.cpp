@@ -4,6 +4,7 @@
 #include "../res/resource.h"
 #include "../settings/Settings.h"
 #include "../ui/VireolaDlg.h"
+#include "../watch/WatchPause.h"
 
 // The program-wide objects, constructed in this order and destroyed in reverse.
 CVireolaApp theApp;
@@ -59,7 +60,9 @@ BOOL CVireolaApp::StartInstance()
         FillAutoColors(table, wallpaper);
         g_VireolaDlg.RememberWallpaperColor(wallpaper);
     }
-    ApplyDesktopColors(ColorAt(table, ReadTextColorIndex()), CLR_NONE);
+    // a contrast theme's user needs the shell's own look
+    if (!HighContrastOn())
+        ApplyDesktopColors(ColorAt(table, ReadTextColorIndex()), CLR_NONE);
     if (!ReadReApply())
         return FALSE;
     return CreateMainDialog(*this);
