@@ -4,6 +4,7 @@
 #include "../res/resource.h"
 #include "../settings/Settings.h"
 #include "../ui/VireolaDlg.h"
+#include "../watch/WatchPause.h"
 
 // The program-wide objects, constructed in this order and destroyed in reverse.
 CVireolaApp theApp;
@@ -66,13 +67,16 @@ BOOL CVireolaApp::StartInstance()
     ColorTable table = g_ColorTemplate;
     FillAutoColors(table, wallpaper);
     int index = ValidColorIndex(ReadTextColorIndex());
-    ApplyDesktopColors(ColorAt(table, index), CLR_NONE);
+    // a contrast theme's user needs the shell's own look
+    bool contrastTheme = HighContrastOn();
+    if (!contrastTheme)
+        ApplyDesktopColors(ColorAt(table, index), CLR_NONE);
     if (ReadReApply())
         return CreateMainDialog(*this);
     // No resident copy will judge the wallpaper: this one does, once the
     // next copy may start, and puts a new colour on before it ends.
     lock.Release();
-    if (index == WALLPAPER_CONTRAST_COLOR)
+    if (index == WALLPAPER_CONTRAST_COLOR && !contrastTheme)
         JudgeBeforeEnd(wallpaper);
     return FALSE;
 }

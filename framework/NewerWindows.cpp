@@ -22,12 +22,17 @@ const Entry FUNCTIONS[Newer::FUNCTION_COUNT] = {
     {"user32.dll", "GetSystemMetricsForDpi"},
     {"kernel32.dll", "WTSGetActiveConsoleSessionId"},
     {"oleacc.dll", "AccessibleObjectFromWindow"},
+    {"user32.dll", "SystemParametersInfoW"},
 };
 
 // Each is looked up once (a look-up by module name costs file-system calls
 // under Wine, and the watch's timer is set anew at the end of every burst).
-void* g_found[Newer::FUNCTION_COUNT];
-bool g_looked[Newer::FUNCTION_COUNT];
+// The wallpaper's worker threads look functions up too: the pointer is
+// stored before the flag that says it was looked up, so that a thread that
+// sees the flag sees the pointer, and two threads that race only both look
+// up the same function.
+void* volatile g_found[Newer::FUNCTION_COUNT];
+volatile LONG g_looked[Newer::FUNCTION_COUNT];
 
 // A system DLL by its full path: a portable copy runs from folders such as
 // Downloads, where a file of the same name must never be loaded instead.
@@ -48,12 +53,13 @@ HMODULE SystemDll(const char* name)
 template <typename Fn>
 Fn Find(Newer::Function function)
 {
-    if (!g_looked[function]) {
+    if (!InterlockedCompareExchange(&g_looked[function], 0, 0)) {
         HMODULE hModule = SystemDll(FUNCTIONS[function].dll);
-        g_found[function] = hModule ? (void*)GetProcAddress(hModule, FUNCTIONS[function].name) : nullptr;
-        g_looked[function] = true;
+        InterlockedExchangePointer(&g_found[function],
+                                   hModule ? (void*)GetProcAddress(hModule, FUNCTIONS[function].name) : nullptr);
+        InterlockedExchange(&g_looked[function], TRUE);
     }
-    return (Fn)g_found[function];
+    return (Fn)InterlockedCompareExchangePointer(&g_found[function], nullptr, nullptr);
 }
 
 } // namespace
@@ -72,8 +78,8 @@ const char* NameOf(Function function)
 
 void Replace(Function function, void* pfn)
 {
-    g_found[function] = pfn;
-    g_looked[function] = true;
+    InterlockedExchangePointer(&g_found[function], pfn);
+    InterlockedExchange(&g_looked[function], TRUE);
 }
 
 UINT_PTR SetCoalescableTimer(HWND hWnd, UINT_PTR nIDEvent, UINT uElapse, TIMERPROC lpTimerFunc,
@@ -163,6 +169,13 @@ HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD dwId, const GUID& riid, void
     typedef HRESULT(WINAPI * Fn)(HWND, DWORD, const GUID&, void**);
     Fn fn = Find<Fn>(ACCESSIBLE_OBJECT_FROM_WINDOW);
     return fn ? fn(hwnd, dwId, riid, ppvObject) : E_NOTIMPL;
+}
+
+BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, void* pvParam, UINT fWinIni)
+{
+    typedef BOOL(WINAPI * Fn)(UINT, UINT, void*, UINT);
+    Fn fn = Find<Fn>(SYSTEM_PARAMETERS_INFO);
+    return fn ? fn(uiAction, uiParam, pvParam, fWinIni) : FALSE;
 }
 
 } // namespace Newer

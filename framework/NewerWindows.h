@@ -1,8 +1,9 @@
 // Functions that the oldest Windows this program runs on lacks (and some that
 // Wine lacks), looked up on their first call, so that the executable still
 // loads where they are missing. Each does the next best thing there. With
-// them, one whose answer Wine only makes up, and one whose DLL only the
-// wallpaper's evaluation needs.
+// them, one whose answer Wine only makes up, one whose answers Wine cannot
+// give (which tests stand in for), and one whose DLL only the wallpaper's
+// evaluation needs. Any thread may call them.
 #pragma once
 #include <windows.h>
 
@@ -48,6 +49,9 @@ int GetSystemMetricsForDpi(int nIndex, UINT dpi);
 // rather than at every start); E_NOTIMPL where it cannot be had.
 HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD dwId, const GUID& riid, void** ppvObject);
 
+// A system-wide setting (every Windows); Wine has no contrast theme to report.
+BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, void* pvParam, UINT fWinIni);
+
 // Every function looked up, by the DLL and the name it is looked up by.
 enum Function {
     SET_COALESCABLE_TIMER,
@@ -62,6 +66,7 @@ enum Function {
     GET_SYSTEM_METRICS_FOR_DPI,
     WTS_GET_ACTIVE_CONSOLE_SESSION_ID,
     ACCESSIBLE_OBJECT_FROM_WINDOW,
+    SYSTEM_PARAMETERS_INFO,
     FUNCTION_COUNT
 };
 const char* DllOf(Function function);

@@ -48,7 +48,7 @@ static bool ReadViewGeometry(HWND hView, LONG style, ViewGeometry& view)
     // The shell gives its view the monitors' work areas and starts the grid
     // at the primary monitor's, which is all that can be read of them from
     // another process.
-    if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) || !IntersectRect(&view.area, &work, &client))
+    if (!Newer::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) || !IntersectRect(&view.area, &work, &client))
         view.area = client;
     view.count = (int)count < 0 ? 0 : (int)count < MAX_LABELS ? (int)count : MAX_LABELS;
     view.spacing = {LOWORD(spacing), HIWORD(spacing)};

@@ -239,6 +239,8 @@ void CVireolaDlg::OnRestoreWindowsColors()
 
 void CVireolaDlg::OnRemoveFromMemory()
 {
+    // never a window that freezes while the wallpaper's threads end
+    ShowWindow(m_hWnd, SW_HIDE);
     m_TrayIcon.Show(false);
     DestroyWindow();
 }
@@ -282,6 +284,8 @@ void CVireolaDlg::OnSysColorChange()
 // another picture.
 void CVireolaDlg::OnSystemChange(UINT message, WPARAM wParam)
 {
+    if (message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)
+        m_Watch.OnContrastTheme(m_Colors);
     m_Watch.OnSystemChange(BURST_MS);
     if (ChangesWhatShows(message, wParam))
         m_Wallpaper.Evaluate();

@@ -1,5 +1,6 @@
 #include "WallpaperContrast.h"
 #include "../color/ColorTable.h"
+#include "../framework/NewerWindows.h"
 #include "../shell/LabelGrid.h"
 
 // A preview larger than this is not asked for in earnest.
@@ -35,7 +36,7 @@ RECT PreviewArea(const HeapArray<RECT>& labels, SIZE size)
         const RECT& label = labels[0];
         area.left = (label.left + label.right - size.cx) / 2;
         area.top = (label.top + label.bottom - size.cy) / 2;
-    } else if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
+    } else if (!Newer::SystemParametersInfoW(SPI_GETWORKAREA, 0, &area, 0)) {
         area.left = area.top = 0;
     }
     area.right = area.left + size.cx;

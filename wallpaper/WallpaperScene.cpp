@@ -3,6 +3,7 @@
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0602
 #include "WallpaperScene.h"
+#include "../framework/NewerWindows.h"
 #include <shobjidl.h>
 
 static_assert((int)WALLPAPER_CENTER == DWPOS_CENTER && (int)WALLPAPER_TILE == DWPOS_TILE
@@ -99,7 +100,7 @@ static void ReadOnePicture(WallpaperScene& scene)
         RegCloseKey(hKey);
     }
     one.path[stored ? size / sizeof(WCHAR) : 0] = 0;
-    if (!stored && !SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, one.path, 0))
+    if (!stored && !Newer::SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, one.path, 0))
         one.path[0] = 0;
     one.path[MAX_PATH - 1] = 0;
     one.position = PositionFromRegistry(style, tile);

@@ -8,6 +8,7 @@
 void CWatch::Attach(HWND hWnd)
 {
     m_hWnd = hWnd;
+    m_Pause.contrastTheme = HighContrastOn();
     const GUID* settings[2] = {&CONSOLE_DISPLAY_STATE, &MONITOR_POWER_ON};
     for (int i = 0; i < 2; ++i)
         m_hDisplayNotify[i] = Newer::RegisterPowerSettingNotification(m_hWnd, settings[i], DEVICE_NOTIFY_WINDOW_HANDLE);
@@ -114,6 +115,21 @@ void CWatch::OnSessionChange(WPARAM event, LPARAM lParam)
 void CWatch::OnPowerBroadcast(WPARAM event, LPARAM lParam)
 {
     OnSightChange(::OnPowerBroadcast(m_Pause, event, lParam, CurrentSessionFacts()));
+}
+
+// Only a change of the theme touches the labels: the same notice again
+// changes nothing. As the theme goes off, the running watch puts the colour
+// back as it does after a lock; while the dialog is in front, nothing the
+// user has not applied reaches the desktop.
+void CWatch::OnContrastTheme(const ColorTable& table)
+{
+    bool on = HighContrastOn();
+    if (on == m_Pause.contrastTheme)
+        return;
+    SightChange change = ::OnContrastTheme(m_Pause, on);
+    if (on)
+        RestoreDesktopColors(table);
+    OnSightChange(change);
 }
 
 void CWatch::OnSightChange(SightChange change)

@@ -8,6 +8,7 @@
 #include "RetryTimer.h"
 #include "ViewEvents.h"
 #include "WatchPause.h"
+#include "../color/ColorTable.h"
 #include "../res/Messages.h"
 
 enum {
@@ -38,6 +39,10 @@ public:
     void OnSystemChange(DWORD burstMs);
     void OnSessionChange(WPARAM event, LPARAM lParam);
     void OnPowerBroadcast(WPARAM event, LPARAM lParam);
+    // A contrast theme may have come on or gone off: the labels get the
+    // shell's own look (from the table) as it comes on, and the watch rests
+    // while it is on.
+    void OnContrastTheme(const ColorTable& table);
     // The retry timer has come.
     void OnRetry();
 

@@ -63,7 +63,23 @@ bool OnTheConsole(const SessionFacts& facts)
 
 bool IsPaused(const WatchPause& pause)
 {
-    return pause.locked || pause.away || pause.displayOff;
+    return pause.locked || pause.away || pause.displayOff || pause.contrastTheme;
+}
+
+// Asked through the look-ups, so that a test can have the theme on where
+// the system has none.
+bool HighContrastOn()
+{
+    HIGHCONTRASTW contrast = {sizeof contrast, 0, nullptr};
+    return Newer::SystemParametersInfoW(SPI_GETHIGHCONTRAST, sizeof contrast, &contrast, 0)
+           && (contrast.dwFlags & HCF_HIGHCONTRASTON);
+}
+
+SightChange OnContrastTheme(WatchPause& pause, bool on)
+{
+    bool before = IsPaused(pause);
+    pause.contrastTheme = on;
+    return Compare(before, pause);
 }
 
 SightChange OnSessionChange(WatchPause& pause, WPARAM event, DWORD session, const SessionFacts& facts)

@@ -2,7 +2,8 @@
 // (disconnected, or switched to another user) or the console display is off,
 // the re-apply watch makes no checks. When the desktop can be seen again, the
 // shell may have redrawn it meanwhile, so the watch checks at once and then
-// fast for a while, as after a broadcast.
+// fast for a while, as after a broadcast. While a contrast theme is on, the
+// watch steps aside altogether: the shell's own look is what its user needs.
 #pragma once
 #include <windows.h>
 
@@ -11,6 +12,7 @@ struct WatchPause
     bool locked = false;
     bool away = false;
     bool displayOff = false;
+    bool contrastTheme = false;
 };
 
 enum SightChange {
@@ -44,6 +46,11 @@ SessionFacts CurrentSessionFacts();
 bool OnTheConsole(const SessionFacts& facts);
 
 bool IsPaused(const WatchPause& pause);
+
+// Whether a high-contrast theme is on now.
+bool HighContrastOn();
+// The theme has come on or gone off.
+SightChange OnContrastTheme(WatchPause& pause, bool on);
 
 // A display-off heard at the console holds no longer once the session has
 // left it: any session or display notice that finds it elsewhere ends it,

@@ -4,6 +4,7 @@
 // (GUID_CONSOLE_DISPLAY_STATE) and as Windows 7 does (GUID_MONITOR_POWER_ON),
 // which a session shown elsewhere than the console does not go by.
 #include "DialogHost.h"
+#include "settings/Settings.h"
 #include "tests/standin/StandInShell.h"
 #include "tests/support/Launch.h"
 #include "watch/ViewEvents.h"
@@ -96,9 +97,21 @@ BOOL WINAPI CountedUnhookWinEvent(HWINEVENTHOOK hHook)
     return unhooked;
 }
 
+// Whether the contrast theme is on, as the stand-in for the system says.
+bool g_contrastOn;
+
+BOOL WINAPI ContrastSetting(UINT action, UINT param, void* pv, UINT winIni)
+{
+    if (action != SPI_GETHIGHCONTRAST)
+        return SystemParametersInfoW(action, param, pv, winIni);
+    ((HIGHCONTRASTW*)pv)->dwFlags = g_contrastOn ? HCF_HIGHCONTRASTON : 0;
+    return TRUE;
+}
+
 // The view's refills are listened to while the watch runs, and only then:
 // not while it rests, nor while the dialog is in front, nor once the window
-// is gone.
+// is gone. While a contrast theme is on, the labels have the shell's own look
+// and the watch rests.
 TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
 {
     Process shell("\"" + BinPath("StandInShell.exe") + "\"");
@@ -109,9 +122,13 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
     g_hooksAlive = 0;
     g_pfnSetWinEventHook = (decltype(g_pfnSetWinEventHook))ReplaceImport("SetWinEventHook", (void*)CountedSetWinEventHook);
     g_pfnUnhookWinEvent = (decltype(g_pfnUnhookWinEvent))ReplaceImport("UnhookWinEvent", (void*)CountedUnhookWinEvent);
+    DWORD red = 16;   // Red, which no shell's look has
+    SetValue(SETTINGS_KEY, TEXT_COLOR_INDEX_VALUE, REG_DWORD, &red, sizeof red);
+    StandIn contrast(Newer::SYSTEM_PARAMETERS_INFO, (void*)ContrastSetting);
     HWND hDlg = CreateHiddenDialog();
     ASSERT_TRUE(hDlg);
     DWORD session = CurrentSessionFacts().thisSession;
+    COLORREF shellsText = GetContrastColor(GetSysColor(COLOR_BACKGROUND));
 
     struct Step
     {
@@ -119,16 +136,24 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
         UINT message;
         WPARAM wParam;
         bool listening;
+        bool contrast = false;
+        bool shellsLook = false;   // the labels: else Red, the stored entry
     };
     const Step steps[] = {
         {"resident", 0, 0, true},
         {"locked", WM_WTSSESSION_CHANGE, WTS_SESSION_LOCK, false},
         {"unlocked", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, true},
+        {"contrast theme on", WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, false, true, true},
+        {"the same notice again", WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, false, true, true},
+        {"contrast theme off", WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, true},
         {"shown and in front", WM_ACTIVATE, WA_ACTIVE, false},
+        {"contrast theme on in front", WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, false, true, true},
+        {"contrast theme off in front", WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, false, false, true},
         {"left", WM_ACTIVATE, WA_INACTIVE, true},
     };
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
+        g_contrastOn = step.contrast;
         if (step.message == WM_ACTIVATE && step.wParam != WA_INACTIVE)
             ShowWindow(hDlg, SW_SHOWNA);
         if (step.message)
@@ -136,6 +161,8 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
         PumpFor(2 * WATCH_PERIOD_MS);
         EXPECT_EQ(step.listening ? hView : nullptr, ViewListenedTo());
         EXPECT_EQ(step.listening ? 1 : 0, g_hooksAlive);
+        EXPECT_EQ(step.shellsLook ? shellsText : RGB(255, 0, 0),
+                  (COLORREF)SendMessageA(hView, LVM_GETTEXTCOLOR, 0, 0));
     }
     DestroyDialog();
     EXPECT_EQ(nullptr, ViewListenedTo());
