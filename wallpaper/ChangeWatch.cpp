@@ -1,13 +1,5 @@
 #include "ChangeWatch.h"
-
-#define DESKTOP_KEY L"Control Panel\\Desktop"
-
-// What the desktop's key says of the wallpaper; other values of the key
-// change for other reasons.
-struct DesktopValues
-{
-    WCHAR wallpaper[MAX_PATH], style[16], tile[16];
-};
+#include "WallpaperScene.h"
 
 // Shared by the thread and its owner; whichever lets go last frees it.
 struct ChangeWatch
@@ -26,22 +18,6 @@ static void Release(ChangeWatch* w)
         return;
     CloseHandle(w->hStop);
     HeapFree(GetProcessHeap(), 0, w);
-}
-
-static void ReadValue(HKEY hKey, const WCHAR* name, WCHAR* value, DWORD chars)
-{
-    DWORD type, size = (chars - 1) * sizeof(WCHAR);
-    if (RegQueryValueExW(hKey, name, nullptr, &type, (BYTE*)value, &size) != ERROR_SUCCESS || type != REG_SZ)
-        size = 0;
-    value[size / sizeof(WCHAR)] = 0;
-}
-
-static void ReadDesktopValues(HKEY hKey, DesktopValues& values)
-{
-    ZeroMemory(&values, sizeof values);
-    ReadValue(hKey, L"Wallpaper", values.wallpaper, MAX_PATH);
-    ReadValue(hKey, L"WallpaperStyle", values.style, 16);
-    ReadValue(hKey, L"TileWallpaper", values.tile, 16);
 }
 
 static bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
@@ -72,7 +48,7 @@ static DWORD WINAPI WatchOnWorker(void* parameter)
     WCHAR folder[MAX_PATH];
     FolderOf(w->picture, folder);
     HKEY hKey = nullptr;
-    RegOpenKeyExW(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_NOTIFY | KEY_QUERY_VALUE, &hKey);
+    RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_NOTIFY | KEY_QUERY_VALUE, &hKey);
     HANDLE hKeyChanged = CreateEventW(nullptr, FALSE, FALSE, nullptr);
     DesktopValues known, now;
     if (hKey)

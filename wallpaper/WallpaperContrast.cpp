@@ -17,7 +17,8 @@ bool DecodeScene(const WallpaperScene& scene, DecodedScene& decoded)
             ++same;
         if (same < i)
             picture = decoded.monitors[same].picture;
-        else if (m.path[0] && DecodePicture(m.path, decoded.pictures[i]))
+        else if ((m.path[0] && DecodePicture(m.path, decoded.pictures[i]))
+                 || (m.fallback[0] && DecodePicture(m.fallback, decoded.pictures[i])))
             picture = &decoded.pictures[i];
         decoded.monitors[i].picture = picture;
         decoded.monitors[i].placement =
@@ -50,7 +51,7 @@ void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, WallpaperContrast& 
 {
     WallpaperScene scene;
     ReadWallpaperScene(scene);
-    lstrcpyW(result.picture, scene.monitorCount ? scene.monitors[0].path : L"");
+    lstrcpyW(result.picture, scene.watched);
     ZeroMemory(&result.pictureStamp, sizeof result.pictureStamp);
     GetFileAttributesExW(result.picture, GetFileExInfoStandard, &result.pictureStamp);
     HeapArray<RECT> labels;

@@ -13,8 +13,9 @@ struct WallpaperContrast
     bool pictureRead;
     double darkEnd, lightEnd;       // luminances behind the labels
     COLORREF text;                  // black or white
-    // The first monitor's picture file, empty for none, and its time and size
-    // before it was read: a slideshow rewrites it in place with no message.
+    // The file rewritten in place when what shows changes (the scene's
+    // watched one), empty for none, and its time and size before it was
+    // read: a slideshow rewrites it with no message.
     WCHAR picture[MAX_PATH];
     WIN32_FILE_ATTRIBUTE_DATA pictureStamp;
     // What shows around the first label (around the primary monitor's work

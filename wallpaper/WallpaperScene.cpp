@@ -11,9 +11,6 @@ static_assert((int)WALLPAPER_CENTER == DWPOS_CENTER && (int)WALLPAPER_TILE == DW
                   && (int)WALLPAPER_FILL == DWPOS_FILL && (int)WALLPAPER_SPAN == DWPOS_SPAN,
               "positions in IDesktopWallpaper's order");
 
-#define DESKTOP_KEY         "Control Panel\\Desktop"
-#define WALLPAPER_STYLE     "WallpaperStyle"
-#define TILE_WALLPAPER      "TileWallpaper"
 
 static void AddMonitor(WallpaperScene& scene, const RECT& monitor, const WCHAR* path, WallpaperPosition position)
 {
@@ -22,7 +19,7 @@ static void AddMonitor(WallpaperScene& scene, const RECT& monitor, const WCHAR* 
     MonitorWallpaper& m = scene.monitors[scene.monitorCount++];
     m.monitor = monitor;
     // a path too long for the system's older calls counts as no picture
-    m.path[0] = 0;
+    m.path[0] = m.fallback[0] = 0;
     if (path && lstrlenW(path) < MAX_PATH)
         lstrcpyW(m.path, path);
     m.position = position;
@@ -67,6 +64,18 @@ static void ReadDesktopValue(HKEY hKey, const char* name, char (&value)[16])
     value[size] = 0;
 }
 
+void ReadDesktopValues(HKEY hKey, DesktopValues& values)
+{
+    ZeroMemory(&values, sizeof values);
+    DWORD type = 0, size = sizeof values.wallpaper - sizeof(WCHAR);
+    values.stored = RegQueryValueExW(hKey, L"Wallpaper", nullptr, &type, (BYTE*)values.wallpaper, &size)
+                        == ERROR_SUCCESS
+                    && type == REG_SZ;
+    values.wallpaper[values.stored ? size / sizeof(WCHAR) : 0] = 0;
+    ReadDesktopValue(hKey, "WallpaperStyle", values.style);
+    ReadDesktopValue(hKey, "TileWallpaper", values.tile);
+}
+
 struct OnePicture
 {
     WallpaperScene* scene;
@@ -88,33 +97,56 @@ static BOOL CALLBACK AddEachMonitor(HMONITOR, HDC, RECT* monitor, LPARAM lParam)
 static void ReadOnePicture(WallpaperScene& scene)
 {
     OnePicture one = {&scene, {}, WALLPAPER_CENTER};
-    char style[16] = "", tile[16] = "";
+    DesktopValues values = {};
     HKEY hKey;
-    DWORD type = 0, size = sizeof one.path - sizeof(WCHAR);
-    bool stored = false;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
-        stored = RegQueryValueExW(hKey, L"Wallpaper", nullptr, &type, (BYTE*)one.path, &size) == ERROR_SUCCESS
-                 && type == REG_SZ;
-        ReadDesktopValue(hKey, WALLPAPER_STYLE, style);
-        ReadDesktopValue(hKey, TILE_WALLPAPER, tile);
+        ReadDesktopValues(hKey, values);
         RegCloseKey(hKey);
     }
-    one.path[stored ? size / sizeof(WCHAR) : 0] = 0;
-    if (!stored && !Newer::SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, one.path, 0))
+    lstrcpyW(one.path, values.wallpaper);
+    if (!values.stored && !Newer::SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, one.path, 0))
         one.path[0] = 0;
     one.path[MAX_PATH - 1] = 0;
-    one.position = PositionFromRegistry(style, tile);
+    one.position = PositionFromRegistry(values.style, values.tile);
     scene.desktop = GetSysColor(COLOR_BACKGROUND);
     EnumDisplayMonitors(nullptr, nullptr, AddEachMonitor, (LPARAM)&one);
+}
+
+void ChooseShownPictures(WallpaperScene& scene, const WCHAR* themes)
+{
+    bool one = scene.monitorCount > 0;
+    for (int i = 0; i < scene.monitorCount; ++i)
+        one = one && lstrcmpiW(scene.monitors[i].path, scene.monitors[0].path) == 0;
+    for (int i = 0; i < scene.monitorCount; ++i) {
+        MonitorWallpaper& m = scene.monitors[i];
+        // none: the desktop colour, whatever copy is left over
+        if (!m.path[0] || lstrlenW(themes) > MAX_PATH - 20)
+            continue;
+        if (one) {
+            lstrcpyW(m.fallback, m.path);
+            wsprintfW(m.path, L"%sTranscodedWallpaper", themes);
+        } else {
+            wsprintfW(m.fallback, L"%sTranscoded_%03d", themes, i);
+        }
+    }
+    lstrcpyW(scene.watched, !scene.monitorCount ? L"" : one ? scene.monitors[0].path : scene.monitors[0].fallback);
 }
 
 void ReadWallpaperScene(WallpaperScene& scene)
 {
     scene.monitorCount = 0;
+    scene.watched[0] = 0;
     SetRectEmpty(&scene.virtualScreen);
-    if (!ReadPerMonitor(scene)) {
+    WCHAR themes[MAX_PATH];
+    if (ReadPerMonitor(scene)) {
+        DWORD length = ExpandEnvironmentStringsW(L"%APPDATA%\\Microsoft\\Windows\\Themes\\", themes, MAX_PATH);
+        if (length && length <= MAX_PATH && themes[0] != L'%')
+            ChooseShownPictures(scene, themes);
+    } else {
         scene.monitorCount = 0;
         SetRectEmpty(&scene.virtualScreen);
         ReadOnePicture(scene);
     }
+    if (!scene.watched[0] && scene.monitorCount)
+        lstrcpyW(scene.watched, scene.monitors[0].path);
 }

@@ -10,7 +10,8 @@ enum { MAX_SCENE_MONITORS = 16 };
 struct MonitorWallpaper
 {
     RECT monitor;                   // screen coordinates
-    WCHAR path[MAX_PATH];           // empty: no picture
+    WCHAR path[MAX_PATH];           // the picture shown; empty: none
+    WCHAR fallback[MAX_PATH];       // read where the first cannot be; empty: none
     WallpaperPosition position;
 };
 
@@ -20,9 +21,32 @@ struct WallpaperScene
     int monitorCount;
     RECT virtualScreen;             // the bounding box of the monitors
     COLORREF desktop;
+    // Rewritten in place when what shows changes: the shell's own copy where
+    // it keeps one, else the first monitor's picture. Empty for none.
+    WCHAR watched[MAX_PATH];
 };
 
-// Per monitor from IDesktopWallpaper (Windows 8 and later); elsewhere (Windows
-// 7, Wine) one picture for every monitor and its position from the user's
-// "Control Panel\Desktop" (SystemParametersInfo where the picture is not there). The calling thread has initialised COM.
+// Per monitor from IDesktopWallpaper (Windows 8 and later), as the shell
+// shows it; elsewhere (Windows 7, Wine) one picture for every monitor and
+// its position from the user's "Control Panel\Desktop" (SystemParametersInfo
+// where the picture is not there). The calling thread has initialised COM.
 void ReadWallpaperScene(WallpaperScene& scene);
+
+// Windows 8 and later show their own converted copies, kept in the roaming
+// Themes folder (themes, with its final backslash), and go on showing them
+// when the originals are gone or cannot be decoded: "TranscodedWallpaper"
+// where every monitor shows one picture, which then comes first, and
+// "Transcoded_NNN" for monitor NNN where they differ, which then stand in
+// for the originals.
+void ChooseShownPictures(WallpaperScene& scene, const WCHAR* themes);
+
+// The wallpaper's values of the user's "Control Panel\Desktop", as Windows
+// 7 keeps them; all zero where the key is not there.
+#define DESKTOP_KEY "Control Panel\\Desktop"
+struct DesktopValues
+{
+    WCHAR wallpaper[MAX_PATH];
+    char style[16], tile[16];
+    bool stored;                    // a picture is named
+};
+void ReadDesktopValues(HKEY hKey, DesktopValues& values);

@@ -2,6 +2,7 @@
 // through the imaging component, and the labels of a real list view.
 #include "shell/LabelGrid.h"
 #include "wallpaper/PictureDecode.h"
+#include "wallpaper/WallpaperContrast.h"
 #include <commctrl.h>
 #include <objbase.h>
 #include <gtest/gtest.h>
@@ -78,6 +79,43 @@ TEST(PictureDecode, ReadsPictureFilesSmallAndNothingElse)
     }
     DeleteFileW(broken.c_str());
     DeleteFileW(huge.c_str());
+    CoUninitialize();
+}
+
+// Where the shell keeps its own copies, they are what shows: its one copy
+// before the original, and each monitor's copy where its own picture is gone.
+// Each file is told by its width; 0 for the desktop colour.
+TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const std::wstring themes = TempPath(L""), a = TempPath(L"a.bmp"), b = TempPath(L"b.bmp");
+    const std::wstring files[] = {a, b, themes + L"TranscodedWallpaper", themes + L"Transcoded_000", themes + L"Transcoded_001"};
+    const struct { const char* what; std::wstring first, second; int present, widths[2]; } rows[] = {
+        {"one picture and the shell's copy", a, a, 0b111, {3, 3}},
+        {"one picture, the original gone", a, a, 0b100, {3, 3}},
+        {"one picture, no copy", a, a, 0b001, {1, 1}},
+        {"a picture each", a, b, 0b11011, {1, 2}},
+        {"a picture each, the second gone", a, b, 0b11001, {1, 5}},
+        {"no picture, a copy left over", L"", L"", 0b111, {0, 0}},
+    };
+    for (const auto& row : rows) {
+        for (int i = 0; i < 5; ++i)
+            row.present >> i & 1 ? WriteBmp(files[i], i + 1, 1) : (void)DeleteFileW(files[i].c_str());
+        WallpaperScene scene = {};
+        scene.monitorCount = 2;
+        scene.monitors[0].monitor = {0, 0, 100, 100};
+        scene.monitors[1].monitor = {100, 0, 200, 100};
+        lstrcpyW(scene.monitors[0].path, row.first.c_str());
+        lstrcpyW(scene.monitors[1].path, row.second.c_str());
+        ChooseShownPictures(scene, themes.c_str());
+        DecodedScene decoded;
+        DecodeScene(scene, decoded);
+        for (int m = 0; m < 2; ++m)
+            EXPECT_EQ(row.widths[m], decoded.monitors[m].picture ? decoded.monitors[m].picture->original.cx : 0)
+                << row.what << ", monitor " << m;
+    }
+    for (const std::wstring& file : files)
+        DeleteFileW(file.c_str());
     CoUninitialize();
 }
 
