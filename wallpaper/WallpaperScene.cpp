@@ -26,6 +26,35 @@ static void AddMonitor(WallpaperScene& scene, const RECT& monitor, const WCHAR* 
     UnionRect(&scene.virtualScreen, &scene.virtualScreen, &monitor);
 }
 
+// The shell answers in its own coordinates, which differ from this
+// process's where the process has the system's DPI and a monitor another
+// (Windows 8.1, and Windows 10 before 1607): each monitor is taken as this
+// process sees it, found by its device's name, in the coordinates the labels
+// are read in.
+struct OwnMonitor
+{
+    const WCHAR* id;
+    RECT* rect;
+};
+
+static BOOL CALLBACK FindOwnMonitor(HMONITOR hMonitor, HDC, RECT*, LPARAM lParam)
+{
+    OwnMonitor* own = (OwnMonitor*)lParam;
+    MONITORINFOEXW info;
+    info.cbSize = sizeof info;
+    DISPLAY_DEVICEW device;
+    device.cb = sizeof device;
+    for (DWORD i = 0; GetMonitorInfoW(hMonitor, &info)
+                      && EnumDisplayDevicesW(info.szDevice, i, &device, EDD_GET_DEVICE_INTERFACE_NAME);
+         ++i) {
+        if (lstrcmpiW(device.DeviceID, own->id) == 0) {
+            *own->rect = info.rcMonitor;
+            return FALSE;
+        }
+    }
+    return TRUE;
+}
+
 // False where the class is missing (before Windows 8, and Wine) or tells of
 // no monitor.
 static bool ReadPerMonitor(WallpaperScene& scene)
@@ -46,9 +75,12 @@ static bool ReadPerMonitor(WallpaperScene& scene)
         LPWSTR id = nullptr, path = nullptr;
         RECT monitor;
         // a monitor that is not attached answers S_FALSE
-        if (SUCCEEDED(pWallpaper->GetMonitorDevicePathAt(i, &id)) && pWallpaper->GetMonitorRECT(id, &monitor) == S_OK)
+        if (SUCCEEDED(pWallpaper->GetMonitorDevicePathAt(i, &id)) && pWallpaper->GetMonitorRECT(id, &monitor) == S_OK) {
+            OwnMonitor own = {id, &monitor};
+            EnumDisplayMonitors(nullptr, nullptr, FindOwnMonitor, (LPARAM)&own);
             AddMonitor(scene, monitor, SUCCEEDED(pWallpaper->GetWallpaper(id, &path)) ? path : nullptr,
                        (WallpaperPosition)position);
+        }
         CoTaskMemFree(path);
         CoTaskMemFree(id);
     }
