@@ -106,6 +106,9 @@ void ReadDesktopValues(HKEY hKey, DesktopValues& values)
     values.wallpaper[values.stored ? size / sizeof(WCHAR) : 0] = 0;
     ReadDesktopValue(hKey, "WallpaperStyle", values.style);
     ReadDesktopValue(hKey, "TileWallpaper", values.tile);
+    size = sizeof values.transcoded;
+    if (RegQueryValueExA(hKey, "TranscodedImageCache", nullptr, &type, values.transcoded, &size) != ERROR_SUCCESS)
+        ZeroMemory(values.transcoded, sizeof values.transcoded);
 }
 
 struct OnePicture

@@ -48,5 +48,8 @@ struct DesktopValues
     WCHAR wallpaper[MAX_PATH];
     char style[16], tile[16];
     bool stored;                    // a picture is named
+    // The shell's record of the picture behind its own copy (Windows 8 and
+    // later), which changes with a slideshow's step where the name does not.
+    BYTE transcoded[2 * MAX_PATH + 24];
 };
 void ReadDesktopValues(HKEY hKey, DesktopValues& values);
