@@ -64,6 +64,7 @@ struct Row
         AS_IS,
         IN_FRONT,           // the dialog in front: judged (the preview shows it), not applied
         BEHIND_ANOTHER,     // announced right behind another picture, the other way round
+        OTHER_ENTRY,        // "Black" applied first: not judged, nothing kept; the entry back after
         STARTED_ANEW,       // resident: the colour judged last at once, and no other after it
         STARTED_ONCE,       // Re-Apply off: judged after the start, applied and kept before it ends
     } step = AS_IS;
@@ -97,7 +98,7 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         {"a dark one right behind a light one", red, 64, 48, 48, "second.bmp", "2", true, WHITE, Row::BEHIND_ANOTHER},
         {"a light one named in the registry only", red, 64, 48, 0, "named.bmp", "2", false, BLACK},
         {"a missing file: entry 0's colour, white on red", red, 0, 0, 0, "missing.bmp", "2", true, WHITE},
-        {"another light picture", red, 64, 48, 0, "light3.bmp", "2", true, BLACK},
+        {"a light one while \"Black\" is applied", red, 64, 48, 0, "light3.bmp", "2", true, BLACK, Row::OTHER_ENTRY},
         {"a broken file: entry 0's colour", red, -1, 0, 0, "broken.bmp", "2", true, WHITE},
     };
     // a folder of their own, as pictures have, away from the stand-in's log
@@ -139,6 +140,10 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         } else if (DialogVisible()) {
             Click(IDCANCEL);
         }
+        if (row.step == Row::OTHER_ENTRY) {
+            SelectColor(3);
+            Click(IDC_APPLY);
+        }
         if (row.step == Row::BEHIND_ANOTHER) {
             WriteBmp(path + "~", row.cx, row.cy, row.cy - row.darkRows);
             values.Set(path + "~", row.style);
@@ -162,6 +167,12 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
             PumpFor(1000);   // the watch's first checks, and the new judgement
             for (const std::string& m : desktop->NewMessages())
                 EXPECT_TRUE(m.rfind("SETTEXTCOLOR", 0) || m == "SETTEXTCOLOR 0 " + std::to_string(row.labels)) << m;
+        } else if (row.step == Row::OTHER_ENTRY) {
+            PumpFor(1000);   // a judgement would have come
+            DWORD kept = 0;
+            EXPECT_TRUE(GetDword("Settings", "WallpaperTextColor", kept) && kept == (&row)[-1].labels) << kept;
+            SelectColor(WALLPAPER_INDEX);
+            Click(IDC_APPLY);
         } else if (row.step == Row::STARTED_ONCE) {
             DWORD kept = 0;
             EXPECT_EQ(0u, program->Wait(5000));
