@@ -1,6 +1,6 @@
 // Vireola on a real desktop: finds the shell's icon view as the program does,
-// prints the shell's own label colours and the view's styles before anything
-// runs, and which events the view raises when the shell fills it again (on
+// prints the shell's own label colours, the view's styles and the first
+// labels where the program reads them before anything runs, and which events the view raises when the shell fills it again (on
 // F5, and with "Show desktop icons" turned off and on) with their timing
 // against the shell's reset of the label colours; then starts Vireola.exe
 // silently with "Re-Apply Settings When Necessary" on, checks that the labels
@@ -21,6 +21,8 @@
 // already running, the program missing).
 #include "RefillTiming.h"
 #include "color/ColorTable.h"
+#include "framework/NewerWindows.h"
+#include "shell/FolderView.h"
 #include "shell/DesktopView.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -29,6 +31,7 @@
 #include "tests/support/Platform.h"
 #include "tests/support/RegistrySnapshot.h"
 #include "tests/support/ViewState.h"
+#include <oleacc.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -135,6 +138,44 @@ void PrintViewFacts(HWND hView)
     printf("window style 0x%08lX, extended window style 0x%08lX\n",
            (unsigned long)GetWindowLongA(hView, GWL_STYLE), (unsigned long)GetWindowLongA(hView, GWL_EXSTYLE));
     printf("system desktop colour %s\n", ColorText(GetSysColor(COLOR_DESKTOP)).c_str());
+    fflush(stdout);
+}
+
+// The first labels where the program reads them, beside the items as
+// accessibility has them and what the folder view tells (its icon size as it
+// gives it, unscaled), so that a run shows whether they agree.
+void PrintLabelFacts(HWND hView)
+{
+    bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    HeapArray<RECT> labels;
+    ReadLabels(hView, labels);
+    ViewGeometry view = {};
+    view.count = labels.Count() < 5 ? labels.Count() : 5;
+    view.dpi = 96;
+    RECT placed[5];
+    bool read[5] = {};
+    bool folder = ReadFolderView(hView, view, placed, read);
+    HDC hScreen = GetDC(nullptr);
+    printf("folder view: %s, icons %ld, spacing %ld x %ld; screen %d DPI\n", folder ? "answers" : "none",
+           view.icon.cx, view.spacing.cx, view.spacing.cy, GetDeviceCaps(hScreen, LOGPIXELSY));
+    ReleaseDC(nullptr, hScreen);
+    IAccessible* pAccessible = nullptr;
+    Newer::AccessibleObjectFromWindow(hView, (DWORD)OBJID_CLIENT, IID_IAccessible, (void**)&pAccessible);
+    for (int i = 0; i < view.count; ++i) {
+        VARIANT child = {};
+        child.vt = VT_I4;
+        child.lVal = i + 1;
+        long x = 0, y = 0, cx = 0, cy = 0;
+        if (pAccessible)
+            pAccessible->accLocation(&x, &y, &cx, &cy, child);
+        const RECT& r = labels[i];
+        printf("item %d: label read at (%ld, %ld)-(%ld, %ld)%s; accessibility's item at (%ld, %ld), %ld x %ld\n", i,
+               r.left, r.top, r.right, r.bottom, read[i] ? " where the folder view places it" : "", x, y, cx, cy);
+    }
+    if (pAccessible)
+        pAccessible->Release();
+    if (com)
+        CoUninitialize();
     fflush(stdout);
 }
 
@@ -327,6 +368,7 @@ int Run(const Options& options)
         return EXIT_NOT_RUN;
     }
     PrintViewFacts(hView);
+    PrintLabelFacts(hView);
     const ViewState shell = ReadView(hView);
     if (!shell.answered) {
         puts("the desktop view did not answer");
