@@ -1,6 +1,6 @@
 // Vireola on a real desktop: finds the shell's icon view as the program does,
-// prints the shell's own label colours, the view's styles and the first
-// labels where the program reads them before anything runs, and which events the view raises when the shell fills it again (on
+// prints the shell's own label colours and the view's styles before anything
+// runs, and which events the view raises when the shell fills it again (on
 // F5, and with "Show desktop icons" turned off and on) with their timing
 // against the shell's reset of the label colours; then starts Vireola.exe
 // silently with "Re-Apply Settings When Necessary" on, checks that the labels
@@ -142,41 +142,27 @@ void PrintViewFacts(HWND hView)
 }
 
 // The first labels where the program reads them, beside the items as
-// accessibility has them and what the folder view tells (its icon size as it
-// gives it, unscaled), so that a run shows whether they agree.
+// accessibility has them and the folder view's icon size and spacing.
 void PrintLabelFacts(HWND hView)
 {
-    bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);   // for the rest of the run
     HeapArray<RECT> labels;
     ReadLabels(hView, labels);
-    ViewGeometry view = {};
-    view.count = labels.Count() < 5 ? labels.Count() : 5;
-    view.dpi = 96;
-    RECT placed[5];
-    bool read[5] = {};
-    bool folder = ReadFolderView(hView, view, placed, read);
-    HDC hScreen = GetDC(nullptr);
-    printf("folder view: %s, icons %ld, spacing %ld x %ld; screen %d DPI\n", folder ? "answers" : "none",
-           view.icon.cx, view.spacing.cx, view.spacing.cy, GetDeviceCaps(hScreen, LOGPIXELSY));
-    ReleaseDC(nullptr, hScreen);
+    ViewGeometry view = {{}, 0, {}, {}, 96, false};
+    ReadFolderView(hView, view, nullptr, nullptr);
+    printf("folder view's icons %ld, spacing %ld x %ld (0: none)\n", view.icon.cx, view.spacing.cx, view.spacing.cy);
     IAccessible* pAccessible = nullptr;
     Newer::AccessibleObjectFromWindow(hView, (DWORD)OBJID_CLIENT, IID_IAccessible, (void**)&pAccessible);
-    for (int i = 0; i < view.count; ++i) {
-        VARIANT child = {};
-        child.vt = VT_I4;
-        child.lVal = i + 1;
+    for (int i = 0; i < labels.Count() && i < 5; ++i) {
         long x = 0, y = 0, cx = 0, cy = 0;
+        VARIANT child = {{{VT_I4, 0, 0, 0, {i + 1}}}};
         if (pAccessible)
             pAccessible->accLocation(&x, &y, &cx, &cy, child);
-        const RECT& r = labels[i];
-        printf("item %d: label read at (%ld, %ld)-(%ld, %ld)%s; accessibility's item at (%ld, %ld), %ld x %ld\n", i,
-               r.left, r.top, r.right, r.bottom, read[i] ? " where the folder view places it" : "", x, y, cx, cy);
+        printf("item %d: label read at (%ld, %ld)-(%ld, %ld); accessibility's item at (%ld, %ld), %ld x %ld\n", i,
+               labels[i].left, labels[i].top, labels[i].right, labels[i].bottom, x, y, cx, cy);
     }
     if (pAccessible)
         pAccessible->Release();
-    if (com)
-        CoUninitialize();
-    fflush(stdout);
 }
 
 // A running copy would take this start for a second one and only show itself.

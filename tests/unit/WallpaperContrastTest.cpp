@@ -103,18 +103,15 @@ TEST(WallpaperPlacement, EachPositionShowsThePictureWhereTheDesktopDoes)
 
 TEST(LabelGrid, ItemsFillTheGridInTheViewsOrderAndWrapAtItsEdge)
 {
-    // room for three cells across and two down; index -1: the item the
-    // folder view places at this point of the area
+    // room for three cells across and two down (index -1: placed at a point)
     const RECT area = {-500, 30, -200, 280};
-    const struct { bool alignLeft; int dpi, icon, spacing, index; RECT label; POINT at = {}; } cases[] = {
-        {true, 96, 32, 100, 0, {-496, 68, -404, 130}},   {true, 96, 32, 100, 1, {-496, 168, -404, 230}},
-        {true, 96, 32, 100, 2, {-396, 68, -304, 130}},   {true, 96, 32, 100, 5, {-296, 168, -204, 230}},
-        {false, 96, 32, 100, 1, {-396, 68, -304, 130}},  {false, 96, 32, 100, 3, {-496, 168, -404, 230}},
-        {false, 192, 64, 100, 0, {-492, 106, -408, 130}}, {true, 96, 100, 100, 0, {}},
-        {true, 96, 32, 100, -1, {-496, 68, -404, 130}, {0, 0}},
-        {true, 96, 48, 100, -1, {-396, 84, -304, 130}, {100, 0}},
-        {true, 96, 96, 150, -1, {-489, 432, -347, 480}, {7, 300}},
-        {true, 192, 96, 150, -1, {-492, 138, -358, 180}, {0, 0}},
+    const struct { bool alignLeft; int dpi, icon, index; RECT label; POINT at = {}; LONG spacing = 100; } cases[] = {
+        {true, 96, 32, 0, {-496, 68, -404, 130}},   {true, 96, 32, 1, {-496, 168, -404, 230}},
+        {true, 96, 32, 2, {-396, 68, -304, 130}},   {true, 96, 32, 5, {-296, 168, -204, 230}},
+        {false, 96, 32, 1, {-396, 68, -304, 130}},  {false, 96, 32, 3, {-496, 168, -404, 230}},
+        {false, 192, 64, 0, {-492, 106, -408, 130}}, {true, 96, 100, 0, {}},
+        {true, 96, 32, -1, {-496, 68, -404, 130}, {0, 0}}, {true, 96, 48, -1, {-396, 84, -304, 130}, {100, 0}},
+        {true, 96, 96, -1, {-489, 432, -347, 480}, {7, 300}, 150}, {true, 192, 96, -1, {-492, 138, -358, 180}, {}, 150},
     };
     for (const auto& c : cases) {
         ViewGeometry view = {area, 6, {c.spacing, c.spacing}, {c.icon, c.icon}, c.dpi, c.alignLeft};
@@ -129,9 +126,7 @@ TEST(LabelGrid, ItemsFillTheGridInTheViewsOrderAndWrapAtItsEdge)
     RECT labels[3] = {{1, 2, 3, 4}, {}, {5, 6, 7, 8}}, second = LabelAt(view, 1);
     const bool read[3] = {true, false, true};
     FillFromGrid(view, labels, read);
-    EXPECT_EQ(1, labels[0].left);
-    EXPECT_TRUE(EqualRect(&second, &labels[1]));
-    EXPECT_EQ(5, labels[2].left);
+    EXPECT_TRUE(labels[0].left == 1 && EqualRect(&second, &labels[1]) && labels[2].left == 5);
 }
 
 // A picture 20 pixels high, all white but its bottom row.
