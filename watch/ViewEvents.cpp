@@ -31,7 +31,7 @@ void ListenToView(HWND hView, HWND hNotify)
     if (!tid)
         return;
     // one range for both: the events between (focus, selection, state) are
-    // few, and only come as the user clicks on the desktop
+    // few, and come only of what the user does on the desktop
     g_hHook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_LOCATIONCHANGE, nullptr, OnViewEvent, pid, tid,
                               WINEVENT_OUTOFCONTEXT);
     // Wine takes no thread of another process for a filter: the whole
@@ -59,8 +59,7 @@ bool IsViewRefill(HWND hView, DWORD event, HWND hwnd)
     return event == EVENT_OBJECT_REORDER && hView && hwnd == hView;
 }
 
-// The view itself, and the caret in a label being renamed, move as
-// themselves, not as an item.
+// The view's own window moves as itself, not as an item.
 bool IsItemMoved(HWND hView, DWORD event, HWND hwnd, LONG idChild)
 {
     return event == EVENT_OBJECT_LOCATIONCHANGE && hView && hwnd == hView && idChild > CHILDID_SELF;
