@@ -19,6 +19,9 @@
 #define WM_WALLPAPER_EVALUATED (WM_APP + 104)
 // The picture's file has changed; no values.
 #define WM_WALLPAPER_FILE_CHANGED (WM_APP + 105)
+// Sent by the desktop view's listener when the user has moved an icon; no
+// values.
+#define WM_VIEW_ITEMS_MOVED (WM_APP + 106)
 
 enum {
     WATCH_TIMER_ID = 1,            // the re-apply watch's period and bursts

@@ -1,5 +1,6 @@
 #include "LabelGrid.h"
 #include "DesktopView.h"
+#include "FolderView.h"
 #include "../framework/NewerWindows.h"
 #include <oleacc.h>
 
@@ -61,44 +62,50 @@ static bool ReadViewGeometry(HWND hView, LONG style, ViewGeometry& view)
     return view.spacing.cx > 0 && view.spacing.cy > 0;
 }
 
-// Each item's rectangle from the view's accessibility, which Windows reads
-// for another process's list view (Wine has no item locations); false when
-// any is missing.
-static bool ReadAccessibleLabels(HWND hView, const ViewGeometry& view, HeapArray<RECT>& labels)
+void FillFromGrid(const ViewGeometry& view, RECT* labels, const bool* read)
+{
+    for (int i = 0; i < view.count; ++i)
+        if (!read[i])
+            labels[i] = LabelAt(view, i);
+}
+
+// Each item's rectangle that the view's accessibility has, which Windows
+// reads for another process's list view (Wine has no item locations).
+static void ReadAccessibleLabels(HWND hView, const ViewGeometry& view, RECT* labels, bool* read)
 {
     IAccessible* pAccessible = nullptr;
     if (FAILED(Newer::AccessibleObjectFromWindow(hView, (DWORD)OBJID_CLIENT, IID_IAccessible, (void**)&pAccessible)))
-        return false;
+        return;
     long children = 0;
-    bool found = SUCCEEDED(pAccessible->get_accChildCount(&children)) && children >= view.count
-                 && labels.Allocate(view.count);
-    for (int i = 0; found && i < view.count; ++i) {
+    if (FAILED(pAccessible->get_accChildCount(&children)))
+        children = 0;
+    for (int i = 0; i < view.count && i < children; ++i) {
+        if (read[i])
+            continue;
         VARIANT child = {};
         child.vt = VT_I4;
         child.lVal = i + 1;
         long left = 0, top = 0, width = 0, height = 0;
-        found = pAccessible->accLocation(&left, &top, &width, &height, child) == S_OK && width > 0 && height > 0;
-        labels[i] = LabelOfCell({left, top, left + width, top + height}, view.icon, view.dpi);
+        read[i] = pAccessible->accLocation(&left, &top, &width, &height, child) == S_OK && width > 0 && height > 0;
+        if (read[i])
+            labels[i] = LabelOfCell({left, top, left + width, top + height}, view.icon, view.dpi);
     }
     pAccessible->Release();
-    if (!found)
-        labels.Free();
-    return found;
 }
 
+// The folder view first, which knows the icons' size; then, for items placed
+// by hand, wherever the user left them; the grid for the rest.
 bool ReadLabels(HWND hView, HeapArray<RECT>& labels)
 {
     labels.Free();
     ViewGeometry view;
     LONG style = hView ? GetWindowLongW(hView, GWL_STYLE) : 0;
-    if (!hView || !ReadViewGeometry(hView, style, view))
+    HeapArray<bool> read;
+    if (!hView || !ReadViewGeometry(hView, style, view) || !read.Allocate(view.count) || !labels.Allocate(view.count))
         return false;
-    // Items placed by hand are wherever the user left them.
-    if (view.count && !(style & LVS_AUTOARRANGE) && ReadAccessibleLabels(hView, view, labels))
-        return true;
-    if (!labels.Allocate(view.count))
-        return false;
-    for (int i = 0; i < view.count; ++i)
-        labels[i] = LabelAt(view, i);
+    ReadFolderView(hView, view, labels.Data(), read.Data());
+    if (!(style & LVS_AUTOARRANGE))
+        ReadAccessibleLabels(hView, view, labels.Data(), read.Data());
+    FillFromGrid(view, labels.Data(), read.Data());
     return true;
 }

@@ -1,6 +1,7 @@
 // Where the desktop icon view's labels are, read from outside the shell's
-// process: from the grid its items fill, or from its accessibility where the
-// user has placed them by hand.
+// process: from the shell's folder view, from the view's accessibility where
+// the user has placed the items by hand, and from the grid they fill for any
+// item neither answers for.
 #pragma once
 #include "../framework/HeapArray.h"
 #include <windows.h>
@@ -30,7 +31,11 @@ struct ViewGeometry
 RECT LabelOfCell(const RECT& cell, SIZE icon, int dpi);
 // The label of the item at this index of the grid, in screen coordinates.
 RECT LabelAt(const ViewGeometry& view, int index);
+// The grid's label for each of the view's items not marked in read.
+void FillFromGrid(const ViewGeometry& view, RECT* labels, const bool* read);
 
 // Every label of the view in screen coordinates; false when there is no view
-// or it did not answer in time, and none when it has no items.
+// or it did not answer in time, and none when it has no items. It asks the
+// shell through COM, which must be initialised on the calling thread, and
+// may block: a worker's job.
 bool ReadLabels(HWND hView, HeapArray<RECT>& labels);

@@ -162,6 +162,8 @@ bool CVireolaDlg::OnOwnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     case WM_VIEW_REFILLED: if (plain) OnSystemChange(message, wParam); return true;
     case WM_WALLPAPER_EVALUATED: OnWallpaperEvaluated(wParam, lParam); return true;
     case WM_WALLPAPER_FILE_CHANGED: if (plain) m_Wallpaper.Evaluate(); return true;
+    // the labels have moved, but a move leaves their colours as they were
+    case WM_VIEW_ITEMS_MOVED: if (plain) m_Wallpaper.Evaluate(); return true;
     }
     return false;
 }

@@ -8,10 +8,12 @@ HWND g_hView, g_hNotify;
 
 // Out of context, the event comes to the thread that listens, as it waits
 // for its messages.
-void CALLBACK OnViewEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG, DWORD, DWORD)
+void CALLBACK OnViewEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG idChild, DWORD, DWORD)
 {
     if (IsViewRefill(g_hView, event, hwnd))
         SendMessageA(g_hNotify, WM_VIEW_REFILLED, 0, 0);
+    else if (IsItemMoved(g_hView, event, hwnd, idChild))
+        SendMessageA(g_hNotify, WM_VIEW_ITEMS_MOVED, 0, 0);
 }
 
 } // namespace
@@ -28,12 +30,14 @@ void ListenToView(HWND hView, HWND hNotify)
     DWORD tid = hView ? GetWindowThreadProcessId(hView, &pid) : 0;
     if (!tid)
         return;
-    g_hHook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr, OnViewEvent, pid, tid,
+    // one range for both: the events between (focus, selection, state) are
+    // few, and come only of what the user does on the desktop
+    g_hHook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_LOCATIONCHANGE, nullptr, OnViewEvent, pid, tid,
                               WINEVENT_OUTOFCONTEXT);
     // Wine takes no thread of another process for a filter: the whole
     // process then, whose other windows the event's window tells apart
     if (!g_hHook)
-        g_hHook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_REORDER, nullptr, OnViewEvent, pid, 0,
+        g_hHook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_LOCATIONCHANGE, nullptr, OnViewEvent, pid, 0,
                                   WINEVENT_OUTOFCONTEXT);
 }
 
@@ -53,4 +57,10 @@ HWND ViewListenedTo()
 bool IsViewRefill(HWND hView, DWORD event, HWND hwnd)
 {
     return event == EVENT_OBJECT_REORDER && hView && hwnd == hView;
+}
+
+// The view's own window moves as itself, not as an item.
+bool IsItemMoved(HWND hView, DWORD event, HWND hwnd, LONG idChild)
+{
+    return event == EVENT_OBJECT_LOCATIONCHANGE && hView && hwnd == hView && idChild > CHILDID_SELF;
 }

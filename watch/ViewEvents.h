@@ -12,7 +12,8 @@
 #include "../res/Messages.h"
 
 // Listens to the view's thread for the window hNotify, which is sent
-// WM_VIEW_REFILLED: anew when the view is
+// WM_VIEW_REFILLED, and WM_VIEW_ITEMS_MOVED as the user moves an icon
+// (Windows' list view tells of it): anew when the view is
 // another window than before (another thread or process, too); not at all
 // for none.
 void ListenToView(HWND hView, HWND hNotify);
@@ -22,3 +23,5 @@ HWND ViewListenedTo();
 
 // Whether an event that the view's thread raised is the view's refill.
 bool IsViewRefill(HWND hView, DWORD event, HWND hwnd);
+// Whether it is one of the view's items moving.
+bool IsItemMoved(HWND hView, DWORD event, HWND hwnd, LONG idChild);

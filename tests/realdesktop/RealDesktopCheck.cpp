@@ -21,6 +21,8 @@
 // already running, the program missing).
 #include "RefillTiming.h"
 #include "color/ColorTable.h"
+#include "framework/NewerWindows.h"
+#include "shell/FolderView.h"
 #include "shell/DesktopView.h"
 #include "res/resource.h"
 #include "settings/Settings.h"
@@ -29,6 +31,7 @@
 #include "tests/support/Platform.h"
 #include "tests/support/RegistrySnapshot.h"
 #include "tests/support/ViewState.h"
+#include <oleacc.h>
 #include <stdio.h>
 #include <stdlib.h>
 #include <string.h>
@@ -136,6 +139,30 @@ void PrintViewFacts(HWND hView)
            (unsigned long)GetWindowLongA(hView, GWL_STYLE), (unsigned long)GetWindowLongA(hView, GWL_EXSTYLE));
     printf("system desktop colour %s\n", ColorText(GetSysColor(COLOR_DESKTOP)).c_str());
     fflush(stdout);
+}
+
+// The first labels where the program reads them, beside the items as
+// accessibility has them and the folder view's icon size and spacing.
+void PrintLabelFacts(HWND hView)
+{
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);   // for the rest of the run
+    HeapArray<RECT> labels;
+    ReadLabels(hView, labels);
+    ViewGeometry view = {{}, 0, {}, {}, 96, false};
+    ReadFolderView(hView, view, nullptr, nullptr);
+    printf("folder view's icons %ld, spacing %ld x %ld (0: none)\n", view.icon.cx, view.spacing.cx, view.spacing.cy);
+    IAccessible* pAccessible = nullptr;
+    Newer::AccessibleObjectFromWindow(hView, (DWORD)OBJID_CLIENT, IID_IAccessible, (void**)&pAccessible);
+    for (int i = 0; i < labels.Count() && i < 5; ++i) {
+        long x = 0, y = 0, cx = 0, cy = 0;
+        VARIANT child = {{{VT_I4, 0, 0, 0, {i + 1}}}};
+        if (pAccessible)
+            pAccessible->accLocation(&x, &y, &cx, &cy, child);
+        printf("item %d: label read at (%ld, %ld)-(%ld, %ld); accessibility's item at (%ld, %ld), %ld x %ld\n", i,
+               labels[i].left, labels[i].top, labels[i].right, labels[i].bottom, x, y, cx, cy);
+    }
+    if (pAccessible)
+        pAccessible->Release();
 }
 
 // A running copy would take this start for a second one and only show itself.
@@ -327,6 +354,7 @@ int Run(const Options& options)
         return EXIT_NOT_RUN;
     }
     PrintViewFacts(hView);
+    PrintLabelFacts(hView);
     const ViewState shell = ReadView(hView);
     if (!shell.answered) {
         puts("the desktop view did not answer");

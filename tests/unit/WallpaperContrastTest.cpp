@@ -1,7 +1,7 @@
 // Black or white on the wallpaper behind the labels: the contrast rule, where
 // pictures lie on monitors, where labels lie in the view, and the sampling of
 // made-up pictures in memory.
-#include "shell/LabelGrid.h"
+#include "shell/FolderView.h"
 #include "wallpaper/ShownWallpaper.h"
 #include <gtest/gtest.h>
 
@@ -103,21 +103,30 @@ TEST(WallpaperPlacement, EachPositionShowsThePictureWhereTheDesktopDoes)
 
 TEST(LabelGrid, ItemsFillTheGridInTheViewsOrderAndWrapAtItsEdge)
 {
-    // room for three cells across and two down
+    // room for three cells across and two down (index -1: placed at a point)
     const RECT area = {-500, 30, -200, 280};
-    const struct { bool alignLeft; int dpi, icon, index; RECT label; } cases[] = {
+    const struct { bool alignLeft; int dpi, icon, index; RECT label; POINT at = {}; LONG spacing = 100; } cases[] = {
         {true, 96, 32, 0, {-496, 68, -404, 130}},   {true, 96, 32, 1, {-496, 168, -404, 230}},
         {true, 96, 32, 2, {-396, 68, -304, 130}},   {true, 96, 32, 5, {-296, 168, -204, 230}},
         {false, 96, 32, 1, {-396, 68, -304, 130}},  {false, 96, 32, 3, {-496, 168, -404, 230}},
         {false, 192, 64, 0, {-492, 106, -408, 130}}, {true, 96, 100, 0, {}},
+        {true, 96, 32, -1, {-496, 68, -404, 130}, {0, 0}}, {true, 96, 48, -1, {-396, 84, -304, 130}, {100, 0}},
+        {true, 96, 96, -1, {-489, 432, -347, 480}, {7, 300}, 150}, {true, 192, 96, -1, {-492, 138, -358, 180}, {}, 150},
     };
     for (const auto& c : cases) {
-        ViewGeometry view = {area, 6, {100, 100}, {c.icon, c.icon}, c.dpi, c.alignLeft};
-        RECT label = LabelAt(view, c.index);
+        ViewGeometry view = {area, 6, {c.spacing, c.spacing}, {c.icon, c.icon}, c.dpi, c.alignLeft};
+        RECT label = c.index < 0 ? LabelAtPosition(c.at, {area.left, area.top}, view.spacing, view.icon, c.dpi)
+                                 : LabelAt(view, c.index);
         EXPECT_TRUE(EqualRect(&c.label, &label)) << c.alignLeft << " " << c.dpi << " item " << c.index << ": "
                                                  << label.left << ", " << label.top << ", " << label.right << ", "
                                                  << label.bottom;
     }
+    // the items that the shell placed keep their labels, the grid has the rest
+    ViewGeometry view = {area, 3, {100, 100}, {32, 32}, 96, true};
+    RECT labels[3] = {{1, 2, 3, 4}, {}, {5, 6, 7, 8}}, second = LabelAt(view, 1);
+    const bool read[3] = {true, false, true};
+    FillFromGrid(view, labels, read);
+    EXPECT_TRUE(labels[0].left == 1 && EqualRect(&second, &labels[1]) && labels[2].left == 5);
 }
 
 // A picture 20 pixels high, all white but its bottom row.

@@ -173,4 +173,17 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
     shell.Wait();
 }
 
+// Of the events the view's thread raises, only its own items' moves are moves.
+TEST(ViewEvents, TheViewsItemsMoving)
+{
+    const HWND hView = (HWND)0x1234, hOther = (HWND)0x5678;
+    const DWORD MOVE = EVENT_OBJECT_LOCATIONCHANGE;
+    const struct { HWND view; DWORD event; HWND hwnd; LONG child; bool moved; } cases[] = {
+        {hView, MOVE, hView, 3, true}, {hView, MOVE, hView, 0, false}, {hView, MOVE, hOther, 3, false},
+        {hView, EVENT_OBJECT_REORDER, hView, 3, false}, {hView, EVENT_OBJECT_SELECTION, hView, 3, false},
+        {nullptr, MOVE, nullptr, 3, false}};
+    for (const auto& c : cases)
+        EXPECT_EQ(c.moved, IsItemMoved(c.view, c.event, c.hwnd, c.child)) << std::hex << c.event << " child " << c.child;
+}
+
 } // namespace
