@@ -90,10 +90,11 @@ TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
 }
 
 // 64 KiB until the wallpaper's entry brought its reading, decoding, placing
-// and watching (docs/figures.md)
-TEST(Executable, StaysUnder72KiBWithEverythingInIt)
+// and watching, 72 KiB until it followed the shell's copies and its folder
+// view (docs/figures.md)
+TEST(Executable, StaysUnder76KiBWithEverythingInIt)
 {
-    EXPECT_LT(ReadFile(BinPath("Vireola.exe")).size(), 72u * 1024);
+    EXPECT_LT(ReadFile(BinPath("Vireola.exe")).size(), 76u * 1024);
 }
 
 std::string VersionString(const std::vector<char>& info, const char* name)
