@@ -2,8 +2,8 @@
 // Wine lacks), looked up on their first call, so that the executable still
 // loads where they are missing. Each does the next best thing there. With
 // them, one whose answer Wine only makes up, one whose answers Wine cannot
-// give (which tests stand in for), and one whose DLL only the wallpaper's
-// evaluation needs. Any thread may call them.
+// give, and one whose DLL only the wallpaper's evaluation needs. Any thread
+// may call them.
 #pragma once
 #include <windows.h>
 

@@ -202,9 +202,11 @@ void CVireolaDlg::OnColor()
     UpdatePreview();
 }
 
+// A contrast theme's user keeps the shell's own look, whatever is applied.
 void CVireolaDlg::OnApply()
 {
-    ApplyDesktopColors(SelectedColor(), CLR_NONE);
+    if (!HighContrastOn())
+        ApplyDesktopColors(SelectedColor(), CLR_NONE);
     SaveDialogSettings(ValidColorIndex(m_TextColorCombo.GetCurSel()), m_ReApplyCheck.GetCheck(),
                        m_TrayIconCheck.GetCheck());
     // the icon follows its box only when the settings are applied
@@ -286,8 +288,7 @@ void CVireolaDlg::OnSysColorChange()
 // another picture.
 void CVireolaDlg::OnSystemChange(UINT message, WPARAM wParam)
 {
-    if (message == WM_SETTINGCHANGE && wParam == SPI_SETHIGHCONTRAST)
-        m_Watch.OnContrastTheme(m_Colors);
+    m_Watch.OnContrastTheme(m_Colors);
     m_Watch.OnSystemChange(BURST_MS);
     if (ChangesWhatShows(message, wParam))
         m_Wallpaper.Evaluate();

@@ -10,6 +10,7 @@ struct ChangeWatch
     HANDLE hStop;
     WCHAR picture[MAX_PATH];
     WIN32_FILE_ATTRIBUTE_DATA known;
+    DWORD values;           // DesktopValuesStamp
 };
 
 static void Release(ChangeWatch* w)
@@ -50,10 +51,7 @@ static DWORD WINAPI WatchOnWorker(void* parameter)
     HKEY hKey = nullptr;
     RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_NOTIFY | KEY_QUERY_VALUE, &hKey);
     HANDLE hKeyChanged = CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    DesktopValues known, now;
-    if (hKey)
-        ReadDesktopValues(hKey, known);
-    bool keyArmed = false, keyFired = false, settling = true;
+    bool keyArmed = false, keyFired = hKey != nullptr, settling = true;
     DWORD settleStart = GetTickCount();
     for (;;) {
         if (hKey && hKeyChanged && !keyArmed)
@@ -73,9 +71,10 @@ static DWORD WINAPI WatchOnWorker(void* parameter)
                 w->known = stamp;
             }
         }
-        if (!settling && keyFired && (ReadDesktopValues(hKey, now), memcmp(&now, &known, sizeof now) != 0)) {
+        DWORD values;
+        if (!settling && keyFired && (values = DesktopValuesStamp(hKey)) != w->values) {
             PostMessageA(w->hWnd, WM_WALLPAPER_FILE_CHANGED, 0, 0);
-            known = now;
+            w->values = values;
         }
         keyFired = keyFired && settling;
         // the stop first; no handle twice
@@ -109,7 +108,7 @@ static DWORD WINAPI WatchOnWorker(void* parameter)
     return 0;
 }
 
-void CChangeWatch::Watch(HWND hWnd, const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp)
+void CChangeWatch::Watch(HWND hWnd, const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp, DWORD values)
 {
     if (m_pWatch && lstrcmpiW(picture, m_pWatch->picture) == 0 && WaitForSingleObject(m_hThread, 0) == WAIT_TIMEOUT
         && InterlockedCompareExchange(&m_pWatch->folderArmed, 1, 1))
@@ -124,6 +123,7 @@ void CChangeWatch::Watch(HWND hWnd, const WCHAR* picture, const WIN32_FILE_ATTRI
     w->hStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
     lstrcpynW(w->picture, picture, MAX_PATH);
     w->known = stamp;
+    w->values = values;
     DWORD id;
     m_hThread = w->hStop ? CreateThread(nullptr, 0, WatchOnWorker, w, 0, &id) : nullptr;
     if (!m_hThread) {

@@ -21,10 +21,11 @@ class CChangeWatch
 {
 public:
     // Watches the picture's folder (none: the registry alone) for changes to
-    // the picture since stamp. The watch under way is kept while it is the
-    // same picture's and armed; one that could not be armed, or has ended,
-    // is armed again.
-    void Watch(HWND hWnd, const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp);
+    // the picture since stamp, and the desktop's values since values
+    // (DesktopValuesStamp). The watch under way is kept while it is the same
+    // picture's and armed; one that could not be armed, or has ended, is
+    // armed again.
+    void Watch(HWND hWnd, const WCHAR* picture, const WIN32_FILE_ATTRIBUTE_DATA& stamp, DWORD values);
     // Lets the thread end, waited for at most waitMs.
     void Stop(DWORD waitMs);
 

@@ -52,6 +52,7 @@ void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, WallpaperContrast& 
     WallpaperScene scene;
     ReadWallpaperScene(scene);
     lstrcpyW(result.picture, scene.watched);
+    result.desktopValues = scene.values;
     ZeroMemory(&result.pictureStamp, sizeof result.pictureStamp);
     GetFileAttributesExW(result.picture, GetFileExInfoStandard, &result.pictureStamp);
     HeapArray<RECT> labels;

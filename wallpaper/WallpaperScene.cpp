@@ -5,6 +5,7 @@
 #include "WallpaperScene.h"
 #include "../framework/NewerWindows.h"
 #include <shobjidl.h>
+#include <string.h>
 
 static_assert((int)WALLPAPER_CENTER == DWPOS_CENTER && (int)WALLPAPER_TILE == DWPOS_TILE
                   && (int)WALLPAPER_STRETCH == DWPOS_STRETCH && (int)WALLPAPER_FIT == DWPOS_FIT
@@ -12,12 +13,14 @@ static_assert((int)WALLPAPER_CENTER == DWPOS_CENTER && (int)WALLPAPER_TILE == DW
               "positions in IDesktopWallpaper's order");
 
 
-static void AddMonitor(WallpaperScene& scene, const RECT& monitor, const WCHAR* path, WallpaperPosition position)
+static void AddMonitor(WallpaperScene& scene, const RECT& monitor, const WCHAR* path, WallpaperPosition position,
+                       int shellIndex = 0)
 {
     if (scene.monitorCount == MAX_SCENE_MONITORS || IsRectEmpty(&monitor))
         return;
     MonitorWallpaper& m = scene.monitors[scene.monitorCount++];
     m.monitor = monitor;
+    m.shellIndex = shellIndex;
     // a path too long for the system's older calls counts as no picture
     m.path[0] = m.fallback[0] = 0;
     if (path && lstrlenW(path) < MAX_PATH)
@@ -79,7 +82,7 @@ static bool ReadPerMonitor(WallpaperScene& scene)
             OwnMonitor own = {id, &monitor};
             EnumDisplayMonitors(nullptr, nullptr, FindOwnMonitor, (LPARAM)&own);
             AddMonitor(scene, monitor, SUCCEEDED(pWallpaper->GetWallpaper(id, &path)) ? path : nullptr,
-                       (WallpaperPosition)position);
+                       (WallpaperPosition)position, (int)i);
         }
         CoTaskMemFree(path);
         CoTaskMemFree(id);
@@ -106,9 +109,34 @@ void ReadDesktopValues(HKEY hKey, DesktopValues& values)
     values.wallpaper[values.stored ? size / sizeof(WCHAR) : 0] = 0;
     ReadDesktopValue(hKey, "WallpaperStyle", values.style);
     ReadDesktopValue(hKey, "TileWallpaper", values.tile);
-    size = sizeof values.transcoded;
-    if (RegQueryValueExA(hKey, "TranscodedImageCache", nullptr, &type, values.transcoded, &size) != ERROR_SUCCESS)
-        ZeroMemory(values.transcoded, sizeof values.transcoded);
+}
+
+// FNV-1a
+static DWORD Fold(DWORD stamp, const BYTE* bytes, DWORD count)
+{
+    while (count--)
+        stamp = (stamp ^ *bytes++) * 16777619u;
+    return stamp;
+}
+
+DWORD DesktopValuesStamp(HKEY hKey)
+{
+    DWORD stamp = 2166136261u;
+    char name[64];
+    BYTE data[2048];
+    for (DWORD i = 0;; ++i) {
+        DWORD nameLength = sizeof name, size = sizeof data;
+        LONG status = RegEnumValueA(hKey, i, name, &nameLength, nullptr, nullptr, data, &size);
+        if (status == ERROR_NO_MORE_ITEMS || (status != ERROR_SUCCESS && status != ERROR_MORE_DATA))
+            return stamp;
+        // the names as the shell writes them
+        if (strncmp(name, "Wallpaper", 9) && strncmp(name, "TileWallpaper", 13)
+            && strncmp(name, "TranscodedImageCache", 20))
+            continue;
+        stamp = Fold(stamp, (const BYTE*)name, nameLength);
+        // of a value too long for the buffer, its length
+        stamp = status == ERROR_SUCCESS ? Fold(stamp, data, size) : Fold(stamp, (const BYTE*)&size, sizeof size);
+    }
 }
 
 struct OnePicture
@@ -161,7 +189,7 @@ void ChooseShownPictures(WallpaperScene& scene, const WCHAR* themes)
             lstrcpyW(m.fallback, m.path);
             wsprintfW(m.path, L"%sTranscodedWallpaper", themes);
         } else {
-            wsprintfW(m.fallback, L"%sTranscoded_%03d", themes, i);
+            wsprintfW(m.fallback, L"%sTranscoded_%03d", themes, m.shellIndex);
         }
     }
     lstrcpyW(scene.watched, !scene.monitorCount ? L"" : one ? scene.monitors[0].path : scene.monitors[0].fallback);
@@ -171,7 +199,15 @@ void ReadWallpaperScene(WallpaperScene& scene)
 {
     scene.monitorCount = 0;
     scene.watched[0] = 0;
+    scene.values = 0;
     SetRectEmpty(&scene.virtualScreen);
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+        scene.values = DesktopValuesStamp(hKey);
+        RegCloseKey(hKey);
+    }
+    // where the class answers, only the shell's copies are watched: never a
+    // picture's own folder on a removable drive or a share
     WCHAR themes[MAX_PATH];
     if (ReadPerMonitor(scene)) {
         DWORD length = ExpandEnvironmentStringsW(L"%APPDATA%\\Microsoft\\Windows\\Themes\\", themes, MAX_PATH);
@@ -181,7 +217,7 @@ void ReadWallpaperScene(WallpaperScene& scene)
         scene.monitorCount = 0;
         SetRectEmpty(&scene.virtualScreen);
         ReadOnePicture(scene);
+        if (scene.monitorCount)
+            lstrcpyW(scene.watched, scene.monitors[0].path);
     }
-    if (!scene.watched[0] && scene.monitorCount)
-        lstrcpyW(scene.watched, scene.monitors[0].path);
 }

@@ -13,6 +13,7 @@ struct MonitorWallpaper
     WCHAR path[MAX_PATH];           // the picture shown; empty: none
     WCHAR fallback[MAX_PATH];       // read where the first cannot be; empty: none
     WallpaperPosition position;
+    int shellIndex;                 // the per-monitor class's number for it
 };
 
 struct WallpaperScene
@@ -24,6 +25,7 @@ struct WallpaperScene
     // Rewritten in place when what shows changes: the shell's own copy where
     // it keeps one, else the first monitor's picture. Empty for none.
     WCHAR watched[MAX_PATH];
+    DWORD values;                   // DesktopValuesStamp as the scene was read
 };
 
 // Per monitor from IDesktopWallpaper (Windows 8 and later), as the shell
@@ -36,8 +38,8 @@ void ReadWallpaperScene(WallpaperScene& scene);
 // Themes folder (themes, with its final backslash), and go on showing them
 // when the originals are gone or cannot be decoded: "TranscodedWallpaper"
 // where every monitor shows one picture, which then comes first, and
-// "Transcoded_NNN" for monitor NNN where they differ, which then stand in
-// for the originals.
+// "Transcoded_NNN" for the class's monitor NNN where they differ, which then
+// stand in for the originals.
 void ChooseShownPictures(WallpaperScene& scene, const WCHAR* themes);
 
 // The wallpaper's values of the user's "Control Panel\Desktop", as Windows
@@ -48,8 +50,11 @@ struct DesktopValues
     WCHAR wallpaper[MAX_PATH];
     char style[16], tile[16];
     bool stored;                    // a picture is named
-    // The shell's record of the picture behind its own copy (Windows 8 and
-    // later), which changes with a slideshow's step where the name does not.
-    BYTE transcoded[2 * MAX_PATH + 24];
 };
 void ReadDesktopValues(HKEY hKey, DesktopValues& values);
+// A digest of every value of the key that tells what shows: the picture,
+// its position, and the shell's records of the pictures behind its copies
+// ("TranscodedImageCache", "_000", ...), which a slideshow's step on Windows
+// 8 and later changes where the name does not. Another value of the key
+// changes it not.
+DWORD DesktopValuesStamp(HKEY hKey);

@@ -140,8 +140,11 @@ void CWallpaperWatch::Evaluate()
 {
     if (!m_bFollowing)
         return;
-    if (m_hWorker && WaitForSingleObject(m_hWorker, 0) == WAIT_TIMEOUT
-        && GetTickCount() - m_WorkerStart < WALLPAPER_ABANDON_MS) {
+    // one under way, or ended with its result on the way: asked for again
+    // once it is taken, so that a flood of changes never starves the results
+    bool running = m_hWorker && WaitForSingleObject(m_hWorker, 0) == WAIT_TIMEOUT
+                   && GetTickCount() - m_WorkerStart < WALLPAPER_ABANDON_MS;
+    if (running || (m_pEvaluation && InterlockedCompareExchange(&m_pEvaluation->done, 1, 1))) {
         m_bAgain = true;
         return;
     }
@@ -188,7 +191,7 @@ bool CWallpaperWatch::OnEvaluated(WPARAM generation, LPARAM lParam)
     m_Text = e->result.text;
     m_PreviewPixels = std::move(e->result.preview);
     m_PreviewSize = e->result.previewSize;
-    m_Changes.Watch(m_hWnd, e->result.picture, e->result.pictureStamp);
+    m_Changes.Watch(m_hWnd, e->result.picture, e->result.pictureStamp, e->result.desktopValues);
     LetWorkerGo(0);
     if (m_bAgain)
         Evaluate();

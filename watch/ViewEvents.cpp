@@ -8,11 +8,11 @@ HWND g_hView, g_hNotify;
 
 // Out of context, the event comes to the thread that listens, as it waits
 // for its messages.
-void CALLBACK OnViewEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG, LONG idChild, DWORD, DWORD)
+void CALLBACK OnViewEvent(HWINEVENTHOOK, DWORD event, HWND hwnd, LONG idObject, LONG idChild, DWORD, DWORD)
 {
     if (IsViewRefill(g_hView, event, hwnd))
         SendMessageA(g_hNotify, WM_VIEW_REFILLED, 0, 0);
-    else if (IsItemMoved(g_hView, event, hwnd, idChild))
+    else if (idObject == OBJID_CLIENT && IsItemMoved(g_hView, event, hwnd, idChild))
         SendMessageA(g_hNotify, WM_VIEW_ITEMS_MOVED, 0, 0);
 }
 

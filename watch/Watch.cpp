@@ -117,19 +117,17 @@ void CWatch::OnPowerBroadcast(WPARAM event, LPARAM lParam)
     OnSightChange(::OnPowerBroadcast(m_Pause, event, lParam, CurrentSessionFacts()));
 }
 
-// Only a change of the theme touches the labels: the same notice again
-// changes nothing. As the theme goes off, the running watch puts the colour
-// back as it does after a lock; while the dialog is in front, nothing the
-// user has not applied reaches the desktop.
+// While the theme is on, each notice puts the shell's own look back, since
+// the theme's colours may come after it. As the theme goes off, the running
+// watch puts the colour back as it does after a lock; while the dialog is in
+// front, nothing the user has not applied reaches the desktop.
 void CWatch::OnContrastTheme(const ColorTable& table)
 {
     bool on = HighContrastOn();
-    if (on == m_Pause.contrastTheme)
-        return;
-    SightChange change = ::OnContrastTheme(m_Pause, on);
     if (on)
         RestoreDesktopColors(table);
-    OnSightChange(change);
+    if (on != m_Pause.contrastTheme)
+        OnSightChange(::OnContrastTheme(m_Pause, on));
 }
 
 void CWatch::OnSightChange(SightChange change)

@@ -39,9 +39,9 @@ public:
     void OnSystemChange(DWORD burstMs);
     void OnSessionChange(WPARAM event, LPARAM lParam);
     void OnPowerBroadcast(WPARAM event, LPARAM lParam);
-    // A contrast theme may have come on or gone off: the labels get the
-    // shell's own look (from the table) as it comes on, and the watch rests
-    // while it is on.
+    // A contrast theme may have come on or gone off, or its colours come:
+    // while it is on, the labels get the shell's own look (from the table)
+    // and the watch rests.
     void OnContrastTheme(const ColorTable& table);
     // The retry timer has come.
     void OnRetry();

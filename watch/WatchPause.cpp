@@ -66,8 +66,8 @@ bool IsPaused(const WatchPause& pause)
     return pause.locked || pause.away || pause.displayOff || pause.contrastTheme;
 }
 
-// Asked through the look-ups, so that a test can have the theme on where
-// the system has none.
+// Asked through the run-time look-ups, which can stand a theme in where the
+// system has none.
 bool HighContrastOn()
 {
     HIGHCONTRASTW contrast = {sizeof contrast, 0, nullptr};

@@ -41,7 +41,7 @@ const Kind KINDS[] = {
     // any program may post numbers of the window's own range: handled after the broadcast
     {"stray values posted in the window's own range, then settings",
      [](const Desktop&) {
-         for (UINT message = WM_APP + 100; message <= WM_APP + 105; ++message)
+         for (UINT message = WM_APP + 100; message <= WM_APP + 106; ++message)
              for (WPARAM stray : {0, 1, 2, 3, 0x1234})
                  PostMessageA(FindSettingsDialog(), message, stray, 0x1234);
          Broadcast(WM_SETTINGCHANGE);

@@ -108,6 +108,7 @@ TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
         scene.monitorCount = 2;
         scene.monitors[0].monitor = {0, 0, 100, 100};
         scene.monitors[1].monitor = {100, 0, 200, 100};
+        scene.monitors[1].shellIndex = 1;
         lstrcpyW(scene.monitors[0].path, row.first.c_str());
         lstrcpyW(scene.monitors[1].path, row.second.c_str());
         ChooseShownPictures(scene, themes.c_str());
