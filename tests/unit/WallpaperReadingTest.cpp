@@ -124,31 +124,23 @@ TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
 }
 
 // The preview is the piece of what shows centred on the first label, top side
-// up, as evaluated and as drawn: a picture of the screen's size, centred, dark
-// above the label's middle and light below.
+// up, as evaluated and as drawn: a picture of the screen's size, centred, whose
+// green half begins at the label's middle.
 TEST(WallpaperContrast, ThePreviewIsThePieceAroundTheFirstLabelTopSideUp)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED)));
-    // low enough that the piece lies on the screen
-    HWND hView = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | WS_VISIBLE | LVS_ICON | LVS_AUTOARRANGE, 100, 200,
-                                 300, 300, nullptr, nullptr, nullptr, nullptr);
+    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
+    HWND hView = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | WS_VISIBLE | LVS_ICON | LVS_AUTOARRANGE, 0, 0, 300,
+                                 300, nullptr, nullptr, nullptr, nullptr);
     LVITEMW item = {};
     item.mask = LVIF_TEXT;
     item.pszText = (LPWSTR)L"Item";
     SendMessageW(hView, LVM_INSERTITEMW, 0, (LPARAM)&item);
     HeapArray<RECT> labels;
     ASSERT_TRUE(ReadLabels(hView, labels) && labels.Count() == 1);
-    int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    int middle = (labels[0].top + labels[0].bottom) / 2;
+    SetWindowPos(hView, nullptr, 0, cy / 2 - (labels[0].top + labels[0].bottom) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     std::wstring path = TempPath(L"halves.bmp");
-    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof(BITMAPINFOHEADER)};
-    BITMAPINFOHEADER info = {sizeof info, cx, -cy, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<DWORD> pixels((size_t)cx * cy, 0x00E6E6E6);
-    std::fill(pixels.begin(), pixels.begin() + (size_t)cx * middle, 0x00141414);
-    std::vector<BYTE> bytes((BYTE*)&file, (BYTE*)(&file + 1));
-    bytes.insert(bytes.end(), (BYTE*)&info, (BYTE*)(&info + 1));
-    bytes.insert(bytes.end(), (BYTE*)pixels.data(), (BYTE*)(pixels.data() + pixels.size()));
-    WriteFile(path, bytes.data(), (DWORD)bytes.size());
+    WriteBmp(path, cx, cy);
     for (auto v : {std::make_pair(L"Wallpaper", path.c_str()), {L"WallpaperStyle", L"0"}, {L"TileWallpaper", L"0"}})
         SHSetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", v.first, REG_SZ, v.second, 2 * (lstrlenW(v.second) + 1));
     WallpaperContrast result;
@@ -163,8 +155,8 @@ TEST(WallpaperContrast, ThePreviewIsThePieceAroundTheFirstLabelTopSideUp)
     SelectObject(hDrawn, CreateCompatibleBitmap(hScreen, 40, 200));
     SendMessageW(hView, WM_ERASEBKGND, (WPARAM)hDrawn, 0);
     for (int row : {10, 90, 110, 190}) {
-        EXPECT_EQ(row < 100 ? 0x14u : 0xE6u, result.preview[row * 40 + 20] & 0xFF) << "evaluated, row " << row;
-        EXPECT_EQ(row < 100 ? 0x14u : 0xE6u, GetRValue(GetPixel(hDrawn, 20, row))) << "drawn, row " << row;
+        EXPECT_EQ(row > 100, result.preview[row * 40 + 20] == GREEN) << "evaluated, row " << row;
+        EXPECT_EQ(row > 100, GetPixel(hDrawn, 20, row) == RGB(0, 255, 0)) << "drawn, row " << row;
     }
     preview.ShowPicture(nullptr, {});
     DeleteDC(hDrawn);
