@@ -26,10 +26,11 @@ SIZE DecodedSize(SIZE original, int maxSide)
     return {size.cx > 0 ? size.cx : 1, size.cy > 0 ? size.cy : 1};
 }
 
-bool WithinDecodeBound(SIZE original)
+bool WithinDecodeBound(SIZE original, UINT bitsPerPixel)
 {
+    ULONGLONG bytesPerPixel = bitsPerPixel > 32 ? (bitsPerPixel + 7) / 8 : 4;
     return original.cx > 0 && original.cy > 0
-           && (ULONGLONG)original.cx * (ULONGLONG)original.cy * 4 <= MAX_DECODED_BYTES;
+           && (ULONGLONG)original.cx * (ULONGLONG)original.cy * bytesPerPixel <= MAX_DECODED_BYTES;
 }
 
 namespace {
@@ -74,7 +75,7 @@ IWICBitmapSource* ShrunkWhileDecoding(IWICImagingFactory* pFactory, IWICBitmapFr
     WICPixelFormatGUID format = GUID_WICPixelFormat32bppBGR;
     if (FAILED(pFrame->QueryInterface(__uuidof(IWICBitmapSourceTransform), (void**)&transform.p))
         || FAILED(transform->GetClosestSize(&cx, &cy)) || cx >= (UINT)original.cx
-        || !WithinDecodeBound({(LONG)cx, (LONG)cy})
+        || !WithinDecodeBound({(LONG)cx, (LONG)cy}, 32)
         || FAILED(transform->GetClosestPixelFormat(&format)))
         return nullptr;
     UINT stride = (cx * BitsPerPixel(format) + 31) / 32 * 4;
@@ -86,6 +87,21 @@ IWICBitmapSource* ShrunkWhileDecoding(IWICImagingFactory* pFactory, IWICBitmapFr
         || FAILED(pFactory->CreateBitmapFromMemory(cx, cy, format, stride, stride * cy, pixels.Data(), &pBitmap)))
         return nullptr;
     return pBitmap;
+}
+
+// The bits of a pixel in the frame's own format, which a decoder that cannot
+// shrink it holds whole; 0 where it does not say.
+UINT FrameBits(IWICImagingFactory* pFactory, IWICBitmapFrameDecode* pFrame)
+{
+    WICPixelFormatGUID format;
+    Com<IWICComponentInfo> info;
+    Com<IWICPixelFormatInfo> pixels;
+    UINT bits = 0;
+    if (FAILED(pFrame->GetPixelFormat(&format)) || FAILED(pFactory->CreateComponentInfo(format, &info.p))
+        || FAILED(info->QueryInterface(__uuidof(IWICPixelFormatInfo), (void**)&pixels.p))
+        || FAILED(pixels->GetBitsPerPixel(&bits)))
+        return 0;
+    return bits;
 }
 
 bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
@@ -103,7 +119,7 @@ bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
 
     Com<IWICBitmapSource> shrunk;
     shrunk.p = ShrunkWhileDecoding(pFactory, frame.p, picture.original, picture.size);
-    if (!shrunk.p && !WithinDecodeBound(picture.original))
+    if (!shrunk.p && !WithinDecodeBound(picture.original, FrameBits(pFactory, frame.p)))
         return false;
     // Converted before it is scaled, so that the scaler is given a format it
     // takes whatever the picture's own: indexed, 16 bits, CMYK.

@@ -7,10 +7,10 @@
 
 enum { MAX_DECODED_SIDE = 1024 };
 
-// The most a picture may take decoded whole at 4 bytes a pixel, for where
-// its decoder cannot shrink it while decoding and the scaler may pull all of
-// it through: a 24-megapixel photograph still fits, and a 32-bit process
-// keeps the rest of its address space.
+// The most a picture may take decoded whole, for where its decoder cannot
+// shrink it while decoding and the scaler may pull all of it through, at 4
+// bytes a pixel or its own format's more: a 24-megapixel photograph still
+// fits, and a 32-bit process keeps the rest of its address space.
 enum { MAX_DECODED_BYTES = 128 * 1024 * 1024 };
 
 // Rows from the top, each pixel a DWORD as a 32-bit DIB holds it (0x00RRGGBB).
@@ -31,8 +31,9 @@ inline COLORREF ColorOfPixel(DWORD pixel)
 // shape kept, never enlarged.
 SIZE DecodedSize(SIZE original, int maxSide);
 
-// Whether a picture of this size may be decoded whole.
-bool WithinDecodeBound(SIZE original);
+// Whether a picture of this size, in a format of that many bits a pixel, may
+// be decoded whole.
+bool WithinDecodeBound(SIZE original, UINT bitsPerPixel);
 
 // False for a file that is missing, not a picture, in a format this Windows
 // cannot decode, or too large to decode whole where it cannot be shrunk

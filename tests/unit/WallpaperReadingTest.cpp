@@ -69,8 +69,12 @@ TEST(PictureDecode, ReadsPictureFilesSmallAndNothingElse)
         EXPECT_EQ(GREEN, picture.pixels[picture.pixels.Count() - 1] & 0xFFFFFF);
     }
     EXPECT_EQ(RGB(255, 0, 0), ColorOfPixel(RED));
-    for (SIZE size : {SIZE{6000, 4000}, SIZE{8000, 8000}, SIZE{65536, 65536}, SIZE{0x7FFFFFFF, 2}})
-        EXPECT_EQ(size.cx == 6000, WithinDecodeBound(size)) << size.cx << " x " << size.cy;
+    const struct { SIZE size; UINT bits; bool within; } bounds[] = {
+        {{6000, 4000}, 24, true}, {{6000, 4000}, 64, false}, {{4000, 3000}, 64, true}, {{4000, 3000}, 128, false},
+        {{8192, 4096}, 32, true}, {{8193, 4096}, 8, false}, {{65536, 65536}, 32, false}, {{0x7FFFFFFF, 2}, 32, false},
+    };
+    for (const auto& b : bounds)
+        EXPECT_EQ(b.within, WithinDecodeBound(b.size, b.bits)) << b.size.cx << " x " << b.size.cy << " at " << b.bits;
 
     std::wstring broken = TempPath(L"broken.jpg"), huge = TempPath(L"huge.bmp");
     WriteFile(broken, "not a picture", 13);
