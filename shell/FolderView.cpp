@@ -55,9 +55,21 @@ static IFolderView* OpenFolderView(HWND hView)
     return pFolderView;
 }
 
+// A view that had no folder view to give (Wine's shell has none) is asked
+// again only after a while: the attempt loads much and costs time. A new
+// view, as a restarted shell makes, is asked at once. Evaluations seldom
+// overlap, and a torn pair costs only an attempt more or less: no lock.
+enum { UNANSWERED_RETRY_MS = 60000 };
+static HWND g_hUnanswered;
+static DWORD g_UnansweredAt;
+
 bool ReadFolderView(HWND hView, ViewGeometry& view, RECT* labels, bool* read)
 {
+    if (hView == g_hUnanswered && GetTickCount() - g_UnansweredAt < UNANSWERED_RETRY_MS)
+        return false;
     IFolderView* pView = OpenFolderView(hView);
+    g_hUnanswered = pView ? nullptr : hView;
+    g_UnansweredAt = GetTickCount();
     if (!pView)
         return false;
     // the size chosen in View, which the shell draws at its DPI
