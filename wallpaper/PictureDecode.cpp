@@ -89,6 +89,35 @@ IWICBitmapSource* ShrunkWhileDecoding(IWICImagingFactory* pFactory, IWICBitmapFr
     return pBitmap;
 }
 
+// Each pixel of size the average of the source's pixels it covers, the
+// source read a row at a time (32-bit BGR, source at least size each way).
+bool ScaleDown(IWICBitmapSource* pSource, SIZE source, SIZE size, DWORD* pixels)
+{
+    HeapArray<DWORD> row, sums;   // per column: blue, green, red, count
+    if (!row.Allocate(source.cx) || !sums.Allocate(size.cx * 4))
+        return false;
+    for (LONG y = 0, sy = 0; y < size.cy; ++y) {
+        ZeroMemory(sums.Data(), size.cx * 4 * sizeof(DWORD));
+        for (LONG end = (LONG)((LONGLONG)(y + 1) * source.cy / size.cy); sy < end; ++sy) {
+            WICRect rect = {0, (INT)sy, (INT)source.cx, 1};
+            if (FAILED(pSource->CopyPixels(&rect, source.cx * 4, source.cx * 4, (BYTE*)row.Data())))
+                return false;
+            for (LONG x = 0, sx = 0; x < size.cx; ++x) {
+                DWORD* sum = &sums[x * 4];
+                for (LONG stop = (LONG)((LONGLONG)(x + 1) * source.cx / size.cx); sx < stop; ++sx, ++sum[3])
+                    for (int c = 0; c < 3; ++c)
+                        sum[c] += row[sx] >> (8 * c) & 0xFF;
+            }
+        }
+        for (LONG x = 0; x < size.cx; ++x) {
+            const DWORD* sum = &sums[x * 4];
+            DWORD n = sum[3] ? sum[3] : 1;
+            pixels[y * size.cx + x] = sum[2] / n << 16 | sum[1] / n << 8 | sum[0] / n;
+        }
+    }
+    return true;
+}
+
 // The bits of a pixel in the frame's own format, which a decoder that cannot
 // shrink it holds whole; 0 where it does not say.
 UINT FrameBits(IWICImagingFactory* pFactory, IWICBitmapFrameDecode* pFrame)
@@ -121,26 +150,19 @@ bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
     shrunk.p = ShrunkWhileDecoding(pFactory, frame.p, picture.original, picture.size);
     if (!shrunk.p && !WithinDecodeBound(picture.original, FrameBits(pFactory, frame.p)))
         return false;
-    // Converted before it is scaled, so that the scaler is given a format it
-    // takes whatever the picture's own: indexed, 16 bits, CMYK.
+    // Converted before it is scaled, whatever the picture's own format
+    // (indexed, 16 bits, CMYK), and scaled here a row at a time: a scaler may
+    // ask the converter for the whole picture at once, which would hold it
+    // twice.
     Com<IWICFormatConverter> converter;
-    Com<IWICBitmapScaler> scaler;
     IWICBitmapSource* pSource = shrunk.p ? shrunk.p : frame.p;
-    UINT sourceCx, sourceCy;
-    if (FAILED(pSource->GetSize(&sourceCx, &sourceCy)) || FAILED(pFactory->CreateFormatConverter(&converter.p))
-        || FAILED(converter->Initialize(pSource, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                        WICBitmapPaletteTypeCustom)))
-        return false;
-    pSource = converter.p;
-    if (sourceCx != (UINT)picture.size.cx || sourceCy != (UINT)picture.size.cy) {
-        if (FAILED(pFactory->CreateBitmapScaler(&scaler.p))
-            || FAILED(scaler->Initialize(pSource, picture.size.cx, picture.size.cy, WICBitmapInterpolationModeFant)))
-            return false;
-        pSource = scaler.p;
-    }
-    UINT stride = picture.size.cx * 4;
-    return picture.pixels.Allocate(picture.size.cx * picture.size.cy)
-           && SUCCEEDED(pSource->CopyPixels(nullptr, stride, stride * picture.size.cy, (BYTE*)picture.pixels.Data()));
+    SIZE source;
+    return SUCCEEDED(pSource->GetSize((UINT*)&source.cx, (UINT*)&source.cy))
+           && SUCCEEDED(pFactory->CreateFormatConverter(&converter.p))
+           && SUCCEEDED(converter->Initialize(pSource, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
+                                              0.0, WICBitmapPaletteTypeCustom))
+           && picture.pixels.Allocate(picture.size.cx * picture.size.cy)
+           && ScaleDown(converter.p, source, picture.size, picture.pixels.Data());
 }
 
 } // namespace
