@@ -55,17 +55,31 @@ static IFolderView* OpenFolderView(HWND hView)
     return pFolderView;
 }
 
-// A view that had no folder view to give (Wine's shell has none) is asked
-// again only after a while: the attempt loads much and costs time. A new
-// view, as a restarted shell makes, is asked at once. Evaluations seldom
-// overlap, and a torn pair costs only an attempt more or less: no lock.
+// The shell serves its list of windows from the process of its desktop
+// window, which also owns the view of the labels. A view in any other process
+// is not asked: the list could only name another view, and where another
+// program serves it (Wine's desktop, one for each desktop, whose registration
+// outlives it), asking can start a program or reach one that has ended, which
+// has crashed the system's COM code in this process.
+static bool IsTheShellsView(HWND hView)
+{
+    DWORD shell = 0, owner = 0;
+    HWND hShell = GetShellWindow();
+    return hShell && GetWindowThreadProcessId(hShell, &shell) && GetWindowThreadProcessId(hView, &owner)
+        && shell == owner;
+}
+
+// A view that had no folder view to give is asked again only after a while:
+// the attempt loads much and costs time. A new view, as a restarted shell
+// makes, is asked at once. Evaluations seldom overlap, and a torn pair costs
+// only an attempt more or less: no lock.
 enum { UNANSWERED_RETRY_MS = 60000 };
 static HWND g_hUnanswered;
 static DWORD g_UnansweredAt;
 
 bool ReadFolderView(HWND hView, ViewGeometry& view, RECT* labels, bool* read)
 {
-    if (hView == g_hUnanswered && GetTickCount() - g_UnansweredAt < UNANSWERED_RETRY_MS)
+    if (!IsTheShellsView(hView) || (hView == g_hUnanswered && GetTickCount() - g_UnansweredAt < UNANSWERED_RETRY_MS))
         return false;
     IFolderView* pView = OpenFolderView(hView);
     g_hUnanswered = pView ? nullptr : hView;

@@ -1,7 +1,8 @@
 // The desktop's own account of its items, which the shell gives another
 // process through COM: the icons' size as the user chose it in View, the
-// cells' spacing and where each item lies. Windows' shell answers; one that
-// does not (Wine's) leaves the labels to the view's accessibility and grid.
+// cells' spacing and where each item lies. Windows' shell answers; a view
+// the shell's process does not own (Wine's desktop has none) leaves the
+// labels to the view's accessibility and grid.
 #pragma once
 #include "LabelGrid.h"
 

@@ -20,11 +20,14 @@ static std::string TempLogPath()
 Desktop::Desktop(const std::string& options, const char* onDesktop) : m_logPath(TempLogPath())
 {
     m_process.Start("\"" + BinPath("StandInShell.exe") + "\" --log \"" + m_logPath + "\" " + options, nullptr, onDesktop);
-    if (!WaitFor([&] { return ListView() != nullptr; }, 10000))
-        ADD_FAILURE() << "the stand-in shell did not start: "
-                      << (!m_process.Running() ? "it ended with " + std::to_string(m_process.Wait(0))
-                          : Progman()          ? "its window has no list view"
-                                               : "it runs without its window");
+    if (WaitFor([&] { return ListView() != nullptr || !m_process.Running(); }, 10000) && ListView())
+        return;
+    std::vector<std::string> said = NewMessages();
+    ADD_FAILURE() << "the stand-in shell did not start: "
+                  << (!m_process.Running() ? "it ended with " + std::to_string(m_process.Wait(0)) + ": " +
+                                                 (said.empty() ? "" : said.back())
+                      : Progman()          ? "its window has no list view"
+                                           : "it runs without its window");
 }
 
 Desktop::~Desktop()

@@ -79,26 +79,37 @@ void RefreshDesktopFolderView()
         g_pBrowser->m_pView->Refresh();
 }
 
-HWND HostDesktopFolderView(HWND hParent)
+HWND HostDesktopFolderView(HWND hParent, char (&failure)[64])
 {
     static CDesktopBrowser* browser = g_pBrowser = new CDesktopBrowser(hParent);
     OleInitialize(nullptr);
     IShellFolder* pDesktop = nullptr;
-    if (FAILED(SHGetDesktopFolder(&pDesktop)))
+    HRESULT hr = SHGetDesktopFolder(&pDesktop);
+    if (FAILED(hr)) {
+        wsprintfA(failure, "SHGetDesktopFolder: 0x%08lX", hr);
         return nullptr;
+    }
     IShellView* pView = nullptr;
-    HRESULT hr = pDesktop->CreateViewObject(hParent, IID_IShellView, (void**)&pView);
+    hr = pDesktop->CreateViewObject(hParent, IID_IShellView, (void**)&pView);
     pDesktop->Release();
-    if (FAILED(hr))
+    if (FAILED(hr)) {
+        wsprintfA(failure, "CreateViewObject: 0x%08lX", hr);
         return nullptr;
+    }
     browser->m_pView = pView;
 
     FOLDERSETTINGS settings = {FVM_ICON, FWF_DESKTOP | FWF_NOCLIENTEDGE | FWF_NOSCROLL};
     RECT rect;
     GetClientRect(hParent, &rect);
     HWND hDefView = nullptr;
-    if (FAILED(pView->CreateViewWindow(nullptr, &settings, browser, &rect, &hDefView)) || !hDefView)
+    hr = pView->CreateViewWindow(nullptr, &settings, browser, &rect, &hDefView);
+    if (FAILED(hr) || !hDefView) {
+        wsprintfA(failure, "CreateViewWindow: 0x%08lX, error %lu", hr, GetLastError());
         return nullptr;
+    }
     pView->UIActivate(SVUIA_ACTIVATE_NOFOCUS);
-    return FindWindowExA(hDefView, nullptr, "SysListView32", nullptr);
+    HWND hList = FindWindowExA(hDefView, nullptr, "SysListView32", nullptr);
+    if (!hList)
+        wsprintfA(failure, "no list view in the view, error %lu", GetLastError());
+    return hList;
 }

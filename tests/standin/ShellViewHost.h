@@ -4,7 +4,8 @@
 #pragma once
 #include <windows.h>
 
-// Creates the view filling hParent; returns its list view, or none.
-HWND HostDesktopFolderView(HWND hParent);
+// Creates the view filling hParent; returns its list view, or none and the
+// step that failed.
+HWND HostDesktopFolderView(HWND hParent, char (&failure)[64]);
 // Fills the view again from the folder, as the shell does on a refresh.
 void RefreshDesktopFolderView();

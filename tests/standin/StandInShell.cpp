@@ -474,9 +474,12 @@ int main()
         CreateTaskbar();
     // titled once everything is in place: only then can the desktop be found
     g_hProgman = CreatePlainWindow("Progman", "", WS_POPUP | WS_VISIBLE, nullptr, ProgmanProc, cx, cy);
-    g_hList = g_shellView ? HostDesktopFolderView(g_hProgman) : CreateHandMadeView(defView, workerW, cx, cy);
-    if (!g_hList)
+    char failure[64] = "no list view created";
+    g_hList = g_shellView ? HostDesktopFolderView(g_hProgman, failure) : CreateHandMadeView(defView, workerW, cx, cy);
+    if (!g_hList) {
+        Log(failure);
         return 2;
+    }
     ListView_SetExtendedListViewStyleEx(g_hList, LVS_EX_TRANSPARENTSHADOWTEXT,
                                         g_classic ? 0 : LVS_EX_TRANSPARENTSHADOWTEXT);
     INT element = COLOR_BACKGROUND;

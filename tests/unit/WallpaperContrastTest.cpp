@@ -3,6 +3,7 @@
 // made-up pictures in memory.
 #include "shell/FolderView.h"
 #include "wallpaper/ShownWallpaper.h"
+#include <exdisp.h>
 #include <gtest/gtest.h>
 
 namespace {
@@ -127,6 +128,54 @@ TEST(LabelGrid, ItemsFillTheGridInTheViewsOrderAndWrapAtItsEdge)
     const bool read[3] = {true, false, true};
     FillFromGrid(view, labels, read);
     EXPECT_TRUE(labels[0].left == 1 && EqualRect(&second, &labels[1]) && labels[2].left == 5);
+}
+
+// Stands in this process for the shell's list of windows: counts how often
+// it is asked, and gives nothing.
+struct UnansweringShellWindows : IClassFactory
+{
+    int asked = 0;
+    STDMETHODIMP QueryInterface(REFIID riid, void** ppv) override
+    {
+        *ppv = riid == IID_IUnknown || riid == IID_IClassFactory ? this : nullptr;
+        return *ppv ? S_OK : E_NOINTERFACE;
+    }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP CreateInstance(IUnknown*, REFIID, void** ppv) override
+    {
+        ++asked;
+        *ppv = nullptr;
+        return E_NOINTERFACE;
+    }
+    STDMETHODIMP LockServer(BOOL) override { return S_OK; }
+};
+
+TEST(FolderView, OnlyTheShellsOwnViewIsAskedAndOnceAMinuteWhileItDoesNotAnswer)
+{
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    UnansweringShellWindows windows;
+    DWORD cookie = 0;
+    ASSERT_EQ(S_OK, CoRegisterClassObject(CLSID_ShellWindows, &windows, CLSCTX_INPROC_SERVER, REGCLS_MULTIPLEUSE,
+                                          &cookie));
+    auto setShellWindow = (BOOL(WINAPI*)(HWND))(void (*)())GetProcAddress(GetModuleHandleA("user32"), "SetShellWindow");
+    HWND hShell = CreateWindowA("STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+    HWND hView = CreateWindowA("STATIC", "", WS_CHILD, 0, 0, 100, 100, hShell, nullptr, nullptr, nullptr);
+    // no shell window, then this process's; then the same view at once again
+    const struct { bool shell; int asked; } steps[] = {{false, 0}, {true, 1}, {true, 1}};
+    for (const auto& step : steps) {
+        if (step.shell && !GetShellWindow()) {
+            ASSERT_TRUE(setShellWindow(hShell));
+        }
+        ViewGeometry view = {};
+        RECT label;
+        bool read;
+        EXPECT_FALSE(ReadFolderView(hView, view, &label, &read));
+        EXPECT_EQ(step.asked, windows.asked) << "with a shell window: " << step.shell;
+    }
+    DestroyWindow(hShell);
+    CoRevokeClassObject(cookie);
+    CoUninitialize();
 }
 
 // A picture 20 pixels high, all white but its bottom row.
