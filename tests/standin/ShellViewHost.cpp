@@ -109,7 +109,9 @@ HWND HostDesktopFolderView(HWND hParent, char (&failure)[64])
     }
     pView->UIActivate(SVUIA_ACTIVATE_NOFOCUS);
     HWND hList = FindWindowExA(hDefView, nullptr, "SysListView32", nullptr);
-    if (!hList)
+    if (!hList) {
         wsprintfA(failure, "no list view in the view, error %lu", GetLastError());
+        pView->DestroyViewWindow();
+    }
     return hList;
 }
