@@ -474,8 +474,9 @@ int main()
         CreateTaskbar();
     // titled once everything is in place: only then can the desktop be found
     g_hProgman = CreatePlainWindow("Progman", "", WS_POPUP | WS_VISIBLE, nullptr, ProgmanProc, cx, cy);
-    // The platform's view once failed to come up in a full run, and never
-    // since: it has a second try, and the log says what failed last.
+    // Under load, Wine's view of the desktop folder has failed to come up:
+    // it has a second try, from a fresh view, and the log names the step
+    // that failed last.
     char failure[64] = "no list view created";
     for (int attempt = 0; !g_hList && attempt < (g_shellView ? 2 : 1); ++attempt)
         g_hList = g_shellView ? HostDesktopFolderView(g_hProgman, failure) : CreateHandMadeView(defView, workerW, cx, cy);
