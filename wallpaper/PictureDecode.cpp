@@ -1,4 +1,5 @@
 #include "PictureDecode.h"
+#include "SharedFileStream.h"
 #include <wincodec.h>
 
 // The frame of a decoder that can shrink a picture as it decodes it, which
@@ -135,11 +136,13 @@ UINT FrameBits(IWICImagingFactory* pFactory, IWICBitmapFrameDecode* pFrame)
 
 bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
 {
+    // not the factory's own file stream, which keeps others from writing
+    Com<IStream> file;
     Com<IWICBitmapDecoder> decoder;
     Com<IWICBitmapFrameDecode> frame;
     UINT cx, cy;
-    if (FAILED(pFactory->CreateDecoderFromFilename(path, nullptr, GENERIC_READ, WICDecodeMetadataCacheOnDemand,
-                                                   &decoder.p))
+    if (!(file.p = OpenSharedFileStream(path))
+        || FAILED(pFactory->CreateDecoderFromStream(file.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder.p))
         || FAILED(decoder->GetFrame(0, &frame.p)) || FAILED(frame->GetSize(&cx, &cy)) || !cx || !cy
         || cx > 0x7FFFFFFF || cy > 0x7FFFFFFF)
         return false;

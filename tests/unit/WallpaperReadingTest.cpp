@@ -2,6 +2,7 @@
 // through the imaging component, and the labels of a real list view.
 #include "shell/LabelGrid.h"
 #include "wallpaper/PictureDecode.h"
+#include "wallpaper/SharedFileStream.h"
 #include "wallpaper/WallpaperContrast.h"
 #include "ui/PreviewList.h"
 #include <commctrl.h>
@@ -9,6 +10,7 @@
 #include <objbase.h>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -87,6 +89,26 @@ TEST(PictureDecode, ReadsPictureFilesSmallAndNothingElse)
     DeleteFileW(broken.c_str());
     DeleteFileW(huge.c_str());
     CoUninitialize();
+}
+
+// While a picture is open to be decoded, others rewrite it in place (sharing
+// reading, as most writers do) or delete it.
+TEST(PictureDecode, NeverKeepsOthersFromRewritingOrDeletingThePicture)
+{
+    const std::wstring path = TempPath(L"shared.bmp");
+    auto rewrite = [&] {
+        HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+        return hFile != INVALID_HANDLE_VALUE && CloseHandle(hFile);
+    };
+    auto remove = [&] { return DeleteFileW(path.c_str()) != FALSE; };
+    for (const auto& step : {std::make_pair("rewritten", std::function<bool()>(rewrite)), {"deleted", remove}}) {
+        WriteBmp(path, 3, 2);
+        IStream* pStream = OpenSharedFileStream(path.c_str());
+        ASSERT_TRUE(pStream);
+        EXPECT_TRUE(step.second()) << step.first << ", error " << GetLastError();
+        pStream->Release();
+    }
+    DeleteFileW(path.c_str());
 }
 
 // Where the shell keeps its own copies, they are what shows: its one copy
