@@ -1,5 +1,5 @@
 #include "PictureDecode.h"
-#include "SharedFileStream.h"
+#include <shlwapi.h>
 #include <wincodec.h>
 
 // The frame of a decoder that can shrink a picture as it decodes it, which
@@ -136,12 +136,11 @@ UINT FrameBits(IWICImagingFactory* pFactory, IWICBitmapFrameDecode* pFrame)
 
 bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
 {
-    // not the factory's own file stream, which keeps others from writing
     Com<IStream> file;
     Com<IWICBitmapDecoder> decoder;
     Com<IWICBitmapFrameDecode> frame;
     UINT cx, cy;
-    if (!(file.p = OpenSharedFileStream(path))
+    if (!(file.p = OpenPictureFile(path))
         || FAILED(pFactory->CreateDecoderFromStream(file.p, nullptr, WICDecodeMetadataCacheOnDemand, &decoder.p))
         || FAILED(decoder->GetFrame(0, &frame.p)) || FAILED(frame->GetSize(&cx, &cy)) || !cx || !cy
         || cx > 0x7FFFFFFF || cy > 0x7FFFFFFF)
@@ -169,6 +168,16 @@ bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
 }
 
 } // namespace
+
+// Not the factory's own file stream, which denies writing while it is open:
+// the shell rewrites its copy of the wallpaper in place, and a user saves
+// over a picture, at any moment. A file rewritten during a decode reads torn
+// and fails, and the change's own notice brings a new evaluation.
+IStream* OpenPictureFile(const WCHAR* path)
+{
+    IStream* pStream = nullptr;
+    return SUCCEEDED(SHCreateStreamOnFileW(path, STGM_READ | STGM_SHARE_DENY_NONE, &pStream)) ? pStream : nullptr;
+}
 
 bool DecodePicture(const WCHAR* path, Picture& picture)
 {

@@ -4,6 +4,7 @@
 #pragma once
 #include "../framework/HeapArray.h"
 #include <windows.h>
+#include <objidl.h>
 
 enum { MAX_DECODED_SIDE = 1024 };
 
@@ -34,6 +35,10 @@ SIZE DecodedSize(SIZE original, int maxSide);
 // Whether a picture of this size, in a format of that many bits a pixel, may
 // be decoded whole.
 bool WithinDecodeBound(SIZE original, UINT bitsPerPixel);
+
+// The file, read as a stream that lets others write it meanwhile; none where
+// it cannot be opened.
+IStream* OpenPictureFile(const WCHAR* path);
 
 // False for a file that is missing, not a picture, in a format this Windows
 // cannot decode, or too large to decode whole where it cannot be shrunk

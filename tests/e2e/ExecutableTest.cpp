@@ -65,7 +65,7 @@ TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
     EXPECT_EQ(IMAGE_SUBSYSTEM_WINDOWS_GUI, nt->OptionalHeader.Subsystem);
 
     const std::vector<std::string> system = {"kernel32.dll", "user32.dll", "gdi32.dll", "comctl32.dll",
-                                             "comdlg32.dll", "shell32.dll", "advapi32.dll", "msvcrt.dll"};
+                                             "comdlg32.dll", "shell32.dll", "shlwapi.dll", "advapi32.dll", "msvcrt.dll"};
     Imports imports = ImportsOf(image);
     const std::vector<std::string>& dlls = imports.dlls;
     EXPECT_FALSE(dlls.empty());
@@ -74,8 +74,8 @@ TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
 
     // the dialog's libraries load when the dialog is made, the wallpaper's
     // when its entry is chosen, not at every start
-    for (const char* dll : {"comctl32.dll", "comdlg32.dll", "shell32.dll", "ole32.dll", "oleaut32.dll", "oleacc.dll",
-                            "windowscodecs.dll"})
+    for (const char* dll : {"comctl32.dll", "comdlg32.dll", "shell32.dll", "shlwapi.dll", "ole32.dll", "oleaut32.dll",
+                            "oleacc.dll", "windowscodecs.dll"})
         EXPECT_EQ(dlls.end(), std::find(dlls.begin(), dlls.end(), dll)) << dll;
 
     // Functions that Windows 7 or Wine lacks are looked up at run time: one

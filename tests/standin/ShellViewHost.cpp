@@ -79,39 +79,33 @@ void RefreshDesktopFolderView()
         g_pBrowser->m_pView->Refresh();
 }
 
-HWND HostDesktopFolderView(HWND hParent, char (&failure)[64])
+HWND HostDesktopFolderView(HWND hParent, const char*& failed)
 {
     static CDesktopBrowser* browser = g_pBrowser = new CDesktopBrowser(hParent);
     OleInitialize(nullptr);
     IShellFolder* pDesktop = nullptr;
-    HRESULT hr = SHGetDesktopFolder(&pDesktop);
-    if (FAILED(hr)) {
-        wsprintfA(failure, "SHGetDesktopFolder: 0x%08lX", hr);
+    failed = "SHGetDesktopFolder";
+    if (FAILED(SHGetDesktopFolder(&pDesktop)))
         return nullptr;
-    }
     IShellView* pView = nullptr;
-    hr = pDesktop->CreateViewObject(hParent, IID_IShellView, (void**)&pView);
+    failed = "CreateViewObject";
+    HRESULT hr = pDesktop->CreateViewObject(hParent, IID_IShellView, (void**)&pView);
     pDesktop->Release();
-    if (FAILED(hr)) {
-        wsprintfA(failure, "CreateViewObject: 0x%08lX", hr);
+    if (FAILED(hr))
         return nullptr;
-    }
     browser->m_pView = pView;
 
     FOLDERSETTINGS settings = {FVM_ICON, FWF_DESKTOP | FWF_NOCLIENTEDGE | FWF_NOSCROLL};
     RECT rect;
     GetClientRect(hParent, &rect);
     HWND hDefView = nullptr;
-    hr = pView->CreateViewWindow(nullptr, &settings, browser, &rect, &hDefView);
-    if (FAILED(hr) || !hDefView) {
-        wsprintfA(failure, "CreateViewWindow: 0x%08lX, error %lu", hr, GetLastError());
+    failed = "CreateViewWindow";
+    if (FAILED(pView->CreateViewWindow(nullptr, &settings, browser, &rect, &hDefView)) || !hDefView)
         return nullptr;
-    }
     pView->UIActivate(SVUIA_ACTIVATE_NOFOCUS);
+    failed = "no list view in the view";
     HWND hList = FindWindowExA(hDefView, nullptr, "SysListView32", nullptr);
-    if (!hList) {
-        wsprintfA(failure, "no list view in the view, error %lu", GetLastError());
+    if (!hList)
         pView->DestroyViewWindow();
-    }
     return hList;
 }

@@ -6,6 +6,6 @@
 
 // Creates the view filling hParent; returns its list view, or none and the
 // step that failed.
-HWND HostDesktopFolderView(HWND hParent, char (&failure)[64]);
+HWND HostDesktopFolderView(HWND hParent, const char*& failed);
 // Fills the view again from the folder, as the shell does on a refresh.
 void RefreshDesktopFolderView();

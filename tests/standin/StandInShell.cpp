@@ -477,7 +477,7 @@ int main()
     // Under load, Wine's view of the desktop folder has failed to come up:
     // it has a second try, from a fresh view, and the log names the step
     // that failed last.
-    char failure[64] = "no list view created";
+    const char* failure = "no list view created";
     for (int attempt = 0; !g_hList && attempt < (g_shellView ? 2 : 1); ++attempt)
         g_hList = g_shellView ? HostDesktopFolderView(g_hProgman, failure) : CreateHandMadeView(defView, workerW, cx, cy);
     if (!g_hList) {
