@@ -2,6 +2,7 @@
 #include "RunningCopy.h"
 #include "../shell/DesktopView.h"
 #include "../res/resource.h"
+#include "../wallpaper/KeptColor.h"
 #include "../settings/Settings.h"
 #include "../ui/VireolaDlg.h"
 #include "../watch/WatchPause.h"
@@ -26,10 +27,11 @@ static bool CreateMainDialog(CWinApp& app)
 // Within a bound: a picture on a share that does not answer is given up.
 static void JudgeBeforeEnd(COLORREF applied)
 {
-    COLORREF judged = EvaluateBeforeStart();
+    JudgedOn on;
+    COLORREF judged = EvaluateBeforeStart(on);
     if (judged == CLR_NONE)
         return;
-    SaveWallpaperTextColor(judged);
+    KeepColor(judged, on);
     if (judged != applied)
         ApplyDesktopColors(judged, CLR_NONE);
 }
@@ -54,8 +56,9 @@ BOOL CVireolaApp::StartInstance()
     }
 
     SetSettingsCompanyKey();
-    // the wallpaper's colour as last judged, which the dialog judges afresh
-    COLORREF wallpaper = ReadWallpaperTextColor();
+    // the wallpaper's colour as last judged, where it was judged on what
+    // shows now, which the dialog judges afresh
+    COLORREF wallpaper = ReadKeptColorForWhatShows();
     g_VireolaDlg.RememberWallpaperColor(wallpaper);
     if (IsSettingsSwitch(m_lpCmdLine)) {
         if (!CreateMainDialog(*this))
@@ -67,16 +70,18 @@ BOOL CVireolaApp::StartInstance()
     ColorTable table = g_ColorTemplate;
     FillAutoColors(table, wallpaper);
     int index = ValidColorIndex(ReadTextColorIndex());
-    // a contrast theme's user needs the shell's own look
+    // a contrast theme's user needs the shell's own look; with nothing judged
+    // on this wallpaper, the labels keep their colour until the judgement
     bool contrastTheme = HighContrastOn();
-    if (!contrastTheme)
-        ApplyDesktopColors(ColorAt(table, index), CLR_NONE);
+    COLORREF wanted = index == WALLPAPER_CONTRAST_COLOR ? wallpaper : ColorAt(table, index);
+    if (!contrastTheme && wanted != CLR_NONE)
+        ApplyDesktopColors(wanted, CLR_NONE);
     if (ReadReApply())
         return CreateMainDialog(*this);
     // No resident copy will judge the wallpaper: this one does, once the
     // next copy may start, and puts a new colour on before it ends.
     lock.Release();
     if (index == WALLPAPER_CONTRAST_COLOR && !contrastTheme)
-        JudgeBeforeEnd(wallpaper);
+        JudgeBeforeEnd(wanted);
     return FALSE;
 }

@@ -55,14 +55,29 @@ LONG ReadSetting(const char* section, const char* name, LONG nDefault)
     return status == ERROR_SUCCESS ? (LONG)value : nDefault;
 }
 
-bool WriteSetting(const char* section, const char* name, LONG value)
+bool ReadSettingData(const char* section, const char* name, DWORD& type, void* data, DWORD& size)
 {
     HKEY hSection = OpenSectionKey(section);
     if (!hSection)
         return false;
-    LONG status = RegSetValueExA(hSection, name, 0, REG_DWORD, (const BYTE*)&value, sizeof value);
+    LONG status = RegQueryValueExA(hSection, name, nullptr, &type, (BYTE*)data, &size);
     RegCloseKey(hSection);
     return status == ERROR_SUCCESS;
+}
+
+bool WriteSettingData(const char* section, const char* name, DWORD type, const void* data, DWORD size)
+{
+    HKEY hSection = OpenSectionKey(section);
+    if (!hSection)
+        return false;
+    LONG status = RegSetValueExA(hSection, name, 0, type, (const BYTE*)data, size);
+    RegCloseKey(hSection);
+    return status == ERROR_SUCCESS;
+}
+
+bool WriteSetting(const char* section, const char* name, LONG value)
+{
+    return WriteSettingData(section, name, REG_DWORD, &value, sizeof value);
 }
 
 LONG ReadReApply()
@@ -73,18 +88,6 @@ LONG ReadReApply()
 LONG ReadTextColorIndex()
 {
     return ReadSetting(SETTINGS_SECTION, TEXT_COLOR_INDEX_VALUE, DEFAULT_TEXT_COLOR_INDEX);
-}
-
-COLORREF ReadWallpaperTextColor()
-{
-    COLORREF color = (COLORREF)ReadSetting(SETTINGS_SECTION, WALLPAPER_TEXT_COLOR_VALUE, (LONG)CLR_NONE);
-    return color & 0xFF000000 ? CLR_NONE : color;
-}
-
-void SaveWallpaperTextColor(COLORREF color)
-{
-    if (color != ReadWallpaperTextColor())
-        WriteSetting(SETTINGS_SECTION, WALLPAPER_TEXT_COLOR_VALUE, (LONG)color);
 }
 
 void SaveDialogSettings(int colorIndex, int reApply, int trayIcon)

@@ -11,9 +11,6 @@
 #define REAPPLY_VALUE           "ReApply"
 #define TRAY_ICON_VALUE         "TrayIcon"
 #define TEXT_COLOR_VALUE        "TextColor"
-// The last colour judged for "(Contrast With Wallpaper)", which a silent
-// start applies at once; versions before it ignore the value.
-#define WALLPAPER_TEXT_COLOR_VALUE "WallpaperTextColor"
 
 enum {
     DEFAULT_TEXT_COLOR_INDEX = 3,           // "Black"
@@ -27,12 +24,12 @@ enum {
 void SetSettingsCompanyKey();
 LONG ReadSetting(const char* section, const char* name, LONG nDefault);
 bool WriteSetting(const char* section, const char* name, LONG value);
+// A value as stored, of any type; false where it is missing or larger than size.
+bool ReadSettingData(const char* section, const char* name, DWORD& type, void* data, DWORD& size);
+bool WriteSettingData(const char* section, const char* name, DWORD type, const void* data, DWORD size);
 
 LONG ReadReApply();
 LONG ReadTextColorIndex();
-// CLR_NONE when none has been judged (or the value is not a colour).
-COLORREF ReadWallpaperTextColor();
-void SaveWallpaperTextColor(COLORREF color);
 void SaveDialogSettings(int colorIndex, int reApply, int trayIcon);
 void LoadCustomColors(COLORREF colors[CUSTOM_COLOR_COUNT]);
 void SaveCustomColors(const COLORREF colors[CUSTOM_COLOR_COUNT]);

@@ -59,7 +59,7 @@ HWND ReapplyIfReset(COLORREF wanted)
     // Colours are compared as the view reports them, all 32 bits.
     DWORD_PTR textBk, text;
     HWND hView = FindDesktopListView();
-    if (!hView || !SendToView(hView, LVM_GETTEXTBKCOLOR, 0, 0, &textBk))
+    if (!hView || wanted == CLR_NONE || !SendToView(hView, LVM_GETTEXTBKCOLOR, 0, 0, &textBk))
         return hView;
     if ((COLORREF)textBk == CLR_NONE) {
         hView = FindDesktopListView();
@@ -75,12 +75,15 @@ HWND ReapplyIfReset(COLORREF wanted)
 // give them boxes that Windows itself never shows (often black, the colour
 // behind the wallpaper). Without the mark, the labels have the desktop
 // colour behind them.
-void RestoreDesktopColors(const ColorTable& table)
+void RestoreDesktopColors()
 {
+    // the system's colours as they are now: a notice of a contrast theme may
+    // come before the colours' own
+    COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
     HWND hView = FindDesktopListView();
     DWORD_PTR exStyle;
     if (!hView || !SendToView(hView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, &exStyle))
         return;
-    COLORREF textBk = exStyle & LVS_EX_TRANSPARENTSHADOWTEXT ? CLR_NONE : table.entry[SYSTEM_BACKGROUND_COLOR].color;
-    SetListViewColors(hView, table.entry[SYSTEM_TEXT_COLOR].color, textBk);
+    COLORREF textBk = exStyle & LVS_EX_TRANSPARENTSHADOWTEXT ? CLR_NONE : desktop;
+    SetListViewColors(hView, GetContrastColor(desktop), textBk);
 }

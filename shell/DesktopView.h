@@ -15,8 +15,9 @@ bool SendToView(HWND hView, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PT
 void SetListViewColors(HWND hListView, COLORREF text, COLORREF textBk);
 void ApplyDesktopColors(COLORREF text, COLORREF textBk);
 // Puts the wanted colour back on a transparent background if the shell has
-// reset either; returns the view it found, or none.
+// reset either (none: nothing is wanted yet); returns the view it found, or
+// none.
 HWND ReapplyIfReset(COLORREF wanted);
 // The shell's own look: contrast text, on an opaque desktop-colour background
 // where the shell draws one.
-void RestoreDesktopColors(const ColorTable& table);
+void RestoreDesktopColors();

@@ -53,11 +53,11 @@ static bool ReadViewGeometry(HWND hView, LONG style, ViewGeometry& view)
         view.area = client;
     view.count = (int)count < 0 ? 0 : (int)count < MAX_LABELS ? (int)count : MAX_LABELS;
     view.spacing = {LOWORD(spacing), HIWORD(spacing)};
-    // the shell's icons, at the system's DPI as the shell is
-    view.icon = {GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON)};
-    HDC hScreen = GetDC(nullptr);
-    view.dpi = GetDeviceCaps(hScreen, LOGPIXELSY);
-    ReleaseDC(nullptr, hScreen);
+    // the shell's icons and margins at its view's DPI, which Windows 10 tells
+    // for another process's window, and which may have changed since this
+    // process started; the system's, fixed at the start, elsewhere
+    view.dpi = (int)Newer::GetDpiForWindow(hView);
+    view.icon = {Newer::GetSystemMetricsForDpi(SM_CXICON, view.dpi), Newer::GetSystemMetricsForDpi(SM_CYICON, view.dpi)};
     view.alignLeft = (style & LVS_ALIGNMASK) == LVS_ALIGNLEFT;
     return view.spacing.cx > 0 && view.spacing.cy > 0;
 }

@@ -6,7 +6,7 @@
 #include "../framework/HeapArray.h"
 #include <windows.h>
 
-// Pixels at 96 DPI, scaled with the system's DPI, at which the shell draws.
+// Pixels at 96 DPI, scaled with the view's DPI, at which the shell draws.
 enum {
     ICON_TOP_MARGIN = 2,    // the view's border above the icon in its cell
     LABEL_GAP = 4,          // between the icon and the label's first line

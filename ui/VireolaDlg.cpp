@@ -2,6 +2,7 @@
 #include "../shell/DesktopView.h"
 #include "../framework/NewerWindows.h"
 #include "../res/resource.h"
+#include "../wallpaper/KeptColor.h"
 #include "../settings/Settings.h"
 #include "AboutDlg.h"
 #include "CustomColor.h"
@@ -73,6 +74,14 @@ void CVireolaDlg::LoadControls()
 COLORREF CVireolaDlg::SelectedColor() const
 {
     return ColorAt(m_Colors, m_TextColorCombo.GetCurSel());
+}
+
+// What the labels are given: nothing for the wallpaper's entry before its
+// first judgement, where the list shows the desktop colour's contrast.
+COLORREF CVireolaDlg::WantedColor() const
+{
+    bool unjudged = m_TextColorCombo.GetCurSel() == WALLPAPER_CONTRAST_COLOR && m_Wallpaper.TextColor() == CLR_NONE;
+    return unjudged ? CLR_NONE : SelectedColor();
 }
 
 // The wallpaper is followed only while its entry is the list's.
@@ -157,7 +166,7 @@ bool CVireolaDlg::OnOwnMessage(UINT message, WPARAM wParam, LPARAM lParam, LRESU
     bool plain = !wParam && !lParam;
     switch (message) {
     case WM_TRAYNOTIFY: result = wParam == TRAY_ICON_ID ? OnTrayNotify(lParam) : 0; return true;
-    case WM_CHECK_NOW: if (plain) m_Watch.OnCheckNow(SelectedColor()); return true;
+    case WM_CHECK_NOW: if (plain) m_Watch.OnCheckNow(WantedColor()); return true;
     case WM_SHOW_DIALOG: if (plain) OnShowDialog(); return true;
     case WM_VIEW_REFILLED: if (plain) OnSystemChange(message, wParam); return true;
     case WM_WALLPAPER_EVALUATED: OnWallpaperEvaluated(wParam, lParam); return true;
@@ -205,8 +214,8 @@ void CVireolaDlg::OnColor()
 // A contrast theme's user keeps the shell's own look, whatever is applied.
 void CVireolaDlg::OnApply()
 {
-    if (!HighContrastOn())
-        ApplyDesktopColors(SelectedColor(), CLR_NONE);
+    if (!HighContrastOn() && WantedColor() != CLR_NONE)
+        ApplyDesktopColors(WantedColor(), CLR_NONE);
     SaveDialogSettings(ValidColorIndex(m_TextColorCombo.GetCurSel()), m_ReApplyCheck.GetCheck(),
                        m_TrayIconCheck.GetCheck());
     // the icon follows its box only when the settings are applied
@@ -238,7 +247,7 @@ void CVireolaDlg::OnRestoreWindowsColors()
     m_TextColorCombo.SetCurSel(SYSTEM_TEXT_COLOR);
     m_ReApplyCheck.SetCheck(BST_UNCHECKED);
     UpdatePreview();
-    RestoreDesktopColors(m_Colors);
+    RestoreDesktopColors();
 }
 
 void CVireolaDlg::OnRemoveFromMemory()
@@ -269,7 +278,7 @@ void CVireolaDlg::OnActivate(UINT nState)
 void CVireolaDlg::OnTimer(UINT_PTR nIDEvent)
 {
     switch (nIDEvent) {
-    case WATCH_TIMER_ID: m_Watch.OnTimer(SelectedColor()); break;
+    case WATCH_TIMER_ID: m_Watch.OnTimer(WantedColor()); break;
     case TRAY_RETRY_TIMER_ID: m_TrayIcon.OnRetry(); break;
     case SESSION_RETRY_TIMER_ID: m_Watch.OnRetry(); break;
     }
@@ -288,7 +297,7 @@ void CVireolaDlg::OnSysColorChange()
 // another picture.
 void CVireolaDlg::OnSystemChange(UINT message, WPARAM wParam)
 {
-    m_Watch.OnContrastTheme(m_Colors);
+    m_Watch.OnContrastTheme();
     m_Watch.OnSystemChange(BURST_MS);
     if (ChangesWhatShows(message, wParam))
         m_Wallpaper.Evaluate();
@@ -301,9 +310,9 @@ void CVireolaDlg::OnWallpaperEvaluated(WPARAM generation, LPARAM lParam)
     if (!m_Wallpaper.OnEvaluated(generation, lParam))
         return;
     m_Colors.entry[WALLPAPER_CONTRAST_COLOR].color = m_Wallpaper.TextColor();
-    SaveWallpaperTextColor(m_Wallpaper.TextColor());
+    KeepColor(m_Wallpaper.TextColor(), m_Wallpaper.Judged());
     UpdatePreview();
-    m_Watch.OnCheckNow(SelectedColor());
+    m_Watch.OnCheckNow(WantedColor());
 }
 
 // A shutdown that the user cancelled leaves the watch as it was. The Restart

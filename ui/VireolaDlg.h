@@ -56,6 +56,7 @@ private:
     void OpenToOtherProcesses();
     void StartWatchIfTicked();
     COLORREF SelectedColor() const;
+    COLORREF WantedColor() const;
 
     CComboBox m_TextColorCombo;
     CButton m_TrayIconCheck;

@@ -21,12 +21,6 @@ static void Release(ChangeWatch* w)
     HeapFree(GetProcessHeap(), 0, w);
 }
 
-static bool SameStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
-{
-    return CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0 && a.nFileSizeLow == b.nFileSizeLow
-           && a.nFileSizeHigh == b.nFileSizeHigh;
-}
-
 // The picture's folder; a picture at a drive's root, the root, not the
 // drive's current folder. Empty for none.
 static void FolderOf(const WCHAR* picture, WCHAR (&folder)[MAX_PATH])
@@ -66,7 +60,7 @@ static DWORD WINAPI WatchOnWorker(void* parameter)
         if (!settling && hFolder != INVALID_HANDLE_VALUE) {
             ZeroMemory(&stamp, sizeof stamp);
             GetFileAttributesExW(w->picture, GetFileExInfoStandard, &stamp);
-            if (!SameStamp(w->known, stamp)) {
+            if (!SameFileStamp(w->known, stamp)) {
                 PostMessageA(w->hWnd, WM_WALLPAPER_FILE_CHANGED, 0, 0);
                 w->known = stamp;
             }

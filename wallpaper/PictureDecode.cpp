@@ -1,4 +1,5 @@
 #include "PictureDecode.h"
+#include "PictureOrientation.h"
 #include <shlwapi.h>
 #include <wincodec.h>
 
@@ -159,12 +160,20 @@ bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
     Com<IWICFormatConverter> converter;
     IWICBitmapSource* pSource = shrunk.p ? shrunk.p : frame.p;
     SIZE source;
-    return SUCCEEDED(pSource->GetSize((UINT*)&source.cx, (UINT*)&source.cy))
-           && SUCCEEDED(pFactory->CreateFormatConverter(&converter.p))
-           && SUCCEEDED(converter->Initialize(pSource, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
-                                              0.0, WICBitmapPaletteTypeCustom))
-           && picture.pixels.Allocate(picture.size.cx * picture.size.cy)
-           && ScaleDown(converter.p, source, picture.size, picture.pixels.Data());
+    if (FAILED(pSource->GetSize((UINT*)&source.cx, (UINT*)&source.cy))
+        || FAILED(pFactory->CreateFormatConverter(&converter.p))
+        || FAILED(converter->Initialize(pSource, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
+                                        WICBitmapPaletteTypeCustom))
+        || !picture.pixels.Allocate(picture.size.cx * picture.size.cy)
+        || !ScaleDown(converter.p, source, picture.size, picture.pixels.Data()))
+        return false;
+    // Turned once it is small, as Windows shows it: a decoder hands a
+    // photograph over as the camera stored it. A frame without metadata
+    // (a bitmap) is shown as stored.
+    Com<IWICMetadataQueryReader> metadata;
+    if (FAILED(frame->GetMetadataQueryReader(&metadata.p)))
+        metadata.p = nullptr;
+    return TurnAsShown(picture, ReadOrientation(metadata.p));
 }
 
 } // namespace

@@ -2,9 +2,17 @@
 #include "../color/ColorTable.h"
 #include "../framework/NewerWindows.h"
 #include "../shell/LabelGrid.h"
+#include "ShellCopies.h"
 
 // A preview larger than this is not asked for in earnest.
 enum { MAX_PREVIEW_SIDE = 4096 };
+
+// A placeholder is never opened: reading it would download it, or wait on
+// a share that is not there.
+static bool DecodeUnlessPlaceholder(const WCHAR* path, Picture& picture)
+{
+    return path[0] && !IsPlaceholder(path) && DecodePicture(path, picture);
+}
 
 bool DecodeScene(const WallpaperScene& scene, DecodedScene& decoded)
 {
@@ -17,8 +25,8 @@ bool DecodeScene(const WallpaperScene& scene, DecodedScene& decoded)
             ++same;
         if (same < i)
             picture = decoded.monitors[same].picture;
-        else if ((m.path[0] && DecodePicture(m.path, decoded.pictures[i]))
-                 || (m.fallback[0] && DecodePicture(m.fallback, decoded.pictures[i])))
+        else if (DecodeUnlessPlaceholder(m.path, decoded.pictures[i])
+                 || DecodeUnlessPlaceholder(m.fallback, decoded.pictures[i]))
             picture = &decoded.pictures[i];
         decoded.monitors[i].picture = picture;
         decoded.monitors[i].placement =
@@ -50,6 +58,7 @@ RECT PreviewArea(const HeapArray<RECT>& labels, SIZE size)
 void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, WallpaperContrast& result)
 {
     WallpaperScene scene;
+    result.judgedValues = JudgedValuesStamp();
     ReadWallpaperScene(scene);
     lstrcpyW(result.picture, scene.watched);
     result.desktopValues = scene.values;

@@ -19,6 +19,7 @@ struct WallpaperContrast
     WCHAR picture[MAX_PATH];
     WIN32_FILE_ATTRIBUTE_DATA pictureStamp;
     DWORD desktopValues;            // the registry's, as read (DesktopValuesStamp)
+    DWORD judgedValues;             // JudgedValuesStamp, read first
     // What shows around the first label (around the primary monitor's work
     // area's top-left where there is none), a 32-bit DIB pixel (0x00RRGGBB)
     // for each screen pixel in rows from the top, previewSize as asked.

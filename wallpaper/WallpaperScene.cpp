@@ -3,6 +3,7 @@
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0602
 #include "WallpaperScene.h"
+#include "ShellCopies.h"
 #include "../framework/NewerWindows.h"
 #include <shobjidl.h>
 #include <string.h>
@@ -119,24 +120,86 @@ static DWORD Fold(DWORD stamp, const BYTE* bytes, DWORD count)
     return stamp;
 }
 
+// Whether the name, upper-cased, begins with the prefix.
+static bool Begins(const WCHAR* name, const WCHAR* prefix)
+{
+    while (*prefix && *name == *prefix)
+        ++name, ++prefix;
+    return !*prefix;
+}
+
 DWORD DesktopValuesStamp(HKEY hKey)
 {
     DWORD stamp = 2166136261u;
-    char name[64];
+    WCHAR name[64];
     BYTE data[2048];
     for (DWORD i = 0;; ++i) {
-        DWORD nameLength = sizeof name, size = sizeof data;
-        LONG status = RegEnumValueA(hKey, i, name, &nameLength, nullptr, nullptr, data, &size);
+        DWORD nameLength = ARRAYSIZE(name), size = sizeof data;
+        LONG status = RegEnumValueW(hKey, i, name, &nameLength, nullptr, nullptr, data, &size);
         if (status == ERROR_NO_MORE_ITEMS || (status != ERROR_SUCCESS && status != ERROR_MORE_DATA))
             return stamp;
-        // the names as the shell writes them
-        if (strncmp(name, "Wallpaper", 9) && strncmp(name, "TileWallpaper", 13)
-            && strncmp(name, "TranscodedImageCache", 20))
+        // whatever case a writer gave the name
+        name[nameLength < ARRAYSIZE(name) ? nameLength : ARRAYSIZE(name) - 1] = 0;
+        CharUpperBuffW(name, lstrlenW(name));
+        if (!Begins(name, L"WALLPAPER") && !Begins(name, L"TILEWALLPAPER") && !Begins(name, L"TRANSCODEDIMAGECACHE"))
             continue;
-        stamp = Fold(stamp, (const BYTE*)name, nameLength);
+        stamp = Fold(stamp, (const BYTE*)name, lstrlenW(name) * sizeof(WCHAR));
         // of a value too long for the buffer, its length
         stamp = status == ERROR_SUCCESS ? Fold(stamp, data, size) : Fold(stamp, (const BYTE*)&size, sizeof size);
     }
+}
+
+// A wallpaper set by policy: the shell shows it, whatever the user's values say.
+#define POLICY_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System"
+
+DWORD JudgedValuesStamp()
+{
+    DWORD stamp = 2166136261u;
+    const char* const KEYS[] = {DESKTOP_KEY, POLICY_KEY};
+    for (const char* key : KEYS) {
+        HKEY hKey;
+        DWORD values = 0;
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+            values = DesktopValuesStamp(hKey);
+            RegCloseKey(hKey);
+        }
+        stamp = Fold(stamp, (const BYTE*)&values, sizeof values);
+    }
+    COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
+    return Fold(stamp, (const BYTE*)&desktop, sizeof desktop);
+}
+
+bool SameFileStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
+{
+    return CompareFileTime(&a.ftLastWriteTime, &b.ftLastWriteTime) == 0 && a.nFileSizeLow == b.nFileSizeLow
+           && a.nFileSizeHigh == b.nFileSizeHigh;
+}
+
+// The policy's picture (none where it is blank) and its position, numbered
+// as IDesktopWallpaper numbers them; false where no policy sets it.
+static bool ReadPolicyPicture(WCHAR (&path)[MAX_PATH], WallpaperPosition& position)
+{
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, POLICY_KEY, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
+        return false;
+    WCHAR stored[MAX_PATH];
+    DWORD type = 0, size = sizeof stored - sizeof(WCHAR);
+    bool set = RegQueryValueExW(hKey, L"Wallpaper", nullptr, &type, (BYTE*)stored, &size) == ERROR_SUCCESS
+               && (type == REG_SZ || type == REG_EXPAND_SZ);
+    stored[set ? size / sizeof(WCHAR) : 0] = 0;
+    DWORD length = set ? ExpandEnvironmentStringsW(stored, path, MAX_PATH) : 0;
+    if (set && (!length || length > MAX_PATH))
+        path[0] = 0;
+    // "0" to "5", as a string or a number: centred, tiled, stretched, fitted, filled, spanned
+    BYTE style[16] = {};
+    size = sizeof style - sizeof(WCHAR);
+    DWORD number = 0;
+    if (RegQueryValueExW(hKey, L"WallpaperStyle", nullptr, &type, style, &size) == ERROR_SUCCESS)
+        number = type == REG_DWORD && size == 4 ? *(DWORD*)style : type == REG_SZ ? (DWORD)_wtoi((WCHAR*)style) : 0;
+    if (set)
+        position = number <= WALLPAPER_SPAN ? (WallpaperPosition)number : WALLPAPER_CENTER;
+    RegCloseKey(hKey);
+    return set;
 }
 
 struct OnePicture
@@ -171,28 +234,9 @@ static void ReadOnePicture(WallpaperScene& scene)
         one.path[0] = 0;
     one.path[MAX_PATH - 1] = 0;
     one.position = PositionFromRegistry(values.style, values.tile);
+    ReadPolicyPicture(one.path, one.position);
     scene.desktop = GetSysColor(COLOR_BACKGROUND);
     EnumDisplayMonitors(nullptr, nullptr, AddEachMonitor, (LPARAM)&one);
-}
-
-void ChooseShownPictures(WallpaperScene& scene, const WCHAR* themes)
-{
-    bool one = scene.monitorCount > 0;
-    for (int i = 0; i < scene.monitorCount; ++i)
-        one = one && lstrcmpiW(scene.monitors[i].path, scene.monitors[0].path) == 0;
-    for (int i = 0; i < scene.monitorCount; ++i) {
-        MonitorWallpaper& m = scene.monitors[i];
-        // none: the desktop colour, whatever copy is left over
-        if (!m.path[0] || lstrlenW(themes) > MAX_PATH - 20)
-            continue;
-        if (one) {
-            lstrcpyW(m.fallback, m.path);
-            wsprintfW(m.path, L"%sTranscodedWallpaper", themes);
-        } else {
-            wsprintfW(m.fallback, L"%sTranscoded_%03d", themes, m.shellIndex);
-        }
-    }
-    lstrcpyW(scene.watched, !scene.monitorCount ? L"" : one ? scene.monitors[0].path : scene.monitors[0].fallback);
 }
 
 void ReadWallpaperScene(WallpaperScene& scene)
@@ -210,9 +254,13 @@ void ReadWallpaperScene(WallpaperScene& scene)
     // picture's own folder on a removable drive or a share
     WCHAR themes[MAX_PATH];
     if (ReadPerMonitor(scene)) {
-        DWORD length = ExpandEnvironmentStringsW(L"%APPDATA%\\Microsoft\\Windows\\Themes\\", themes, MAX_PATH);
-        if (length && length <= MAX_PATH && themes[0] != L'%')
-            ChooseShownPictures(scene, themes);
+        CopyRecords records = {};
+        if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+            ReadCopyRecords(hKey, records);
+            RegCloseKey(hKey);
+        }
+        if (ThemesFolder(themes))
+            ChooseShownPictures(scene, themes, records);
     } else {
         scene.monitorCount = 0;
         SetRectEmpty(&scene.virtualScreen);

@@ -31,16 +31,10 @@ struct WallpaperScene
 // Per monitor from IDesktopWallpaper (Windows 8 and later), as the shell
 // shows it; elsewhere (Windows 7, Wine) one picture for every monitor and
 // its position from the user's "Control Panel\Desktop" (SystemParametersInfo
-// where the picture is not there). The calling thread has initialised COM.
+// where the picture is not there), or from policy where a policy sets them.
+// Where the shell keeps its own copies, the copy that shows each picture
+// (ShellCopies.h). The calling thread has initialised COM.
 void ReadWallpaperScene(WallpaperScene& scene);
-
-// Windows 8 and later show their own converted copies, kept in the roaming
-// Themes folder (themes, with its final backslash), and go on showing them
-// when the originals are gone or cannot be decoded: "TranscodedWallpaper"
-// where every monitor shows one picture, which then comes first, and
-// "Transcoded_NNN" for the class's monitor NNN where they differ, which then
-// stand in for the originals.
-void ChooseShownPictures(WallpaperScene& scene, const WCHAR* themes);
 
 // The wallpaper's values of the user's "Control Panel\Desktop", as Windows
 // 7 keeps them; all zero where the key is not there.
@@ -56,5 +50,12 @@ void ReadDesktopValues(HKEY hKey, DesktopValues& values);
 // its position, and the shell's records of the pictures behind its copies
 // ("TranscodedImageCache", "_000", ...), which a slideshow's step on Windows
 // 8 and later changes where the name does not. Another value of the key
-// changes it not.
+// changes it not. Names count without regard to case, as the registry's do.
 DWORD DesktopValuesStamp(HKEY hKey);
+
+// What a judgement of the labels' colour was made on besides the picture's
+// file: the desktop's values, a wallpaper set by policy, the desktop colour.
+DWORD JudgedValuesStamp();
+
+// The same time of last writing and size.
+bool SameFileStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b);

@@ -65,7 +65,14 @@ static HANDLE StartThread(LPTHREAD_START_ROUTINE routine, void* parameter)
     return CreateThread(nullptr, 0, routine, parameter, 0, &id);
 }
 
-COLORREF EvaluateBeforeStart()
+static void TakeJudgedOn(const WallpaperContrast& result, JudgedOn& on)
+{
+    on.values = result.judgedValues;
+    on.stamp = result.pictureStamp;
+    lstrcpyW(on.picture, result.picture);
+}
+
+COLORREF EvaluateBeforeStart(JudgedOn& on)
 {
     Evaluation* e = NewEvaluation(nullptr, 0, {0, 0}, 2);
     if (!e)
@@ -74,8 +81,10 @@ COLORREF EvaluateBeforeStart()
     HANDLE hThread = StartThread(EvaluateOnWorker, e);
     if (!hThread)
         Release(e);
-    else if (WaitForSingleObject(hThread, WALLPAPER_START_WAIT_MS) == WAIT_OBJECT_0)
+    else if (WaitForSingleObject(hThread, WALLPAPER_START_WAIT_MS) == WAIT_OBJECT_0) {
         text = e->result.text;
+        TakeJudgedOn(e->result, on);
+    }
     if (hThread)
         CloseHandle(hThread);
     Release(e);
@@ -189,6 +198,7 @@ bool CWallpaperWatch::OnEvaluated(WPARAM generation, LPARAM lParam)
         return false;
     std::swap(m_hCodecs, e->hCodecs);
     m_Text = e->result.text;
+    TakeJudgedOn(e->result, m_Judged);
     m_PreviewPixels = std::move(e->result.preview);
     m_PreviewSize = e->result.previewSize;
     m_Changes.Watch(m_hWnd, e->result.picture, e->result.pictureStamp, e->result.desktopValues);

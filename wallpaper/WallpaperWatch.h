@@ -10,6 +10,7 @@
 #include "../framework/HeapArray.h"
 #include "ChangeWatch.h"
 #include "../res/Messages.h"
+#include "KeptColor.h"
 #include <commctrl.h>
 
 enum {
@@ -23,9 +24,9 @@ enum {
 
 struct Evaluation;
 
-// A silent start that ends, with the entry stored: the wallpaper's text
-// colour if it is judged in time, else CLR_NONE.
-COLORREF EvaluateBeforeStart();
+// A silent start, with the entry stored: the wallpaper's text colour and
+// what it was judged on, if it is judged in time; else CLR_NONE.
+COLORREF EvaluateBeforeStart(JudgedOn& on);
 
 // Whether a system-wide change may have changed what shows behind the labels.
 bool ChangesWhatShows(UINT message, WPARAM wParam);
@@ -52,6 +53,8 @@ public:
     // is remembered before the window exists.
     COLORREF TextColor() const { return m_Text; }
     void Remember(COLORREF text) { m_Text = text; }
+    // What the latest result was judged on.
+    const JudgedOn& Judged() const { return m_Judged; }
     // What shows around the first label, while followed; none before the
     // first result.
     const DWORD* PreviewPixels() const;
@@ -70,6 +73,7 @@ private:
     DWORD m_WorkerStart = 0;
     bool m_bAgain = false;                 // asked for while one was under way
     COLORREF m_Text = CLR_NONE;
+    JudgedOn m_Judged = {};
     SIZE m_PreviewSize = {};
     HeapArray<DWORD> m_PreviewPixels;
     HMODULE m_hCodecs = nullptr;           // the imaging component, kept loaded while followed

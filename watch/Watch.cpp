@@ -121,11 +121,11 @@ void CWatch::OnPowerBroadcast(WPARAM event, LPARAM lParam)
 // the theme's colours may come after it. As the theme goes off, the running
 // watch puts the colour back as it does after a lock; while the dialog is in
 // front, nothing the user has not applied reaches the desktop.
-void CWatch::OnContrastTheme(const ColorTable& table)
+void CWatch::OnContrastTheme()
 {
     bool on = HighContrastOn();
     if (on)
-        RestoreDesktopColors(table);
+        RestoreDesktopColors();
     if (on != m_Pause.contrastTheme)
         OnSightChange(::OnContrastTheme(m_Pause, on));
 }

@@ -40,9 +40,9 @@ public:
     void OnSessionChange(WPARAM event, LPARAM lParam);
     void OnPowerBroadcast(WPARAM event, LPARAM lParam);
     // A contrast theme may have come on or gone off, or its colours come:
-    // while it is on, the labels get the shell's own look (from the table)
-    // and the watch rests.
-    void OnContrastTheme(const ColorTable& table);
+    // while it is on, the labels get the shell's own look and the watch
+    // rests.
+    void OnContrastTheme();
     // The retry timer has come.
     void OnRetry();
 

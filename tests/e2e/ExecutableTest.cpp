@@ -91,10 +91,11 @@ TEST(Executable, IsA32BitGuiProgramThatImportsOnlySystemDlls)
 
 // 64 KiB until the wallpaper's entry brought its reading, decoding, placing
 // and watching, 72 KiB until it followed the shell's copies and its folder
-// view (docs/figures.md)
-TEST(Executable, StaysUnder80KiBWithEverythingInIt)
+// view, 80 KiB until it proved each copy by its record, kept its colour for
+// its picture and turned photographs as shown (docs/figures.md)
+TEST(Executable, StaysUnder84KiBWithEverythingInIt)
 {
-    EXPECT_LT(ReadFile(BinPath("Vireola.exe")).size(), 80u * 1024);
+    EXPECT_LT(ReadFile(BinPath("Vireola.exe")).size(), 84u * 1024);
 }
 
 std::string VersionString(const std::vector<char>& info, const char* name)

@@ -79,6 +79,9 @@ TEST_F(RealDesktopCheck, PassesWithTheProgramAndPrintsTheShellsFacts)
         EXPECT_TRUE(Has(run.text, "\"Show desktop icons\" off: no object events;\n  label colours not reset"));
         EXPECT_TRUE(Has(run.text, "settings dialog: " + std::to_string(Newer::GetDpiForWindow(nullptr)) + " DPI, font \"" + ShellDlgFace() + "\""))
             << run.text;
+        // Wine has no per-monitor class: one picture (none here) on the one monitor
+        EXPECT_TRUE(Has(run.text, "per-monitor wallpaper class: 0x80040154\nmonitor 0 (0, 0)-(")) << run.text;
+        EXPECT_TRUE(Has(run.text, "\"\": no picture: the desktop colour\nwatched: \"\"")) << run.text;
         EXPECT_FALSE(Has(run.text, "FAILED"));
         // the broadcast was a real one: the stand-in reset its labels on it
         EXPECT_GT(desktop.Ask(SHELL_RESET_COUNT), resetsBefore);

@@ -2,6 +2,7 @@
 // Windows 7 (and Wine) keeps the wallpaper and announced as Windows does.
 #include "Harness.h"
 #include "res/Copies.h"
+#include <algorithm>
 #include <fstream>
 
 namespace {
@@ -65,8 +66,11 @@ struct Row
         IN_FRONT,           // the dialog in front: judged (the preview shows it), not applied
         BEHIND_ANOTHER,     // announced right behind another picture, the other way round
         OTHER_ENTRY,        // "Black" applied first: not judged, nothing kept; the entry back after
-        STARTED_ANEW,       // resident: the colour judged last at once, then the new judgement's for good
-        STARTED_ONCE,       // Re-Apply off: judged after the start, applied and kept before it ends
+        REGISTRY_ONLY,      // the same file, its position changed in the registry alone
+        STARTED_ANEW,       // resident, with no colour kept for what shows: the judgement's, nothing before
+        STARTED_KEPT,       // resident: the colour kept for what shows at once, before the judgement
+        STARTED_CHANGED,    // resident: another picture named in the registry alone during the first judgement
+        STARTED_ONCE,       // Re-Apply off: judged after the start, with the start lock free, applied and kept before it ends
     } step = AS_IS;
 };
 
@@ -75,19 +79,22 @@ struct Row
 TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
 {
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    const char *light = "--color E6E6E6", *red = "--color FF0000";
+    const char *light = "--color E6E6E6", *red = "--color FF0000", *dark = "--color 202020";
     const Row rows[] = {
-        {"a light picture, at the start", light, 64, 48, 0, "light.bmp", "2", true, BLACK},
-        {"a dark one while the dialog is in front", light, 64, 48, 48, "front.bmp", "2", true, WHITE, Row::IN_FRONT},
+        {"a light picture on a dark desktop colour, nothing kept: black, and entry 0's white never", dark,
+         64, 48, 0, "light.bmp", "2", true, BLACK, Row::STARTED_ANEW},
+        {"a dark one while the dialog is in front", dark, 64, 48, 48, "front.bmp", "2", true, WHITE, Row::IN_FRONT},
         // under a tenth of it dark: the top, where the icons are
         {"light overall but dark behind the labels", light, cx, cy, cy / 12, "top.bmp", "2", true, WHITE},
         {"another light one", light, 64, 48, 0, "changing.bmp", "2", true, BLACK},
         {"the same file rewritten dark in place, unannounced", light, 64, 48, 48, "changing.bmp", "2", false, WHITE},
         {"and light again", light, 64, 48, 0, "changing.bmp", "2", false, BLACK},
-        {"a dark one, started with Re-Apply off", light, 64, 48, 48, "once.bmp", "2", true, WHITE, Row::STARTED_ONCE},
+        {"a dark one, started with Re-Apply off", light, 2000, 1500, 1500, "once.bmp", "2", true, WHITE, Row::STARTED_ONCE},
         {"a small dark one centred: the red desktop colour around it reads", red, 16, 16, 16, "small.bmp", "0", true, BLACK},
+        {"tiled, in the registry alone", red, 16, 16, 16, "small.bmp", "tile", false, WHITE, Row::REGISTRY_ONLY},
+        {"centred again, in the registry alone", red, 16, 16, 16, "small.bmp", "0", false, BLACK, Row::REGISTRY_ONLY},
         // large, so that the new judgement comes after the watch's first checks
-        {"a large light one, started anew: black at once, never entry 0's white", red, 4000, 3000, 0, "large.bmp", "2",
+        {"a large light one, started anew: black, never entry 0's white", red, 4000, 3000, 0, "large.bmp", "2",
          true, BLACK, Row::STARTED_ANEW},
         {"the small dark one tiled", red, 16, 16, 16, "small.bmp", "tile", true, WHITE},
         {"a light one in a folder of its own", red, 64, 48, 0, "sub\\pic.bmp", "2", true, BLACK},
@@ -101,8 +108,14 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         {"a light one while \"Black\" is applied", red, 64, 48, 0, "light3.bmp", "2", true, BLACK, Row::OTHER_ENTRY},
         {"a broken file: entry 0's colour", red, -1, 0, 0, "broken.bmp", "2", true, WHITE},
         {"a light one again", red, 64, 48, 0, "light2.bmp", "2", true, BLACK},
-        {"a large dark one, started anew: the black kept at once, then white, once", red, 4000, 3000, 3000, "large.bmp",
-         "2", true, WHITE, Row::STARTED_ANEW},
+        {"a large dark one, started anew: the black kept for another picture never shows", red, 4000, 3000, 3000,
+         "large.bmp", "2", true, WHITE, Row::STARTED_ANEW},
+        {"the same, started anew: its kept white at once", red, 4000, 3000, 3000, "large.bmp", "2", false, WHITE,
+         Row::STARTED_KEPT},
+        {"rewritten light while the program was not running: the kept white never shows", red, 4000, 3000, 0,
+         "large.bmp", "2", false, BLACK, Row::STARTED_ANEW},
+        {"a large light one, and a dark one named in the registry alone while it is judged", red, 4000, 3000, 0,
+         "during.bmp", "2", true, WHITE, Row::STARTED_CHANGED},
     };
     // a folder of their own, as pictures have, away from the stand-in's log
     char temp[MAX_PATH];
@@ -118,11 +131,14 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
     for (const Row& row : rows) {
         SCOPED_TRACE(row.what);
         std::string path = folder + row.file, own = path.substr(0, path.rfind('\\'));
-        DeleteFileA(path.c_str());
+        if (row.step >= Row::STARTED_ANEW)
+            program.reset();   // before the picture changes: nothing running sees it
+        if (row.step != Row::STARTED_KEPT)
+            DeleteFileA(path.c_str());
         if (row.cx == 0)
             RemoveDirectoryA(own.c_str());
         CreateDirectoryA(own.c_str(), nullptr);
-        if (row.cx > 0)
+        if (row.cx > 0 && row.step != Row::STARTED_KEPT)
             WriteBmp(path, row.cx, row.cy, row.darkRows);
         else if (row.cx < 0)
             std::ofstream(path, std::ios::binary) << "BM not a picture at all";
@@ -133,10 +149,9 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
             desktop.reset();
         }
         if (row.step >= Row::STARTED_ANEW) {
-            program.reset();
-            if (desktop && row.step == Row::STARTED_ANEW)
+            if (desktop && row.step != Row::STARTED_ONCE)
                 desktop->Reset();   // the shell's own look, for the start to change
-            SetDword("Settings", "ReApply", row.step == Row::STARTED_ANEW);
+            SetDword("Settings", "ReApply", row.step != Row::STARTED_ONCE);
         }
         if (row.step == Row::IN_FRONT) {
             ASSERT_TRUE(WaitFor(DialogReady));
@@ -149,38 +164,65 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
             SelectColor(3);
             Click(IDC_APPLY);
         }
-        if (row.step == Row::BEHIND_ANOTHER) {
+        if (row.step == Row::BEHIND_ANOTHER || row.step == Row::STARTED_CHANGED) {
             WriteBmp(path + "~", row.cx, row.cy, row.cy - row.darkRows);
-            values.Set(path + "~", row.style);
+            if (row.step == Row::BEHIND_ANOTHER)
+                values.Set(path + "~", row.style);
         }
-        bool named = &row != rows && strcmp(row.file, (&row)[-1].file);
-        if (!row.announced && named)
+        bool named = &row != rows && strcmp(row.file, (&row)[-1].file), registryOnly = row.step == Row::REGISTRY_ONLY;
+        if (!row.announced && (named || registryOnly))
             PumpFor(500);   // the watch settled: only the key's notice tells of what follows
-        if (row.announced || named)
+        if (row.announced || named || registryOnly)
             values.Set(path, row.style, row.announced);
         if (!desktop)
             desktop.reset(new Desktop(row.desktop));
+        std::vector<std::string> seen;   // the stand-in's log from the start on
+        auto judging = [&] {
+            for (const std::string& m : desktop->NewMessages())
+                seen.push_back(m);
+            return std::any_of(seen.begin(), seen.end(), [](const std::string& m) { return !m.rfind("GETITEMSPACING", 0); });
+        };
         if (!program) {
             desktop->NewMessages();
             program.reset(new Vireola());
+        }
+        if (row.step == Row::STARTED_CHANGED) {
+            ASSERT_TRUE(WaitFor(judging, 15000));
+            values.Set(path + "~", row.style, false);
+        } else if (row.step == Row::STARTED_ONCE) {
+            // the next copy may start while this one judges
+            ASSERT_TRUE(WaitFor(judging, 15000));
+            HANDLE hLock = OpenMutexA(SYNCHRONIZE, FALSE, START_LOCK_NAME);
+            EXPECT_TRUE(hLock && WaitForSingleObject(hLock, 0) == WAIT_OBJECT_0 && ReleaseMutex(hLock));
+            EXPECT_TRUE(program->Running()) << "ended before the lock could be seen";
+            CloseHandle(hLock);
         }
         if (row.step == Row::IN_FRONT) {
             EXPECT_TRUE(WaitFor([&] { return (COLORREF)Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0) == row.labels; }, 15000));
             EXPECT_TRUE(desktop->LabelsAre((&row)[-1].labels));
             continue;
         }
-        EXPECT_TRUE(WaitFor([&] { return desktop->LabelsAre(row.labels); }, 15000)) << std::hex << desktop->TextColor();
-        if (row.step == Row::STARTED_ANEW) {
+        EXPECT_TRUE(WaitFor([&] { return desktop->LabelsAre(row.labels); }, 15000))
+            << std::hex << desktop->TextColor() << ", the program " << (program->Running() ? "running" : "ended with " + std::to_string(program->Wait(0)));
+        if (row.step == Row::STARTED_ANEW || row.step == Row::STARTED_KEPT) {
             ASSERT_TRUE(WaitFor(DialogReady));
             PumpFor(1000);   // the watch's first checks, and the new judgement
-            // the colour kept from the row before at once, then the new one's for good
-            std::vector<std::string> colors, expected = {std::to_string(row.labels)};
-            for (const std::string& m : desktop->NewMessages())
-                if (!m.rfind("SETTEXTCOLOR 0 ", 0) && (colors.empty() || colors.back() != m.substr(15)))
-                    colors.push_back(m.substr(15));
-            if ((&row)[-1].labels != row.labels)
-                expected.insert(expected.begin(), std::to_string((&row)[-1].labels));
-            EXPECT_EQ(expected, colors);
+            // one colour, for good: the kept one before the judgement reads the
+            // labels, or none before it
+            judging();
+            std::vector<std::string> colors;
+            size_t first = seen.size(), judged = seen.size();
+            for (size_t i = 0; i < seen.size(); ++i) {
+                if (!seen[i].rfind("SETTEXTCOLOR 0 ", 0) && (colors.empty() || colors.back() != seen[i].substr(15)))
+                    colors.push_back(seen[i].substr(15)), first = std::min(first, i);
+                if (!seen[i].rfind("GETITEMSPACING", 0))
+                    judged = std::min(judged, i);
+            }
+            // (none where the shell's own white is the judgement's)
+            if (!colors.empty() || row.labels != WHITE || row.step == Row::STARTED_KEPT) {
+                EXPECT_EQ(std::vector<std::string>{std::to_string(row.labels)}, colors);
+            }
+            EXPECT_EQ(row.step == Row::STARTED_KEPT, first < judged) << "the colour came at " << first << ", the judgement at " << judged;
         } else if (row.step == Row::OTHER_ENTRY) {
             PumpFor(1000);   // a judgement would have come
             DWORD kept = 0;

@@ -1,6 +1,6 @@
 // Vireola on a real desktop: finds the shell's icon view as the program does,
 // prints the shell's own label colours and the view's styles before anything
-// runs, and which events the view raises when the shell fills it again (on
+// runs, where the labels and the wallpaper are read from, and which events the view raises when the shell fills it again (on
 // F5, and with "Show desktop icons" turned off and on) with their timing
 // against the shell's reset of the label colours; then starts Vireola.exe
 // silently with "Re-Apply Settings When Necessary" on, checks that the labels
@@ -20,6 +20,7 @@
 // one failed, 2 when it could not run (no desktop view, a copy of the program
 // already running, the program missing).
 #include "RefillTiming.h"
+#include "WallpaperFacts.h"
 #include "color/ColorTable.h"
 #include "framework/NewerWindows.h"
 #include "shell/FolderView.h"
@@ -150,7 +151,8 @@ void PrintLabelFacts(HWND hView)
     ReadLabels(hView, labels);
     ViewGeometry view = {{}, 0, {}, {}, 96, false};
     ReadFolderView(hView, view, nullptr, nullptr);
-    printf("folder view's icons %ld, spacing %ld x %ld (0: none)\n", view.icon.cx, view.spacing.cx, view.spacing.cy);
+    printf("folder view's icons %ld, spacing %ld x %ld (0: none); the view's DPI %u, this process's %u\n",
+           view.icon.cx, view.spacing.cx, view.spacing.cy, Newer::GetDpiForWindow(hView), Newer::GetDpiForWindow(nullptr));
     IAccessible* pAccessible = nullptr;
     Newer::AccessibleObjectFromWindow(hView, (DWORD)OBJID_CLIENT, IID_IAccessible, (void**)&pAccessible);
     for (int i = 0; i < labels.Count() && i < 5; ++i) {
@@ -355,6 +357,7 @@ int Run(const Options& options)
     }
     PrintViewFacts(hView);
     PrintLabelFacts(hView);
+    PrintWallpaperFacts();
     const ViewState shell = ReadView(hView);
     if (!shell.answered) {
         puts("the desktop view did not answer");

@@ -95,6 +95,7 @@ static const char* MessageName(UINT msg)
     case LVM_GETTEXTBKCOLOR: return "GETTEXTBKCOLOR";
     case LVM_SETTEXTBKCOLOR: return "SETTEXTBKCOLOR";
     case LVM_GETITEMCOUNT: return "GETITEMCOUNT";
+    case LVM_GETITEMSPACING: return "GETITEMSPACING";
     case LVM_REDRAWITEMS: return "REDRAWITEMS";
     case LVM_GETBKCOLOR: return "GETBKCOLOR";
     case LVM_SETBKCOLOR: return "SETBKCOLOR";

@@ -2,7 +2,9 @@
 // through the imaging component, and the labels of a real list view.
 #include "shell/LabelGrid.h"
 #include "wallpaper/PictureDecode.h"
+#include "wallpaper/ShellCopies.h"
 #include "wallpaper/WallpaperContrast.h"
+#include "DialogHost.h"
 #include "ui/PreviewList.h"
 #include <commctrl.h>
 #include <shlwapi.h>
@@ -47,6 +49,18 @@ void WriteBmp(const std::wstring& path, int cx, int cy, WORD bits = 32, DWORD co
             bytes.insert(bytes.end(), (BYTE*)&pixel, (BYTE*)&pixel + bits / 8);
         }
     bytes.insert(bytes.end(), {0, 1});
+    WriteFile(path, bytes.data(), (DWORD)bytes.size());
+}
+
+// An uncompressed RGB TIFF, red, black, blue over green, black, white; its orientation tag as given (none for 0).
+void WriteTiff(const std::wstring& path, WORD orientation)
+{
+    const struct { WORD tag, type; DWORD count, value; } tags[] = {{256, 3, 1, 3}, {257, 3, 1, 2}, {258, 3, 3, 122},
+        {259, 3, 1, 1}, {262, 3, 1, 2}, {273, 4, 1, 128}, {WORD(orientation ? 274 : 275), 3, 1, orientation},
+        {277, 3, 1, 3}, {279, 4, 1, 18}}; // the bits per sample after the directory, then the pixels
+    std::vector<BYTE> bytes = {'I', 'I', 42, 0, 8, 0, 0, 0, 9, 0};
+    bytes.insert(bytes.end(), (const BYTE*)tags, (const BYTE*)(tags + 9));
+    bytes.insert(bytes.end(), {0, 0, 0, 0, 8, 0, 8, 0, 8, 0, 255, 0, 0, 0, 0, 0, 0, 0, 255, 0, 255, 0, 0, 0, 0, 255, 255, 255});
     WriteFile(path, bytes.data(), (DWORD)bytes.size());
 }
 
@@ -104,22 +118,73 @@ TEST(PictureDecode, NeverKeepsOthersFromRewritingThePicture)
     DeleteFileW(path.c_str());
 }
 
-// Where the shell keeps its own copies, they are what shows: its one copy
-// before the original, and each monitor's copy where its own picture is gone.
-// Each file is told by its width; 0 for the desktop colour.
+// A photograph the camera stored on its side shows as its tag says: its size and its corners as shown.
+TEST(PictureDecode, TurnsAPhotographAsItsOrientationSays)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    const DWORD R = RED, G = GREEN, B = BLUE, W = 0xFFFFFF;
+    const struct { WORD orientation; LONG cx; DWORD corners[4]; } rows[] = {
+        {0, 3, {R, B, W, G}}, {1, 3, {R, B, W, G}}, {2, 3, {B, R, G, W}}, {3, 3, {W, G, R, B}}, {4, 3, {G, W, B, R}},
+        {5, 2, {R, G, W, B}}, {6, 2, {G, R, B, W}}, {7, 2, {W, B, R, G}}, {8, 2, {B, W, G, R}}, {9, 3, {R, B, W, G}}};
+    const std::wstring path = TempPath(L"turned.tif");
+    for (const auto& row : rows) {
+        WriteTiff(path, row.orientation);
+        Picture p;
+        ASSERT_TRUE(DecodePicture(path.c_str(), p) && p.original.cx == row.cx && p.size.cx == row.cx
+                    && p.size.cy == 5 - row.cx) << row.orientation;
+        for (int i = 0; i < 4; ++i) // clockwise from the top left: row i / 2, column (i + 1) / 2 % 2, first or last
+            EXPECT_EQ(row.corners[i], p.pixels[i / 2 * (p.size.cy - 1) * p.size.cx + (i + 1) / 2 % 2 * (p.size.cx - 1)])
+                << "orientation " << row.orientation << ", corner " << i;
+    }
+    DeleteFileW(path.c_str());
+    CoUninitialize();
+}
+
+// A file that is only a placeholder, as a cloud file not on the disk reads.
+std::wstring g_placeholder;
+decltype(&GetFileAttributesW) g_pfnGetFileAttributesW;
+
+DWORD WINAPI PlaceholderAttributes(const WCHAR* path)
+{
+    DWORD attributes = g_pfnGetFileAttributesW(path);
+    return attributes | (!g_placeholder.empty() && g_placeholder == path ? 0x00400000 : 0);
+}
+
+// Where the shell keeps its own copies, they are what shows where their
+// records name the picture that shows (or where it keeps no record): the one
+// copy before the original, a monitor's copy, found by its record, before its
+// picture, and its copy by the class's number where its picture is gone. A
+// copy made from another picture is never read, nor an original that is only
+// a placeholder. The first monitor's copy is watched. Each file is told by
+// its width; 0 for the desktop colour.
 TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
 {
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     const std::wstring themes = TempPath(L""), a = TempPath(L"a.bmp"), b = TempPath(L"b.bmp");
     const std::wstring files[] = {a, b, themes + L"TranscodedWallpaper", themes + L"Transcoded_000", themes + L"Transcoded_001"};
-    const struct { const char* what; std::wstring first, second; int present, widths[2]; } rows[] = {
-        {"one picture and the shell's copy", a, a, 0b111, {3, 3}},
-        {"one picture, the original gone", a, a, 0b100, {3, 3}},
-        {"one picture, no copy", a, a, 0b001, {1, 1}},
-        {"a picture each", a, b, 0b11011, {1, 2}},
-        {"a picture each, the second gone", a, b, 0b11001, {1, 5}},
-        {"no picture, a copy left over", L"", L"", 0b111, {0, 0}},
+    WriteBmp(a, 1, 1);
+    wchar_t shortA[MAX_PATH] = L"";
+    GetShortPathNameW(a.c_str(), shortA, MAX_PATH);
+    const int ONE = ONE_COPY;
+    const struct { const char* what; std::wstring first, second; int present, widths[2];
+                   std::vector<std::pair<int, std::wstring>> records; int watched; bool placeholder = false; } rows[] = {
+        {"one picture and the shell's copy", a, a, 0b111, {3, 3}, {}, 2},
+        {"one picture, the original gone", a, a, 0b100, {3, 3}, {}, 2},
+        {"one picture, no copy", a, a, 0b001, {1, 1}, {}, 2},
+        {"a picture each", a, b, 0b11011, {1, 2}, {}, 3},
+        {"a picture each, the second gone", a, b, 0b11001, {1, 5}, {}, 3},
+        {"no picture, a copy left over", L"", L"", 0b111, {0, 0}, {}, -1},
+        {"one picture, its copy's record names it in its short form", a, a, 0b111, {3, 3}, {{ONE, shortA}}, 2},
+        {"one picture, its copy made from another", a, a, 0b111, {1, 1}, {{ONE, b}}, 2},
+        {"one picture, its copy made from another, the original gone", a, a, 0b110, {0, 0}, {{ONE, b}}, 2},
+        {"the same picture set on each, the one copy left from before", a, a, 0b11111, {4, 4},
+         {{ONE, b}, {0, a}, {1, a}}, 3},
+        {"a picture each, the records out of the class's order", a, b, 0b11011, {5, 4}, {{0, b}, {1, a}}, 4},
+        {"a picture each, the first's copy made from another", a, b, 0b11011, {1, 5}, {{0, L"c:\\other.jpg"}, {1, b}}, 3},
+        {"a picture each, the first a placeholder", a, b, 0b11011, {4, 2}, {}, 3, true},
+        {"one picture, a placeholder, its copy made from another", a, a, 0b111, {0, 0}, {{ONE, b}}, 2, true},
     };
+    g_pfnGetFileAttributesW = (decltype(g_pfnGetFileAttributesW))ReplaceImport("GetFileAttributesW", (void*)PlaceholderAttributes);
     for (const auto& row : rows) {
         for (int i = 0; i < 5; ++i)
             row.present >> i & 1 ? WriteBmp(files[i], i + 1, 1) : (void)DeleteFileW(files[i].c_str());
@@ -130,16 +195,80 @@ TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
         scene.monitors[1].shellIndex = 1;
         lstrcpyW(scene.monitors[0].path, row.first.c_str());
         lstrcpyW(scene.monitors[1].path, row.second.c_str());
-        ChooseShownPictures(scene, themes.c_str());
+        CopyRecords records = {};
+        for (const auto& r : row.records) {
+            records.records[records.count].number = r.first;
+            lstrcpyW(records.records[records.count++].source, r.second.c_str());
+        }
+        g_placeholder = row.placeholder ? a : L"";
+        ChooseShownPictures(scene, themes.c_str(), records);
         DecodedScene decoded;
         DecodeScene(scene, decoded);
         for (int m = 0; m < 2; ++m)
             EXPECT_EQ(row.widths[m], decoded.monitors[m].picture ? decoded.monitors[m].picture->original.cx : 0)
                 << row.what << ", monitor " << m;
+        EXPECT_EQ(row.watched < 0 ? L"" : files[row.watched], std::wstring(scene.watched)) << row.what;
     }
+    ReplaceImport("GetFileAttributesW", (void*)g_pfnGetFileAttributesW);
     for (const std::wstring& file : files)
         DeleteFileW(file.c_str());
     CoUninitialize();
+}
+
+// The registry tells what shows: the digest follows the values that tell it
+// whatever the case of their names and whatever their characters, the
+// shell's records name each copy's picture, a policy's picture comes before
+// the user's, and the shell's copies lie in the user's own roaming folder.
+TEST(WallpaperScene, TheRegistryTellsWhatShows)
+{
+    HKEY hKey;
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\vireola-digest", 0, nullptr, 0, KEY_ALL_ACCESS,
+                                             nullptr, &hKey, nullptr));
+    BYTE record[24 + 2 * 12] = {};
+    CopyMemory(record + 24, L"c:\\b\x4e00.jpg", 2 * 10);
+    const struct { const wchar_t* name; DWORD type; const void* data; DWORD size; bool changes; } steps[] = {
+        {L"WALLPAPER", REG_SZ, L"c:\\\x4e00.jpg", 16, true},
+        {L"WALLPAPER", REG_SZ, L"c:\\\x4e01.jpg", 16, true},
+        {L"TileWallpaper", REG_SZ, L"1", 4, true},
+        {L"TileWallpaper", REG_SZ, L"1", 4, false},
+        {L"CursorBlinkRate", REG_SZ, L"530", 8, false},
+        {L"transcodedimagecache_001", REG_BINARY, record, sizeof record, true},
+        {L"TranscodedImageCache", REG_SZ, L"c:\\x.jpg", 18, true},
+        {L"TranscodedImageCache_002", REG_BINARY, record, 24 + 2 * 9, true},
+    };
+    DWORD before = DesktopValuesStamp(hKey);
+    for (const auto& step : steps) {
+        RegSetValueExW(hKey, step.name, 0, step.type, (const BYTE*)step.data, step.size);
+        DWORD after = DesktopValuesStamp(hKey);
+        EXPECT_EQ(step.changes, after != before) << std::string(step.name, step.name + lstrlenW(step.name));
+        before = after;
+    }
+    // of the three records, only the one with a whole path
+    CopyRecords records;
+    ReadCopyRecords(hKey, records);
+    ASSERT_EQ(1, records.count);
+    EXPECT_EQ(1, records.records[0].number);
+    EXPECT_TRUE(SamePicture(records.records[0].source, L"C:\\B\x4e00.JPG"));
+    RegCloseKey(hKey);
+    RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\vireola-digest");
+
+    const wchar_t* policy = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    SHSetValueW(HKEY_CURRENT_USER, policy, L"Wallpaper", REG_SZ, L"c:\\policy.jpg", 28);
+    SHSetValueW(HKEY_CURRENT_USER, policy, L"WallpaperStyle", REG_SZ, L"4", 4);
+    WallpaperScene scene;
+    ReadWallpaperScene(scene);
+    SHDeleteValueW(HKEY_CURRENT_USER, policy, L"Wallpaper");
+    SHDeleteValueW(HKEY_CURRENT_USER, policy, L"WallpaperStyle");
+    ASSERT_LT(0, scene.monitorCount);
+    EXPECT_STREQ(L"c:\\policy.jpg", scene.monitors[0].path);
+    EXPECT_EQ(WALLPAPER_FILL, scene.monitors[0].position);
+
+    wchar_t themes[MAX_PATH], appData[MAX_PATH];
+    GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
+    SetEnvironmentVariableW(L"APPDATA", L"c:\\another user's");
+    ASSERT_TRUE(ThemesFolder(themes));
+    SetEnvironmentVariableW(L"APPDATA", appData);
+    EXPECT_EQ(0, StrCmpNIW(themes, appData, lstrlenW(appData))) << std::string(themes, themes + lstrlenW(themes));
 }
 
 // The preview is the piece of what shows centred on the first label, top side
@@ -184,6 +313,24 @@ TEST(WallpaperContrast, ThePreviewIsThePieceAroundTheFirstLabelTopSideUp)
     CoUninitialize();
 }
 
+int SystemDpi()
+{
+    HDC hScreen = GetDC(nullptr);
+    int dpi = GetDeviceCaps(hScreen, LOGPIXELSY);
+    ReleaseDC(nullptr, hScreen);
+    return dpi;
+}
+
+UINT WINAPI HalfAgainTheSystemDpi(HWND)
+{
+    return SystemDpi() * 3 / 2;
+}
+
+int WINAPI MetricAtDpi(int index, UINT dpi)
+{
+    return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
+}
+
 // The view's labels lie where the list view draws them, auto-arranged in
 // columns that wrap at its bottom edge; an empty view has none.
 TEST(LabelGrid, ReadsTheLabelsWhereAListViewDrawsThem)
@@ -216,6 +363,17 @@ TEST(LabelGrid, ReadsTheLabelsWhereAListViewDrawsThem)
         EXPECT_TRUE(PtInRect(&labels[i], middle)) << "item " << i << " drawn at " << middle.x << ", " << middle.y
                                                   << "; read at " << labels[i].left << ", " << labels[i].top;
     }
+    // at the view's own DPI, where Windows tells it: its icons and margins
+    HeapArray<RECT> atDpi;
+    {
+        StandIn dpi(Newer::GET_DPI_FOR_WINDOW, (void*)HalfAgainTheSystemDpi);
+        StandIn metrics(Newer::GET_SYSTEM_METRICS_FOR_DPI, (void*)MetricAtDpi);
+        ASSERT_TRUE(ReadLabels(hView, atDpi));
+    }
+    int system = SystemDpi(), icon = GetSystemMetrics(SM_CYICON), margin = ICON_TOP_MARGIN + LABEL_GAP;
+    LONG lower = MulDiv(icon, 3, 2) - icon + MulDiv(margin, system * 3 / 2, 96) - MulDiv(margin, system, 96);
+    for (int i = 0; i < COUNT; ++i)
+        EXPECT_EQ(labels[i].top + lower, atDpi[i].top) << "item " << i;
     DestroyWindow(hView);
     ImageList_Destroy(hIcons);
 }

@@ -108,6 +108,16 @@ BOOL WINAPI ContrastSetting(UINT action, UINT param, void* pv, UINT winIni)
     return TRUE;
 }
 
+// The desktop colour as the system has it, where a test has changed it
+// without telling the windows (CLR_NONE: as it is).
+COLORREF g_desktopColor = CLR_NONE;
+decltype(&GetSysColor) g_pfnGetSysColor;
+
+DWORD WINAPI DesktopColor(int index)
+{
+    return index == COLOR_BACKGROUND && g_desktopColor != CLR_NONE ? g_desktopColor : g_pfnGetSysColor(index);
+}
+
 // The view's refills are listened to while the watch runs, and only then:
 // not while it rests, nor while the dialog is in front, nor once the window
 // is gone. While a contrast theme is on, the labels have the shell's own look
@@ -128,7 +138,8 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
     HWND hDlg = CreateHiddenDialog();
     ASSERT_TRUE(hDlg);
     DWORD session = CurrentSessionFacts().thisSession;
-    COLORREF shellsText = GetContrastColor(GetSysColor(COLOR_BACKGROUND));
+    COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
+    g_pfnGetSysColor = (decltype(g_pfnGetSysColor))ReplaceImport("GetSysColor", (void*)DesktopColor);
 
     struct Step
     {
@@ -138,6 +149,7 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
         bool listening;
         bool contrast = false;
         bool shellsLook = false;   // the labels: else Red, the stored entry
+        COLORREF desktop = CLR_NONE;   // a new desktop colour, not yet announced
     };
     const Step steps[] = {
         {"resident", 0, 0, true},
@@ -145,6 +157,8 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
         {"unlocked", WM_WTSSESSION_CHANGE, WTS_SESSION_UNLOCK, true},
         {"contrast theme on", WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, false, true, true},
         {"the same notice again", WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, false, true, true},
+        {"the theme's notice before its colours' own", WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, false, true, true,
+         GetContrastColor(desktop)},
         {"contrast theme off", WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, true},
         {"shown and in front", WM_ACTIVATE, WA_ACTIVE, false},
         {"contrast theme on in front", WM_SETTINGCHANGE, SPI_SETHIGHCONTRAST, false, true, true},
@@ -154,6 +168,7 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
     for (const Step& step : steps) {
         SCOPED_TRACE(step.what);
         g_contrastOn = step.contrast;
+        g_desktopColor = step.desktop;
         if (step.message == WM_ACTIVATE && step.wParam != WA_INACTIVE)
             ShowWindow(hDlg, SW_SHOWNA);
         if (step.message)
@@ -161,12 +176,14 @@ TEST_F(WatchInProcess, ListensToTheViewOnlyWhileTheWatchRuns)
         PumpFor(2 * WATCH_PERIOD_MS);
         EXPECT_EQ(step.listening ? hView : nullptr, ViewListenedTo());
         EXPECT_EQ(step.listening ? 1 : 0, g_hooksAlive);
+        COLORREF shellsText = GetContrastColor(step.desktop != CLR_NONE ? step.desktop : desktop);
         EXPECT_EQ(step.shellsLook ? shellsText : RGB(255, 0, 0),
                   (COLORREF)SendMessageA(hView, LVM_GETTEXTCOLOR, 0, 0));
     }
     DestroyDialog();
     EXPECT_EQ(nullptr, ViewListenedTo());
     EXPECT_EQ(0, g_hooksAlive);
+    ReplaceImport("GetSysColor", (void*)g_pfnGetSysColor);
     ReplaceImport("SetWinEventHook", (void*)g_pfnSetWinEventHook);
     ReplaceImport("UnhookWinEvent", (void*)g_pfnUnhookWinEvent);
     PostMessageA(FindWindowA("Progman", "Program Manager"), WM_CLOSE, 0, 0);

@@ -1,0 +1,171 @@
+// The known folders' call is Windows Vista's; the headers declare it only for it.
+#undef _WIN32_WINNT
+#define _WIN32_WINNT 0x0600
+#include "ShellCopies.h"
+#include <shlobj.h>
+
+#ifndef FILE_ATTRIBUTE_RECALL_ON_OPEN
+#define FILE_ATTRIBUTE_RECALL_ON_OPEN 0x00040000
+#endif
+#ifndef FILE_ATTRIBUTE_RECALL_ON_DATA_ACCESS
+#define FILE_ATTRIBUTE_RECALL_ON_DATA_ACCESS 0x00400000
+#endif
+
+// The shell's own bytes before the path
+enum { RECORD_HEADER = 24 };
+
+bool ParseCopyRecord(const BYTE* data, DWORD size, WCHAR (&source)[MAX_PATH])
+{
+    source[0] = 0;
+    if (size <= RECORD_HEADER)
+        return false;
+    const WCHAR* path = (const WCHAR*)(data + RECORD_HEADER);
+    DWORD length = 0, most = (size - RECORD_HEADER) / sizeof(WCHAR);
+    while (length < most && path[length])
+        ++length;
+    // a path without its end, or too long for the system's older calls
+    if (!length || length == most || length >= MAX_PATH)
+        return false;
+    CopyMemory(source, path, length * sizeof(WCHAR));
+    source[length] = 0;
+    return true;
+}
+
+// "TranscodedImageCache" is ONE_COPY, "TranscodedImageCache_NNN" NNN; -2 for
+// any other name.
+static int RecordNumber(const WCHAR* name)
+{
+    static const WCHAR PREFIX[] = L"TranscodedImageCache";
+    const int prefix = (int)(sizeof PREFIX / sizeof(WCHAR)) - 1;
+    WCHAR start[prefix + 1];
+    if (lstrlenW(name) < prefix)
+        return -2;
+    lstrcpynW(start, name, prefix + 1);
+    if (lstrcmpiW(start, PREFIX) != 0)
+        return -2;
+    name += prefix;
+    if (!*name)
+        return ONE_COPY;
+    if (*name++ != L'_' || !*name)
+        return -2;
+    int number = 0;
+    for (; *name; ++name) {
+        if (*name < L'0' || *name > L'9' || number > 999)
+            return -2;
+        number = number * 10 + (*name - L'0');
+    }
+    return number;
+}
+
+void ReadCopyRecords(HKEY hKey, CopyRecords& records)
+{
+    records.count = 0;
+    WCHAR name[64];
+    BYTE data[RECORD_HEADER + (MAX_PATH + 1) * sizeof(WCHAR)];
+    for (DWORD i = 0; records.count < MAX_COPY_RECORDS + 1; ++i) {
+        DWORD nameLength = ARRAYSIZE(name), type, size = sizeof data;
+        LONG status = RegEnumValueW(hKey, i, name, &nameLength, nullptr, &type, data, &size);
+        if (status == ERROR_NO_MORE_ITEMS || (status != ERROR_SUCCESS && status != ERROR_MORE_DATA))
+            return;
+        int number = RecordNumber(name);
+        CopyRecord& record = records.records[records.count];
+        if (status == ERROR_SUCCESS && number != -2 && type == REG_BINARY && ParseCopyRecord(data, size, record.source)) {
+            record.number = number;
+            ++records.count;
+        }
+    }
+}
+
+const CopyRecord* RecordOf(const CopyRecords& records, int number)
+{
+    for (int i = 0; i < records.count; ++i)
+        if (records.records[i].number == number)
+            return &records.records[i];
+    return nullptr;
+}
+
+// Only a path with a short name in it is looked up: the look-up touches the
+// file, which on a share that does not answer waits.
+static bool LongForm(const WCHAR* path, WCHAR (&full)[MAX_PATH])
+{
+    bool shortName = false;
+    for (const WCHAR* p = path; *p; ++p)
+        shortName = shortName || *p == L'~';
+    DWORD length = shortName ? GetLongPathNameW(path, full, MAX_PATH) : 0;
+    if (!length || length >= MAX_PATH)
+        lstrcpynW(full, path, MAX_PATH);
+    return shortName;
+}
+
+bool SamePicture(const WCHAR* a, const WCHAR* b)
+{
+    if (lstrcmpiW(a, b) == 0)
+        return true;
+    WCHAR longA[MAX_PATH], longB[MAX_PATH];
+    bool shortA = LongForm(a, longA), shortB = LongForm(b, longB);
+    return (shortA || shortB) && lstrcmpiW(longA, longB) == 0;
+}
+
+bool IsPlaceholder(const WCHAR* path)
+{
+    DWORD attributes = GetFileAttributesW(path);
+    return attributes != INVALID_FILE_ATTRIBUTES
+           && (attributes & (FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_RECALL_ON_OPEN | FILE_ATTRIBUTE_RECALL_ON_DATA_ACCESS));
+}
+
+// Not %APPDATA%, which a copy started by another account's "Run as" or by a
+// scheduled task may have from someone else.
+bool ThemesFolder(WCHAR (&themes)[MAX_PATH])
+{
+    WCHAR* appData = nullptr;
+    bool found = SUCCEEDED(SHGetKnownFolderPath(FOLDERID_RoamingAppData, KF_FLAG_DONT_VERIFY, nullptr, &appData))
+                 && lstrlenW(appData) < MAX_PATH - 60;
+    if (found)
+        wsprintfW(themes, L"%s\\Microsoft\\Windows\\Themes\\", appData);
+    CoTaskMemFree(appData);
+    return found;
+}
+
+static void CopyPath(WCHAR (&path)[MAX_PATH], const WCHAR* themes, int number)
+{
+    if (number == ONE_COPY)
+        wsprintfW(path, L"%sTranscodedWallpaper", themes);
+    else
+        wsprintfW(path, L"%sTranscoded_%03d", themes, number);
+}
+
+void ChooseShownPictures(WallpaperScene& scene, const WCHAR* themes, const CopyRecords& records)
+{
+    scene.watched[0] = 0;
+    bool one = scene.monitorCount > 0;
+    for (int i = 0; i < scene.monitorCount; ++i)
+        one = one && lstrcmpiW(scene.monitors[i].path, scene.monitors[0].path) == 0;
+    for (int i = 0; i < scene.monitorCount; ++i) {
+        MonitorWallpaper& m = scene.monitors[i];
+        m.fallback[0] = 0;
+        // none: the desktop colour, whatever copy is left over
+        if (!m.path[0] || lstrlenW(themes) > MAX_PATH - 24)
+            continue;
+        // the copy where it would be, else any copy made from this picture
+        int expected = one ? ONE_COPY : m.shellIndex;
+        const CopyRecord* own = RecordOf(records, expected);
+        const CopyRecord* proven = own && SamePicture(own->source, m.path) ? own : nullptr;
+        for (int r = 0; !proven && r < records.count; ++r)
+            if (SamePicture(records.records[r].source, m.path))
+                proven = &records.records[r];
+        WCHAR copy[MAX_PATH] = L"";
+        if (proven || !own)
+            CopyPath(copy, themes, proven ? proven->number : expected);
+        if (i == 0)
+            CopyPath(scene.watched, themes, proven ? proven->number : expected);
+        bool copyFirst = proven || one;
+        lstrcpyW(m.fallback, copyFirst ? m.path : copy);
+        if (copyFirst)
+            lstrcpyW(m.path, copy);
+        // a stale copy: the original alone
+        if (!m.path[0]) {
+            lstrcpyW(m.path, m.fallback);
+            m.fallback[0] = 0;
+        }
+    }
+}
