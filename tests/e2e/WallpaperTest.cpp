@@ -79,10 +79,13 @@ struct Row
 TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
 {
     const int cx = GetSystemMetrics(SM_CXSCREEN), cy = GetSystemMetrics(SM_CYSCREEN);
-    const char *light = "--color E6E6E6", *red = "--color FF0000", *dark = "--color 202020";
+    // dark: the shell draws its own white on the desktop colour, which the
+    // watch would replace, and so shows whatever colour is put on before the judgement
+    const char *light = "--color E6E6E6", *red = "--color FF0000", *dark = "--classic --color 202020";
     const Row rows[] = {
+        // large, so that the judgement comes after the watch's first checks
         {"a light picture on a dark desktop colour, nothing kept: black, and entry 0's white never", dark,
-         64, 48, 0, "light.bmp", "2", true, BLACK, Row::STARTED_ANEW},
+         4000, 3000, 0, "light.bmp", "2", true, BLACK, Row::STARTED_ANEW},
         {"a dark one while the dialog is in front", dark, 64, 48, 48, "front.bmp", "2", true, WHITE, Row::IN_FRONT},
         // under a tenth of it dark: the top, where the icons are
         {"light overall but dark behind the labels", light, cx, cy, cy / 12, "top.bmp", "2", true, WHITE},
@@ -114,8 +117,8 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
          Row::STARTED_KEPT},
         {"rewritten light while the program was not running: the kept white never shows", red, 4000, 3000, 0,
          "large.bmp", "2", false, BLACK, Row::STARTED_ANEW},
-        {"a large light one, and a dark one named in the registry alone while it is judged", red, 4000, 3000, 0,
-         "during.bmp", "2", true, WHITE, Row::STARTED_CHANGED},
+        {"a large dark one, and a light one named in the registry alone while it is judged", red, 4000, 3000, 3000,
+         "during.bmp", "2", true, BLACK, Row::STARTED_CHANGED},
     };
     // a folder of their own, as pictures have, away from the stand-in's log
     char temp[MAX_PATH];
