@@ -6,64 +6,29 @@
 #include <shobjidl.h>
 #include <stdio.h>
 
-namespace {
-
-// A wide path as this console's code page prints it.
-const char* Narrow(const WCHAR* path)
+static void PrintClassAnswers()
 {
-    static char text[2 * MAX_PATH];
-    if (!WideCharToMultiByte(CP_ACP, 0, path, -1, text, sizeof text, nullptr, nullptr))
-        text[0] = 0;
-    return text;
-}
-
-void PrintClassAnswers()
-{
-    IDesktopWallpaper* pWallpaper = nullptr;
-    HRESULT hr = CoCreateInstance(CLSID_DesktopWallpaper, nullptr, CLSCTX_ALL, __uuidof(IDesktopWallpaper),
-                                  (void**)&pWallpaper);
+    IDesktopWallpaper* p = nullptr;
+    HRESULT hr = CoCreateInstance(CLSID_DesktopWallpaper, nullptr, CLSCTX_ALL, __uuidof(IDesktopWallpaper), (void**)&p);
     printf("per-monitor wallpaper class: 0x%08lX\n", (unsigned long)hr);
-    if (FAILED(hr))
-        return;
     UINT count = 0;
     DESKTOP_WALLPAPER_POSITION position = DWPOS_FILL;
-    hr = pWallpaper->GetPosition(&position);
-    printf("  position %d (0x%08lX)\n", (int)position, (unsigned long)hr);
-    hr = pWallpaper->GetMonitorDevicePathCount(&count);
-    printf("  monitors %u (0x%08lX)\n", count, (unsigned long)hr);
+    if (FAILED(hr))
+        return;
+    printf("  position %d (0x%08lX)", (int)position, (unsigned long)p->GetPosition(&position));
+    printf(", monitors (0x%08lX)\n", (unsigned long)p->GetMonitorDevicePathCount(&count));
     for (UINT i = 0; i < count; ++i) {
         LPWSTR id = nullptr, path = nullptr;
         RECT rect = {};
-        HRESULT hrId = pWallpaper->GetMonitorDevicePathAt(i, &id);
-        HRESULT hrRect = id ? pWallpaper->GetMonitorRECT(id, &rect) : E_POINTER;
-        HRESULT hrPath = id ? pWallpaper->GetWallpaper(id, &path) : E_POINTER;
-        printf("  monitor %u: id 0x%08lX; rectangle (%ld, %ld)-(%ld, %ld) 0x%08lX; picture \"%s\" 0x%08lX\n", i,
-               (unsigned long)hrId, rect.left, rect.top, rect.right, rect.bottom, (unsigned long)hrRect,
-               path ? Narrow(path) : "", (unsigned long)hrPath);
+        HRESULT hrId = p->GetMonitorDevicePathAt(i, &id), hrRect = p->GetMonitorRECT(id, &rect);
+        HRESULT hrPath = p->GetWallpaper(id, &path);
+        printf("  monitor %u: id 0x%08lX, (%ld, %ld)-(%ld, %ld) 0x%08lX, picture \"%ls\" 0x%08lX\n", i, (unsigned long)hrId,
+               rect.left, rect.top, rect.right, rect.bottom, (unsigned long)hrRect, path ? path : L"", (unsigned long)hrPath);
         CoTaskMemFree(path);
         CoTaskMemFree(id);
     }
-    pWallpaper->Release();
+    p->Release();
 }
-
-// Why the first file was chosen, told from the records as the reading tells it.
-const char* Reason(const MonitorWallpaper& m, const CopyRecords& records, const WCHAR* themes)
-{
-    bool copy = m.path[0] && !StrCmpNIW(m.path, themes, lstrlenW(themes));
-    if (!m.path[0])
-        return "no picture: the desktop colour";
-    if (copy) {
-        for (int r = 0; r < records.count; ++r)
-            if (SamePicture(records.records[r].source, m.fallback))
-                return "the shell's copy, its record names the picture";
-        return "the shell's copy, of which it keeps no record";
-    }
-    if (IsPlaceholder(m.path))
-        return "a placeholder: never read";
-    return m.fallback[0] ? "the picture, its copy (unrecorded) after it" : "the picture: no copy made from it";
-}
-
-} // namespace
 
 void PrintWallpaperFacts()
 {
@@ -75,18 +40,25 @@ void PrintWallpaperFacts()
         RegCloseKey(hKey);
     }
     for (int r = 0; r < records.count; ++r)
-        printf("record %d (-1: TranscodedWallpaper): \"%s\"\n", records.records[r].number,
-               Narrow(records.records[r].source));
+        printf("record %d (-1: TranscodedWallpaper): \"%ls\"\n", records.records[r].number, records.records[r].source);
     WCHAR themes[MAX_PATH] = L"";
     ThemesFolder(themes);
     WallpaperScene scene;
     ReadWallpaperScene(scene);
     for (int i = 0; i < scene.monitorCount; ++i) {
         const MonitorWallpaper& m = scene.monitors[i];
-        printf("monitor %d (%ld, %ld)-(%ld, %ld): reads \"%s\"", i, m.monitor.left, m.monitor.top, m.monitor.right,
-               m.monitor.bottom, Narrow(m.path));
-        printf(", then \"%s\": %s\n", Narrow(m.fallback), Reason(m, records, themes));
+        // why, as the reading decides it
+        bool copy = m.path[0] && !StrCmpNIW(m.path, themes, lstrlenW(themes)), proven = false;
+        for (int r = 0; copy && r < records.count; ++r)
+            proven = proven || SamePicture(records.records[r].source, m.fallback);
+        const char* why = !m.path[0] ? "no picture: the desktop colour"
+                          : copy     ? (proven ? "the shell's copy, its record names the picture"
+                                               : "the shell's copy, of which it keeps no record")
+                          : IsPlaceholder(m.path) ? "a placeholder: never read"
+                                                  : "the picture itself";
+        printf("monitor %d (%ld, %ld)-(%ld, %ld): reads \"%ls\", then \"%ls\": %s\n", i, m.monitor.left,
+               m.monitor.top, m.monitor.right, m.monitor.bottom, m.path, m.fallback, why);
     }
-    printf("watched: \"%s\"\n", Narrow(scene.watched));
+    printf("watched: \"%ls\"\n", scene.watched);
     fflush(stdout);
 }

@@ -1,9 +1,6 @@
-// What the wallpaper's reading finds on this desktop, for a first run on
-// Windows 8 to 11 to show whether it reads what the shell shows: each
-// monitor as the per-monitor class answers (with each call's HRESULT), the
-// shell's records of the pictures behind its copies, and the file chosen for
-// each monitor with the reason.
+// What the wallpaper's reading finds on this desktop: the per-monitor class's
+// answers with their HRESULTs, the shell's records of its copies, and each
+// monitor's file with the reason. COM is initialised on the calling thread.
 #pragma once
 
-// COM is initialised on the calling thread.
 void PrintWallpaperFacts();

@@ -77,54 +77,43 @@ TEST_F(SettingsStore, ValuesOfEveryTypeAndLengthReadAsTheirFirstFourBytesOrTheDe
 // and file. Steps through time, each on the one before.
 TEST_F(SettingsStore, AKeptColourIsBlackOrWhiteAndHoldsOnlyForWhatItWasJudgedOn)
 {
-    const COLORREF BLACK = RGB(0, 0, 0), WHITE = RGB(255, 255, 255);
     MakeSoftwareKey();
     const char* settings = "Software\\Morvane\\Vireola\\Settings";
     for (const StoredShape& shape : EveryTypeAndLength()) {
         SetValue(settings, WALLPAPER_TEXT_COLOR_VALUE, shape.type, shape.data.data(), (DWORD)shape.data.size());
-        bool dword = shape.type == REG_DWORD && shape.data.size() == 4;
-        EXPECT_EQ(dword && (shape.AsRead(-1) == 0 || shape.AsRead(-1) == 0xFFFFFF) ? (COLORREF)shape.AsRead(-1) : CLR_NONE,
-                  ReadKeptColor()) << shape.What();
+        LONG read = shape.type == REG_DWORD && shape.data.size() == 4 ? shape.AsRead(-1) : -1;
+        EXPECT_EQ(read == 0 || read == 0xFFFFFF ? (COLORREF)read : CLR_NONE, ReadKeptColor()) << shape.What();
     }
-    for (DWORD red : {0x0000FFu, 0x01000000u, 0xFFFFFFFFu}) {
-        SetValue(settings, WALLPAPER_TEXT_COLOR_VALUE, REG_DWORD, &red, sizeof red);
-        EXPECT_EQ(CLR_NONE, ReadKeptColor()) << red;
-    }
-    wchar_t picture[MAX_PATH];
-    GetTempPathW(MAX_PATH, picture);
-    lstrcatW(picture, L"vireola-kept.bmp");
+    std::wstring picture = _wgetenv(L"TEMP") + std::wstring(L"\\vireola-kept.bmp");
     auto write = [&](DWORD size) {
-        HANDLE hFile = CreateFileW(picture, GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        HANDLE hFile = CreateFileW(picture.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
         SetFilePointer(hFile, size, nullptr, FILE_BEGIN);
         SetEndOfFile(hFile);
         CloseHandle(hFile);
     };
     auto keep = [&](COLORREF text) {
         JudgedOn on = {JudgedValuesStamp(), {}, {}};
-        GetFileAttributesExW(picture, GetFileExInfoStandard, &on.stamp);
-        lstrcpyW(on.picture, picture);
+        GetFileAttributesExW(picture.c_str(), GetFileExInfoStandard, &on.stamp);
+        lstrcpyW(on.picture, picture.c_str());
         KeepColor(text, on);
-    };
-    auto desktop = [&](const char* key, const char* path) {
-        SetValue(key, "Wallpaper", REG_SZ, path, (DWORD)strlen(path) + 1);
     };
     const char* policy = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
     const struct { const char* what; std::function<void()> change; COLORREF kept; } steps[] = {
-        {"kept white", [&] { write(10); keep(WHITE); }, WHITE},
-        {"nothing changed", [] {}, WHITE},
+        {"kept white", [&] { write(10), keep(0xFFFFFF); }, 0xFFFFFF},
+        {"nothing changed", [] {}, 0xFFFFFF},
         {"the picture rewritten", [&] { write(20); }, CLR_NONE},
-        {"kept black for it", [&] { keep(BLACK); }, BLACK},
-        {"another picture named", [&] { desktop("Control Panel\\Desktop", "c:\\other.jpg"); }, CLR_NONE},
-        {"kept black for that", [&] { keep(BLACK); }, BLACK},
-        {"a picture set by policy", [&] { desktop(policy, "c:\\policy.jpg"); }, CLR_NONE},
-        {"kept white for it", [&] { keep(WHITE); }, WHITE},
-        {"kept by a version without the record", [&] { SetValue(settings, WALLPAPER_JUDGED_ON_VALUE, REG_SZ, "", 1); }, CLR_NONE},
+        {"kept black for it", [&] { keep(0); }, 0},
+        {"another picture named", [&] { SetValue("Control Panel\\Desktop", "Wallpaper", REG_SZ, "c:\\b.jpg", 9); }, CLR_NONE},
+        {"kept black for that", [&] { keep(0); }, 0},
+        {"a picture set by policy", [&] { SetValue(policy, "Wallpaper", REG_SZ, "c:\\b.jpg", 9); }, CLR_NONE},
+        {"kept white for it", [&] { keep(0xFFFFFF); }, 0xFFFFFF},
+        {"a version that keeps no record", [&] { SetValue(settings, WALLPAPER_JUDGED_ON_VALUE, REG_SZ, "", 1); }, CLR_NONE},
     };
     for (const auto& step : steps) {
         step.change();
         EXPECT_EQ(step.kept, ReadKeptColorForWhatShows()) << step.what;
     }
-    DeleteFileW(picture);
+    DeleteFileW(picture.c_str());
 }
 
 } // namespace

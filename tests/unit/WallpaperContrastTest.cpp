@@ -16,6 +16,8 @@ TEST(Legibility, LuminanceAndContrastOfTellingColours)
     const struct { COLORREF color; double luminance; } cases[] = {
         {BLACK, 0},           {WHITE, 1},           {RGB(128, 128, 128), 0.2159}, {RGB(10, 10, 10), 0.003035},
         {RGB(255, 0, 0), 0.2126}, {RGB(0, 255, 0), 0.7152}, {RGB(0, 0, 255), 0.0722}, {0xFF000000, 0},
+        // past the curve's linear foot, where a muted colour is just on black's side
+        {RGB(30, 30, 30), 0.012983}, {RGB(100, 130, 100), 0.195947},
     };
     for (const auto& c : cases)
         EXPECT_NEAR(c.luminance, RelativeLuminance(c.color), 1e-4) << std::hex << c.color;
@@ -23,6 +25,8 @@ TEST(Legibility, LuminanceAndContrastOfTellingColours)
     EXPECT_DOUBLE_EQ(21, ContrastRatio(1, 0));
     EXPECT_NEAR(5.318, ContrastRatio(0.2159, 0), 1e-3);
     EXPECT_NEAR(3.949, ContrastRatio(1, 0.2159), 1e-3);
+    double muted = RelativeLuminance(RGB(100, 130, 100));
+    EXPECT_EQ(BLACK, ChooseTextColor(muted, muted));
 }
 
 // A hundred pixels behind the labels: some dark, the rest light.

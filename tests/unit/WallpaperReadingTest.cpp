@@ -222,35 +222,26 @@ TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
 TEST(WallpaperScene, TheRegistryTellsWhatShows)
 {
     HKEY hKey;
-    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyExW(HKEY_CURRENT_USER, L"Software\\vireola-digest", 0, nullptr, 0, KEY_ALL_ACCESS,
-                                             nullptr, &hKey, nullptr));
+    ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\vireola-digest", &hKey));
     BYTE record[24 + 2 * 12] = {};
     CopyMemory(record + 24, L"c:\\b\x4e00.jpg", 2 * 10);
     const struct { const wchar_t* name; DWORD type; const void* data; DWORD size; bool changes; } steps[] = {
-        {L"WALLPAPER", REG_SZ, L"c:\\\x4e00.jpg", 16, true},
-        {L"WALLPAPER", REG_SZ, L"c:\\\x4e01.jpg", 16, true},
-        {L"TileWallpaper", REG_SZ, L"1", 4, true},
-        {L"TileWallpaper", REG_SZ, L"1", 4, false},
-        {L"CursorBlinkRate", REG_SZ, L"530", 8, false},
-        {L"transcodedimagecache_001", REG_BINARY, record, sizeof record, true},
-        {L"TranscodedImageCache", REG_SZ, L"c:\\x.jpg", 18, true},
-        {L"TranscodedImageCache_002", REG_BINARY, record, 24 + 2 * 9, true},
+        {L"WALLPAPER", REG_SZ, L"c:\\\x4e00.jpg", 16, true}, {L"WALLPAPER", REG_SZ, L"c:\\\x4e01.jpg", 16, true},
+        {L"TileWallpaper", REG_SZ, L"1", 4, true}, {L"TileWallpaper", REG_SZ, L"1", 4, false},
+        {L"CursorBlinkRate", REG_SZ, L"530", 8, false}, {L"transcodedimagecache_001", REG_BINARY, record, 48, true},
+        {L"TranscodedImageCache", REG_SZ, L"c:\\x.jpg", 18, true}, {L"TranscodedImageCache_002", REG_BINARY, record, 42, true},
     };
-    DWORD before = DesktopValuesStamp(hKey);
     for (const auto& step : steps) {
+        DWORD before = DesktopValuesStamp(hKey);
         RegSetValueExW(hKey, step.name, 0, step.type, (const BYTE*)step.data, step.size);
-        DWORD after = DesktopValuesStamp(hKey);
-        EXPECT_EQ(step.changes, after != before) << std::string(step.name, step.name + lstrlenW(step.name));
-        before = after;
+        EXPECT_EQ(step.changes, DesktopValuesStamp(hKey) != before) << &step - steps;
     }
-    // of the three records, only the one with a whole path
-    CopyRecords records;
+    CopyRecords records; // of the three, only the one with a whole path
     ReadCopyRecords(hKey, records);
-    ASSERT_EQ(1, records.count);
-    EXPECT_EQ(1, records.records[0].number);
-    EXPECT_TRUE(SamePicture(records.records[0].source, L"C:\\B\x4e00.JPG"));
     RegCloseKey(hKey);
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\vireola-digest");
+    ASSERT_EQ(1, records.count);
+    EXPECT_TRUE(records.records[0].number == 1 && SamePicture(records.records[0].source, L"C:\\B\x4e00.JPG"));
 
     const wchar_t* policy = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
     SHSetValueW(HKEY_CURRENT_USER, policy, L"Wallpaper", REG_SZ, L"c:\\policy.jpg", 28);
@@ -260,15 +251,14 @@ TEST(WallpaperScene, TheRegistryTellsWhatShows)
     SHDeleteValueW(HKEY_CURRENT_USER, policy, L"Wallpaper");
     SHDeleteValueW(HKEY_CURRENT_USER, policy, L"WallpaperStyle");
     ASSERT_LT(0, scene.monitorCount);
-    EXPECT_STREQ(L"c:\\policy.jpg", scene.monitors[0].path);
-    EXPECT_EQ(WALLPAPER_FILL, scene.monitors[0].position);
+    EXPECT_TRUE(!lstrcmpW(L"c:\\policy.jpg", scene.monitors[0].path) && scene.monitors[0].position == WALLPAPER_FILL);
 
     wchar_t themes[MAX_PATH], appData[MAX_PATH];
     GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
     SetEnvironmentVariableW(L"APPDATA", L"c:\\another user's");
     ASSERT_TRUE(ThemesFolder(themes));
     SetEnvironmentVariableW(L"APPDATA", appData);
-    EXPECT_EQ(0, StrCmpNIW(themes, appData, lstrlenW(appData))) << std::string(themes, themes + lstrlenW(themes));
+    EXPECT_EQ(0, StrCmpNIW(themes, appData, lstrlenW(appData)));
 }
 
 // The preview is the piece of what shows centred on the first label, top side
@@ -320,16 +310,8 @@ int SystemDpi()
     ReleaseDC(nullptr, hScreen);
     return dpi;
 }
-
-UINT WINAPI HalfAgainTheSystemDpi(HWND)
-{
-    return SystemDpi() * 3 / 2;
-}
-
-int WINAPI MetricAtDpi(int index, UINT dpi)
-{
-    return MulDiv(GetSystemMetrics(index), dpi, SystemDpi());
-}
+UINT WINAPI HalfAgainTheSystemDpi(HWND) { return SystemDpi() * 3 / 2; }
+int WINAPI MetricAtDpi(int index, UINT dpi) { return MulDiv(GetSystemMetrics(index), dpi, SystemDpi()); }
 
 // The view's labels lie where the list view draws them, auto-arranged in
 // columns that wrap at its bottom edge; an empty view has none.
