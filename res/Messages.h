@@ -27,4 +27,5 @@ enum {
     WATCH_TIMER_ID = 1,            // the re-apply watch's period and bursts
     TRAY_RETRY_TIMER_ID = 2,       // the notification-area icon's add, retried
     SESSION_RETRY_TIMER_ID = 3,    // the session's notifications, retried
+    WALLPAPER_TIMER_ID = 4,        // the wallpaper's next evaluation, or a look at a hung shell
 };

@@ -281,6 +281,7 @@ void CVireolaDlg::OnTimer(UINT_PTR nIDEvent)
     case WATCH_TIMER_ID: m_Watch.OnTimer(WantedColor()); break;
     case TRAY_RETRY_TIMER_ID: m_TrayIcon.OnRetry(); break;
     case SESSION_RETRY_TIMER_ID: m_Watch.OnRetry(); break;
+    case WALLPAPER_TIMER_ID: m_Wallpaper.OnTimer(); break;
     }
 }
 

@@ -1,6 +1,5 @@
 #include "PictureDecode.h"
 #include "PictureOrientation.h"
-#include <shlwapi.h>
 #include <wincodec.h>
 
 // The frame of a decoder that can shrink a picture as it decodes it, which
@@ -91,34 +90,40 @@ IWICBitmapSource* ShrunkWhileDecoding(IWICImagingFactory* pFactory, IWICBitmapFr
     return pBitmap;
 }
 
-// Each pixel of size the average of the source's pixels it covers, the
-// source read a row at a time (32-bit BGR, source at least size each way).
+} // namespace
+
+// Each pixel of size the average of the source's pixels it covers, at least
+// one: a decoder whose closest size is smaller than asked leaves a source
+// that is enlarged here, each of its pixels repeated.
 bool ScaleDown(IWICBitmapSource* pSource, SIZE source, SIZE size, DWORD* pixels)
 {
     HeapArray<DWORD> row, sums;   // per column: blue, green, red, count
-    if (!row.Allocate(source.cx) || !sums.Allocate(size.cx * 4))
+    if (source.cx <= 0 || source.cy <= 0 || !row.Allocate(source.cx) || !sums.Allocate(size.cx * 4))
         return false;
-    for (LONG y = 0, sy = 0; y < size.cy; ++y) {
+    for (LONG y = 0; y < size.cy; ++y) {
         ZeroMemory(sums.Data(), size.cx * 4 * sizeof(DWORD));
-        for (LONG end = (LONG)((LONGLONG)(y + 1) * source.cy / size.cy); sy < end; ++sy) {
+        LONG sy = (LONG)((LONGLONG)y * source.cy / size.cy), end = (LONG)((LONGLONG)(y + 1) * source.cy / size.cy);
+        for (end = end > sy ? end : sy + 1; sy < end; ++sy) {
             WICRect rect = {0, (INT)sy, (INT)source.cx, 1};
             if (FAILED(pSource->CopyPixels(&rect, source.cx * 4, source.cx * 4, (BYTE*)row.Data())))
                 return false;
-            for (LONG x = 0, sx = 0; x < size.cx; ++x) {
+            for (LONG x = 0; x < size.cx; ++x) {
                 DWORD* sum = &sums[x * 4];
-                for (LONG stop = (LONG)((LONGLONG)(x + 1) * source.cx / size.cx); sx < stop; ++sx, ++sum[3])
+                LONG sx = (LONG)((LONGLONG)x * source.cx / size.cx), stop = (LONG)((LONGLONG)(x + 1) * source.cx / size.cx);
+                for (stop = stop > sx ? stop : sx + 1; sx < stop; ++sx, ++sum[3])
                     for (int c = 0; c < 3; ++c)
                         sum[c] += row[sx] >> (8 * c) & 0xFF;
             }
         }
         for (LONG x = 0; x < size.cx; ++x) {
             const DWORD* sum = &sums[x * 4];
-            DWORD n = sum[3] ? sum[3] : 1;
-            pixels[y * size.cx + x] = sum[2] / n << 16 | sum[1] / n << 8 | sum[0] / n;
+            pixels[y * size.cx + x] = sum[2] / sum[3] << 16 | sum[1] / sum[3] << 8 | sum[0] / sum[3];
         }
     }
     return true;
 }
+
+namespace {
 
 // The bits of a pixel in the frame's own format, which a decoder that cannot
 // shrink it holds whole; 0 where it does not say.
@@ -178,14 +183,31 @@ bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
 
 } // namespace
 
-// Not the factory's own file stream, which denies writing while it is open:
-// the shell rewrites its copy of the wallpaper in place, and a user saves
-// over a picture, at any moment. A file rewritten during a decode reads torn
-// and fails, and the change's own notice brings a new evaluation.
+// Read whole and let go before it is decoded, through a handle that shares
+// reading, writing and deletion: the shell rewrites its copy in place, and a
+// user saves over a picture, replaces it by a rename or deletes it, at any
+// moment. A file rewritten during the read reads torn and fails to decode,
+// and the change's own notice brings a new evaluation.
 IStream* OpenPictureFile(const WCHAR* path)
 {
+    HANDLE hFile = CreateFileW(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                               OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
+    if (hFile == INVALID_HANDLE_VALUE)
+        return nullptr;
+    LARGE_INTEGER size;
+    HGLOBAL hMemory = nullptr;
     IStream* pStream = nullptr;
-    return SUCCEEDED(SHCreateStreamOnFileW(path, STGM_READ | STGM_SHARE_DENY_NONE, &pStream)) ? pStream : nullptr;
+    DWORD read = 0;
+    if (GetFileSizeEx(hFile, &size) && size.QuadPart > 0 && size.QuadPart <= MAX_PICTURE_FILE_BYTES
+        && (hMemory = GlobalAlloc(GMEM_MOVEABLE, (SIZE_T)size.QuadPart))) {
+        void* bytes = GlobalLock(hMemory);
+        bool whole = bytes && ReadFile(hFile, bytes, size.LowPart, &read, nullptr) && read == size.LowPart;
+        GlobalUnlock(hMemory);
+        if (!whole || FAILED(CreateStreamOnHGlobal(hMemory, TRUE, &pStream)))
+            GlobalFree(hMemory), pStream = nullptr;
+    }
+    CloseHandle(hFile);
+    return pStream;
 }
 
 bool DecodePicture(const WCHAR* path, Picture& picture)

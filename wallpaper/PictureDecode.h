@@ -5,6 +5,7 @@
 #include "../framework/HeapArray.h"
 #include <windows.h>
 #include <objidl.h>
+#include <wincodec.h>
 
 enum { MAX_DECODED_SIDE = 1024 };
 
@@ -36,9 +37,17 @@ SIZE DecodedSize(SIZE original, int maxSide);
 // be decoded whole.
 bool WithinDecodeBound(SIZE original, UINT bitsPerPixel);
 
-// The file, read as a stream that lets others write it meanwhile; none where
-// it cannot be opened.
+// The most of a picture's file read into memory to be decoded: a photograph
+// of 50 megapixels as a JPEG, a 4K screen's bitmap, a 36-megapixel TIFF.
+enum { MAX_PICTURE_FILE_BYTES = 128 * 1024 * 1024 };
+
+// The file read whole into memory as a stream, the file closed again; none
+// where it cannot be read, or is larger than that.
 IStream* OpenPictureFile(const WCHAR* path);
+
+// The source's pixels (32-bit BGR, source.cx by source.cy), averaged into
+// size's, read a row at a time; false where the source cannot be read.
+bool ScaleDown(IWICBitmapSource* pSource, SIZE source, SIZE size, DWORD* pixels);
 
 // False for a file that is missing, not a picture, in a format this Windows
 // cannot decode, or too large to decode whole where it cannot be shrunk

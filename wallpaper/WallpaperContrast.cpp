@@ -14,8 +14,37 @@ static bool DecodeUnlessPlaceholder(const WCHAR* path, Picture& picture)
     return path[0] && !IsPlaceholder(path) && DecodePicture(path, picture);
 }
 
+// The file a monitor's picture was decoded from, its time and size now.
+static WIN32_FILE_ATTRIBUTE_DATA StampOf(const WCHAR* path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA stamp = {};
+    GetFileAttributesExW(path, GetFileExInfoStandard, &stamp);
+    return stamp;
+}
+
+// The same monitors showing the same files in the same places, each file
+// that was decoded unchanged, and none that could not be read.
+static bool StillShows(const WallpaperScene& scene, const DecodedScene& decoded)
+{
+    const WallpaperScene& was = decoded.scene;
+    if (!decoded.valid || was.monitorCount != scene.monitorCount || was.values != scene.values
+        || !EqualRect(&was.virtualScreen, &scene.virtualScreen))
+        return false;
+    for (int i = 0; i < scene.monitorCount; ++i) {
+        const MonitorWallpaper &a = was.monitors[i], &b = scene.monitors[i];
+        if (!EqualRect(&a.monitor, &b.monitor) || a.position != b.position || lstrcmpW(a.path, b.path)
+            || lstrcmpW(a.fallback, b.fallback) || (a.path[0] && !decoded.monitors[i].picture)
+            || (decoded.from[i] && !SameFileStamp(decoded.stamps[i], StampOf(decoded.from[i]))))
+            return false;
+    }
+    return true;
+}
+
 bool DecodeScene(const WallpaperScene& scene, DecodedScene& decoded)
 {
+    if (StillShows(scene, decoded))
+        return decoded.any;
+    decoded.valid = false;
     bool any = false;
     for (int i = 0; i < scene.monitorCount; ++i) {
         const MonitorWallpaper& m = scene.monitors[i];
@@ -23,17 +52,37 @@ bool DecodeScene(const WallpaperScene& scene, DecodedScene& decoded)
         int same = 0;
         while (same < i && lstrcmpiW(scene.monitors[same].path, m.path) != 0)
             ++same;
+        const WCHAR* from = nullptr;
+        decoded.pictures[i].pixels.Free();
         if (same < i)
             picture = decoded.monitors[same].picture;
-        else if (DecodeUnlessPlaceholder(m.path, decoded.pictures[i])
-                 || DecodeUnlessPlaceholder(m.fallback, decoded.pictures[i]))
+        else if (DecodeUnlessPlaceholder(from = m.path, decoded.pictures[i])
+                 || DecodeUnlessPlaceholder(from = m.fallback, decoded.pictures[i]))
             picture = &decoded.pictures[i];
+        decoded.from[i] = picture && same == i ? from : nullptr;
+        if (decoded.from[i])
+            decoded.stamps[i] = StampOf(from);
         decoded.monitors[i].picture = picture;
         decoded.monitors[i].placement =
             PlacePicture(m.position, picture ? picture->original : SIZE{0, 0}, m.monitor, scene.virtualScreen);
         any = any || picture;
     }
+    decoded.scene = scene;
+    // where the copy of the scene is, now that it is kept
+    for (int i = 0; i < scene.monitorCount; ++i)
+        if (decoded.from[i])
+            decoded.from[i] = decoded.from[i] == scene.monitors[i].path ? decoded.scene.monitors[i].path
+                                                                        : decoded.scene.monitors[i].fallback;
+    decoded.any = any;
+    decoded.valid = true;
     return any;
+}
+
+bool ShellAnswers(HWND hView)
+{
+    DWORD_PTR result;
+    return !hView || (!IsHungAppWindow(GetAncestor(hView, GA_ROOT))
+                      && SendMessageTimeoutA(hView, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, SHELL_ANSWER_MS, &result));
 }
 
 namespace {
@@ -55,8 +104,13 @@ RECT PreviewArea(const HeapArray<RECT>& labels, SIZE size)
 
 } // namespace
 
-void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, WallpaperContrast& result)
+void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, DecodedScene& decoded, WallpaperContrast& result)
 {
+    // a hung shell is asked nothing: its wallpaper's class, its folder view
+    // and accessibility would each wait for it without a bound
+    result.shellHung = !ShellAnswers(hView);
+    if (result.shellHung)
+        return;
     WallpaperScene scene;
     result.judgedValues = JudgedValuesStamp();
     ReadWallpaperScene(scene);
@@ -66,7 +120,6 @@ void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, WallpaperContrast& 
     GetFileAttributesExW(result.picture, GetFileExInfoStandard, &result.pictureStamp);
     HeapArray<RECT> labels;
     ReadLabels(hView, labels);
-    DecodedScene decoded;
     result.pictureRead = DecodeScene(scene, decoded);
 
     ShownDesktop shown = {decoded.monitors, scene.monitorCount, scene.desktop};

@@ -15,9 +15,24 @@ struct Evaluation
     HWND hWnd;              // told of the result; none when waited for
     UINT generation;
     SIZE previewSize;
+    DecodedScene* decoded;  // the scene last decoded, handed on to the next
     WallpaperContrast result;
     HMODULE hCodecs;        // the imaging component, held loaded
 };
+
+static DecodedScene* NewDecodedScene()
+{
+    void* memory = HeapAlloc(GetProcessHeap(), 0, sizeof(DecodedScene));
+    return memory ? new (memory) DecodedScene() : nullptr;
+}
+
+static void FreeDecodedScene(DecodedScene* decoded)
+{
+    if (!decoded)
+        return;
+    decoded->~DecodedScene();
+    HeapFree(GetProcessHeap(), 0, decoded);
+}
 
 static Evaluation* NewEvaluation(HWND hWnd, UINT generation, SIZE previewSize, LONG refs)
 {
@@ -38,6 +53,7 @@ static void Release(Evaluation* e)
         return;
     if (e->hCodecs)
         FreeLibrary(e->hCodecs);
+    FreeDecodedScene(e->decoded);
     e->~Evaluation();
     HeapFree(GetProcessHeap(), 0, e);
 }
@@ -46,7 +62,12 @@ static DWORD WINAPI EvaluateOnWorker(void* parameter)
 {
     Evaluation* e = (Evaluation*)parameter;
     bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    EvaluateWallpaperContrast(FindDesktopListView(), e->previewSize, e->result);
+    if (!e->decoded)
+        e->decoded = NewDecodedScene();
+    if (e->decoded)
+        EvaluateWallpaperContrast(FindDesktopListView(), e->previewSize, *e->decoded, e->result);
+    else
+        e->result.shellHung = true;   // no memory: judged at the next change
     // COM unloads the imaging component as the thread leaves it, and loading
     // it again is most of an evaluation's cost
     GetModuleHandleExW(0, L"windowscodecs.dll", &e->hCodecs);
@@ -81,7 +102,7 @@ COLORREF EvaluateBeforeStart(JudgedOn& on)
     HANDLE hThread = StartThread(EvaluateOnWorker, e);
     if (!hThread)
         Release(e);
-    else if (WaitForSingleObject(hThread, WALLPAPER_START_WAIT_MS) == WAIT_OBJECT_0) {
+    else if (WaitForSingleObject(hThread, WALLPAPER_START_WAIT_MS) == WAIT_OBJECT_0 && !e->result.shellHung) {
         text = e->result.text;
         TakeJudgedOn(e->result, on);
     }
@@ -129,32 +150,41 @@ void CWallpaperWatch::Follow(bool follow)
     }
 }
 
-// Threads still running are left to end by themselves: each holds what it uses.
+// A thread still running is left to end by itself: it holds what it uses.
 void CWallpaperWatch::Stop(DWORD waitMs)
 {
     m_bFollowing = false;
     ++m_Generation;
-    m_bAgain = false;
+    m_bAgain = m_bShellHung = false;
+    KillTimer(m_hWnd, WALLPAPER_TIMER_ID);
     LetWorkerGo(0);
     m_Changes.Stop(waitMs);
     m_PreviewPixels.Free();
+    FreeDecodedScene(m_pDecoded);
+    m_pDecoded = nullptr;
     if (m_hCodecs)
         FreeLibrary(m_hCodecs);
     m_hCodecs = nullptr;
 }
 
-// An evaluation already under way is waited for, unless it has run so long
-// that it may never end: then it is left to itself and its result dropped.
+// One evaluation at a time, however long it takes: a change meanwhile is
+// judged once it has ended. A result whose message never came is taken now.
+// Evaluations come at least WALLPAPER_GAP_MS apart while changes keep coming,
+// and none while the shell is hung.
 void CWallpaperWatch::Evaluate()
 {
     if (!m_bFollowing)
         return;
-    // one under way, or ended with its result on the way: asked for again
-    // once it is taken, so that a flood of changes never starves the results
-    bool running = m_hWorker && WaitForSingleObject(m_hWorker, 0) == WAIT_TIMEOUT
-                   && GetTickCount() - m_WorkerStart < WALLPAPER_ABANDON_MS;
-    if (running || (m_pEvaluation && InterlockedCompareExchange(&m_pEvaluation->done, 1, 1))) {
-        m_bAgain = true;
+    m_bAgain = true;
+    if (m_pEvaluation && InterlockedCompareExchange(&m_pEvaluation->done, 1, 1)) {
+        SendMessageA(m_hWnd, WM_WALLPAPER_EVALUATED, m_pEvaluation->generation, 0);
+        return;
+    }
+    DWORD since = GetTickCount() - m_LastStart;
+    if (m_pEvaluation || m_bShellHung)
+        return;
+    if (m_LastStart && since < WALLPAPER_GAP_MS) {
+        SetTimer(m_hWnd, WALLPAPER_TIMER_ID, WALLPAPER_GAP_MS - since, nullptr);
         return;
     }
     LetWorkerGo(0);
@@ -164,14 +194,31 @@ void CWallpaperWatch::Evaluate()
     Evaluation* e = NewEvaluation(m_hWnd, ++m_Generation, {client.right, client.bottom}, 2);
     if (!e)
         return;
+    e->decoded = m_pDecoded;
+    m_pDecoded = nullptr;
     m_hWorker = StartThread(EvaluateOnWorker, e);
-    m_WorkerStart = GetTickCount();
+    m_LastStart = GetTickCount() | 1;
     if (!m_hWorker) {
         Release(e);
         Release(e);
         return;
     }
     m_pEvaluation = e;
+}
+
+// Its timer: the gap has passed, or the hung shell is looked at again, by
+// Windows' own judgement of it, which asks the shell nothing.
+void CWallpaperWatch::OnTimer()
+{
+    KillTimer(m_hWnd, WALLPAPER_TIMER_ID);
+    HWND hView = FindDesktopListView();
+    if (m_bShellHung && hView && IsHungAppWindow(GetAncestor(hView, GA_ROOT))) {
+        SetTimer(m_hWnd, WALLPAPER_TIMER_ID, WALLPAPER_HUNG_LOOK_MS, nullptr);
+        return;
+    }
+    m_bShellHung = false;
+    if (m_bAgain)
+        Evaluate();
 }
 
 // The thread is let go, and with it the evaluation, unless its result has
@@ -197,15 +244,23 @@ bool CWallpaperWatch::OnEvaluated(WPARAM generation, LPARAM lParam)
         || !InterlockedCompareExchange(&e->done, 1, 1))
         return false;
     std::swap(m_hCodecs, e->hCodecs);
-    m_Text = e->result.text;
-    TakeJudgedOn(e->result, m_Judged);
-    m_PreviewPixels = std::move(e->result.preview);
-    m_PreviewSize = e->result.previewSize;
-    m_Changes.Watch(m_hWnd, e->result.picture, e->result.pictureStamp, e->result.desktopValues);
+    std::swap(m_pDecoded, e->decoded);
+    bool judged = !e->result.shellHung;
+    if (judged) {
+        m_Text = e->result.text;
+        TakeJudgedOn(e->result, m_Judged);
+        m_PreviewPixels = std::move(e->result.preview);
+        m_PreviewSize = e->result.previewSize;
+        m_Changes.Watch(m_hWnd, e->result.picture, e->result.pictureStamp, e->result.desktopValues);
+    } else {
+        // judged again once Windows no longer takes it for hung
+        m_bShellHung = m_bAgain = true;
+        SetTimer(m_hWnd, WALLPAPER_TIMER_ID, WALLPAPER_HUNG_LOOK_MS, nullptr);
+    }
     LetWorkerGo(0);
     if (m_bAgain)
         Evaluate();
-    return true;
+    return judged;
 }
 
 // The sample stands on the piece of the wallpaper around the first label.

@@ -16,13 +16,17 @@
 enum {
     // a start that ends waits this long for the colour, then ends without it
     WALLPAPER_START_WAIT_MS = 2500,
-    // an evaluation still running after this is left to end by itself
-    WALLPAPER_ABANDON_MS = 10000,
+    // evaluations at least this far apart while changes keep coming (an icon
+    // dragged raises a move at every step)
+    WALLPAPER_GAP_MS = 500,
+    // how often a shell that Windows takes for hung is looked at again
+    WALLPAPER_HUNG_LOOK_MS = 1000,
     // the longest the program waits for a thread of its own as it ends
     WALLPAPER_END_WAIT_MS = 1000,
 };
 
 struct Evaluation;
+struct DecodedScene;
 
 // A silent start, with the entry stored: the wallpaper's text colour and
 // what it was judged on, if it is judged in time; else CLR_NONE.
@@ -44,6 +48,8 @@ public:
     bool Following() const { return m_bFollowing; }
     // What the desktop shows may have changed.
     void Evaluate();
+    // WALLPAPER_TIMER_ID has come.
+    void OnTimer();
     // WM_WALLPAPER_EVALUATED: true when the generation names the evaluation
     // under way and it has ended; its result is then the latest. Any other
     // value changes nothing.
@@ -69,9 +75,11 @@ private:
     bool m_bFollowing = false;
     UINT m_Generation = 0;
     Evaluation* m_pEvaluation = nullptr;   // the one under way, or its result not yet taken
-    HANDLE m_hWorker = nullptr;
-    DWORD m_WorkerStart = 0;
-    bool m_bAgain = false;                 // asked for while one was under way
+    HANDLE m_hWorker = nullptr;            // the one worker, whose evaluation's result is not yet taken
+    DWORD m_LastStart = 0;                 // when the last evaluation started; 0 for none
+    bool m_bAgain = false;                 // asked for while one could not start
+    bool m_bShellHung = false;             // the last evaluation found the shell hung
+    DecodedScene* m_pDecoded = nullptr;   // the scene last decoded, while no evaluation runs
     COLORREF m_Text = CLR_NONE;
     JudgedOn m_Judged = {};
     SIZE m_PreviewSize = {};

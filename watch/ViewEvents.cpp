@@ -2,8 +2,11 @@
 
 namespace {
 
-// One view is listened to at a time, on the program's one thread.
-HWINEVENTHOOK g_hHook;
+// One view is listened to at a time, on the program's one thread: for its
+// refills and for its items' moves, each alone, so that the events between
+// (focus, selection, hover) never wake the program.
+const DWORD EVENTS[] = {EVENT_OBJECT_REORDER, EVENT_OBJECT_LOCATIONCHANGE};
+HWINEVENTHOOK g_hHooks[2];
 HWND g_hView, g_hNotify;
 
 // Out of context, the event comes to the thread that listens, as it waits
@@ -30,28 +33,28 @@ void ListenToView(HWND hView, HWND hNotify)
     DWORD tid = hView ? GetWindowThreadProcessId(hView, &pid) : 0;
     if (!tid)
         return;
-    // one range for both: the events between (focus, selection, state) are
-    // few, and come only of what the user does on the desktop
-    g_hHook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_LOCATIONCHANGE, nullptr, OnViewEvent, pid, tid,
-                              WINEVENT_OUTOFCONTEXT);
-    // Wine takes no thread of another process for a filter: the whole
-    // process then, whose other windows the event's window tells apart
-    if (!g_hHook)
-        g_hHook = SetWinEventHook(EVENT_OBJECT_REORDER, EVENT_OBJECT_LOCATIONCHANGE, nullptr, OnViewEvent, pid, 0,
-                                  WINEVENT_OUTOFCONTEXT);
+    for (int i = 0; i < 2; ++i) {
+        g_hHooks[i] = SetWinEventHook(EVENTS[i], EVENTS[i], nullptr, OnViewEvent, pid, tid, WINEVENT_OUTOFCONTEXT);
+        // Wine takes no thread of another process for a filter: the whole
+        // process then, whose other windows the event's window tells apart
+        if (!g_hHooks[i])
+            g_hHooks[i] = SetWinEventHook(EVENTS[i], EVENTS[i], nullptr, OnViewEvent, pid, 0, WINEVENT_OUTOFCONTEXT);
+    }
 }
 
 void StopListeningToView()
 {
-    if (g_hHook)
-        UnhookWinEvent(g_hHook);
-    g_hHook = nullptr;
+    for (HWINEVENTHOOK& hHook : g_hHooks) {
+        if (hHook)
+            UnhookWinEvent(hHook);
+        hHook = nullptr;
+    }
     g_hView = nullptr;
 }
 
 HWND ViewListenedTo()
 {
-    return g_hHook ? g_hView : nullptr;
+    return g_hHooks[0] || g_hHooks[1] ? g_hView : nullptr;
 }
 
 bool IsViewRefill(HWND hView, DWORD event, HWND hwnd)

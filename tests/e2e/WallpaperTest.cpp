@@ -2,6 +2,8 @@
 // Windows 7 (and Wine) keeps the wallpaper and announced as Windows does.
 #include "Harness.h"
 #include "res/Copies.h"
+#include "res/Messages.h"
+#include <tlhelp32.h>
 #include <algorithm>
 #include <fstream>
 
@@ -67,12 +69,27 @@ struct Row
         BEHIND_ANOTHER,     // announced right behind another picture, the other way round
         OTHER_ENTRY,        // "Black" applied first: not judged, nothing kept; the entry back after
         REGISTRY_ONLY,      // the same file, its position changed in the registry alone
+        DRAGGED,            // an icon dragged in forty steps over two seconds: a few evaluations, the last one's colour
+        SHELL_HUNG,         // the shell hung while another picture and this one are named by turns: one worker at
+                            // most, then one evaluation
         STARTED_ANEW,       // resident, with no colour kept for what shows: the judgement's, nothing before
         STARTED_KEPT,       // resident: the colour kept for what shows at once, before the judgement
         STARTED_CHANGED,    // resident: another picture named in the registry alone during the first judgement
         STARTED_ONCE,       // Re-Apply off: judged after the start, with the start lock free, applied and kept before it ends
     } step = AS_IS;
 };
+
+int ThreadCount(DWORD pid)
+{
+    HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 thread = {};
+    thread.dwSize = sizeof thread;
+    int count = 0;
+    for (BOOL more = Thread32First(hSnapshot, &thread); more; more = Thread32Next(hSnapshot, &thread))
+        count += thread.th32OwnerProcessID == pid;
+    CloseHandle(hSnapshot);
+    return count;
+}
 
 // Each row follows the one before it in the same running program (or starts
 // it with the picture set), and expects another colour than it.
@@ -106,6 +123,9 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         {"and rewritten dark in place, unannounced", red, 64, 48, 48, "sub\\pic.bmp", "2", false, WHITE},
         {"a new light picture", red, 64, 48, 0, "light2.bmp", "2", true, BLACK},
         {"a dark one right behind a light one", red, 64, 48, 48, "second.bmp", "2", true, WHITE, Row::BEHIND_ANOTHER},
+        {"a light one as an icon is dragged", red, 64, 48, 0, "drag.bmp", "2", true, BLACK, Row::DRAGGED},
+        {"a dark one, then it and a light one named by turns while the shell hangs", red, 64, 48, 48, "hung.bmp", "2",
+         false, BLACK, Row::SHELL_HUNG},
         {"a light one named in the registry only", red, 64, 48, 0, "named.bmp", "2", false, BLACK},
         {"a missing file: entry 0's colour, white on red", red, 0, 0, 0, "missing.bmp", "2", true, WHITE},
         {"a light one while \"Black\" is applied", red, 64, 48, 0, "light3.bmp", "2", true, BLACK, Row::OTHER_ENTRY},
@@ -167,7 +187,7 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
             SelectColor(3);
             Click(IDC_APPLY);
         }
-        if (row.step == Row::BEHIND_ANOTHER || row.step == Row::STARTED_CHANGED) {
+        if (row.step == Row::BEHIND_ANOTHER || row.step == Row::STARTED_CHANGED || row.step == Row::SHELL_HUNG) {
             WriteBmp(path + "~", row.cx, row.cy, row.cy - row.darkRows);
             if (row.step == Row::BEHIND_ANOTHER)
                 values.Set(path + "~", row.style);
@@ -192,6 +212,21 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         if (row.step == Row::STARTED_CHANGED) {
             ASSERT_TRUE(WaitFor(judging, 15000));
             values.Set(path + "~", row.style, false);
+        } else if (row.step == Row::DRAGGED) {
+            desktop->NewMessages();
+            for (int i = 0; i < 40; ++i, PumpFor(50))
+                PostMessageA(FindSettingsDialog(), WM_VIEW_ITEMS_MOVED, 0, 0);
+        } else if (row.step == Row::SHELL_HUNG) {
+            ASSERT_TRUE(WaitFor([&] { return desktop->LabelsAre(WHITE); }, 15000));
+            desktop->NewMessages();
+            desktop->Hang(5000);
+            int peak = 0;
+            for (int i = 0; i < 12; ++i, PumpFor(300)) {
+                if (i % 3 == 0)
+                    values.Set(path + (i % 2 ? "~" : ""), row.style, false);
+                peak = std::max(peak, ThreadCount(program->Id()));
+            }
+            EXPECT_LE(peak, 3) << "the program's threads";
         } else if (row.step == Row::STARTED_ONCE) {
             // the next copy may start while this one judges
             ASSERT_TRUE(WaitFor(judging, 15000));
@@ -207,7 +242,12 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
         }
         EXPECT_TRUE(WaitFor([&] { return desktop->LabelsAre(row.labels); }, 15000))
             << std::hex << desktop->TextColor() << ", the program " << (program->Running() ? "running" : "ended with " + std::to_string(program->Wait(0)));
-        if (row.step == Row::STARTED_ANEW || row.step == Row::STARTED_KEPT) {
+        if (row.step == Row::DRAGGED || row.step == Row::SHELL_HUNG) {
+            PumpFor(1500);   // anything still to come
+            judging();
+            int evaluations = (int)std::count_if(seen.begin(), seen.end(), [](const std::string& m) { return !m.rfind("GETITEMSPACING", 0); });
+            EXPECT_TRUE(row.step == Row::DRAGGED ? evaluations <= 7 : evaluations == 1) << evaluations << " evaluations";
+        } else if (row.step == Row::STARTED_ANEW || row.step == Row::STARTED_KEPT) {
             ASSERT_TRUE(WaitFor(DialogReady));
             PumpFor(1000);   // the watch's first checks, and the new judgement
             // one colour, for good: the kept one before the judgement reads the

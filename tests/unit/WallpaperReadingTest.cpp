@@ -5,12 +5,17 @@
 #include "wallpaper/ShellCopies.h"
 #include "wallpaper/WallpaperContrast.h"
 #include "DialogHost.h"
+#include "tests/support/Launch.h"
+#include "res/resource.h"
+#include "settings/Settings.h"
+#include "wallpaper/KeptColor.h"
 #include "ui/PreviewList.h"
 #include <commctrl.h>
 #include <shlwapi.h>
 #include <objbase.h>
 #include <gtest/gtest.h>
 #include <algorithm>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -103,19 +108,64 @@ TEST(PictureDecode, ReadsPictureFilesSmallAndNothingElse)
     CoUninitialize();
 }
 
-// While a picture is open to be decoded, others rewrite it in place, sharing
-// reading as most writers do.
-TEST(PictureDecode, NeverKeepsOthersFromRewritingThePicture)
+// Others write the picture: rewrite it in place (sharing reading, as most
+// writers do) or delete it even while it is read, and replace it by a rename
+// while it is decoded, once the file is let go.
+std::function<bool()> g_writeDuringRead;
+decltype(&ReadFile) g_pfnReadFile;
+
+BOOL WINAPI ReadFileWhileWritten(HANDLE hFile, void* buffer, DWORD size, DWORD* read, OVERLAPPED* overlapped)
 {
-    const std::wstring path = TempPath(L"shared.bmp");
-    WriteBmp(path, 3, 2);
-    IStream* pStream = OpenPictureFile(path.c_str());
-    ASSERT_TRUE(pStream);
-    HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
-    EXPECT_NE(INVALID_HANDLE_VALUE, hFile) << "error " << GetLastError();
-    CloseHandle(hFile);
-    pStream->Release();
+    EXPECT_TRUE(!g_writeDuringRead || g_writeDuringRead()) << "error " << GetLastError();
+    g_writeDuringRead = nullptr;
+    return g_pfnReadFile(hFile, buffer, size, read, overlapped);
+}
+
+TEST(PictureDecode, NeverKeepsOthersFromWritingThePicture)
+{
+    const std::wstring path = TempPath(L"shared.bmp"), other = TempPath(L"other.bmp");
+    const struct { std::function<bool()> write; bool whileRead; } writers[] = {
+        {[&] { HANDLE h = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
+               return h != INVALID_HANDLE_VALUE && CloseHandle(h); }, true},
+        {[&] { return DeleteFileW(path.c_str()) != 0; }, true},
+        {[&] { WriteBmp(other, 1, 1); return MoveFileExW(other.c_str(), path.c_str(), MOVEFILE_REPLACE_EXISTING) != 0; }, false}};
+    g_pfnReadFile = (decltype(g_pfnReadFile))ReplaceImport("ReadFile", (void*)ReadFileWhileWritten);
+    for (const auto& writer : writers) {
+        WriteBmp(path, 3, 2);
+        g_writeDuringRead = writer.whileRead ? writer.write : [] { return true; };
+        IStream* pStream = OpenPictureFile(path.c_str());
+        EXPECT_FALSE(g_writeDuringRead) << "not read through the program's own handle";
+        EXPECT_TRUE(writer.whileRead || writer.write()) << "held while decoded: error " << GetLastError();
+        if (pStream)
+            pStream->Release();
+    }
+    ReplaceImport("ReadFile", (void*)g_pfnReadFile);
     DeleteFileW(path.c_str());
+}
+
+// A source smaller than asked (a decoder's closest size) is enlarged, never
+// padded; a larger one averaged.
+TEST(PictureDecode, ScalesToTheSizeAskedFromAnySource)
+{
+    ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
+    IWICImagingFactory* pFactory = nullptr;
+    ASSERT_TRUE(SUCCEEDED(CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER,
+                                           __uuidof(IWICImagingFactory), (void**)&pFactory)));
+    DWORD source[4] = {RED, BLUE, GREEN, 0x00204060};
+    const struct { SIZE from, to; std::vector<DWORD> expected; } rows[] = {
+        {{2, 2}, {4, 3}, {RED, RED, BLUE, BLUE, RED, RED, BLUE, BLUE, GREEN, GREEN, 0x204060, 0x204060}},
+        {{4, 1}, {2, 1}, {0x7F007F, 0x109F30}}, {{4, 1}, {4, 1}, {RED, BLUE, GREEN, 0x204060}}};
+    for (const auto& row : rows) {
+        IWICBitmap* pBitmap = nullptr;
+        ASSERT_TRUE(SUCCEEDED(pFactory->CreateBitmapFromMemory(row.from.cx, row.from.cy, GUID_WICPixelFormat32bppBGR,
+                                                               row.from.cx * 4, sizeof source, (BYTE*)source, &pBitmap)));
+        std::vector<DWORD> pixels(row.to.cx * row.to.cy);
+        EXPECT_TRUE(ScaleDown(pBitmap, row.from, row.to, pixels.data()));
+        EXPECT_EQ(row.expected, pixels) << row.from.cx << " x " << row.from.cy;
+        pBitmap->Release();
+    }
+    pFactory->Release();
+    CoUninitialize();
 }
 
 // A photograph the camera stored on its side shows as its tag says: its size and its corners as shown.
@@ -261,6 +311,16 @@ TEST(WallpaperScene, TheRegistryTellsWhatShows)
     EXPECT_EQ(0, StrCmpNIW(themes, appData, lstrlenW(appData)));
 }
 
+// Pictures decoded: each makes an imaging factory.
+int g_decodes;
+decltype(&CoCreateInstance) g_pfnCoCreateInstance;
+
+HRESULT WINAPI CountedCoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** ppv)
+{
+    g_decodes += IsEqualCLSID(clsid, CLSID_WICImagingFactory);
+    return g_pfnCoCreateInstance(clsid, outer, context, iid, ppv);
+}
+
 // The preview is the piece of what shows centred on the first label, top side
 // up, as evaluated and as drawn: a picture of the screen's size, centred, whose
 // green half begins at the label's middle.
@@ -281,8 +341,18 @@ TEST(WallpaperContrast, ThePreviewIsThePieceAroundTheFirstLabelTopSideUp)
     WriteBmp(path, cx, cy);
     for (auto v : {std::make_pair(L"Wallpaper", path.c_str()), {L"WallpaperStyle", L"0"}, {L"TileWallpaper", L"0"}})
         SHSetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", v.first, REG_SZ, v.second, 2 * (lstrlenW(v.second) + 1));
+    // judged again as an icon moves, from the picture kept, until it is rewritten
     WallpaperContrast result;
-    EvaluateWallpaperContrast(hView, {40, 200}, result);
+    DecodedScene decoded;
+    g_pfnCoCreateInstance = (decltype(g_pfnCoCreateInstance))ReplaceImport("CoCreateInstance", (void*)CountedCoCreateInstance);
+    for (int decodes : {1, 0, 1}) {
+        g_decodes = 0;
+        if (decodes && decoded.valid)
+            WriteBmp(path, cx, cy + 2);
+        EvaluateWallpaperContrast(hView, {40, 200}, decoded, result);
+        EXPECT_EQ(decodes, g_decodes);
+    }
+    ReplaceImport("CoCreateInstance", (void*)g_pfnCoCreateInstance);
     SHSetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", REG_SZ, L"", 2);
     DeleteFileW(path.c_str());
     ASSERT_EQ(40 * 200, result.preview.Count());
@@ -358,6 +428,64 @@ TEST(LabelGrid, ReadsTheLabelsWhereAListViewDrawsThem)
         EXPECT_EQ(labels[i].top + lower, atDpi[i].top) << "item " << i;
     DestroyWindow(hView);
     ImageList_Destroy(hIcons);
+}
+
+// A picture of one colour, 24 bits a pixel.
+void WriteSolidBmp(const std::wstring& path, int cx, int cy, BYTE grey)
+{
+    int stride = (cx * 3 + 3) & ~3;
+    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof(BITMAPINFOHEADER)};
+    BITMAPINFOHEADER info = {sizeof info, cx, cy, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    std::vector<BYTE> bytes((BYTE*)&file, (BYTE*)(&file + 1));
+    bytes.insert(bytes.end(), (BYTE*)&info, (BYTE*)(&info + 1));
+    bytes.resize(bytes.size() + (size_t)stride * cy, grey);
+    WriteFile(path, bytes.data(), (DWORD)bytes.size());
+}
+
+// The worker's posts of its result, dropped once while asked, as a full queue drops them.
+LONG g_dropResult;
+decltype(&PostMessageA) g_pfnPostMessageA;
+
+BOOL WINAPI DroppingPostMessageA(HWND hWnd, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    if (message == WM_WALLPAPER_EVALUATED && InterlockedExchange(&g_dropResult, 0))
+        return FALSE;
+    return g_pfnPostMessageA(hWnd, message, wParam, lParam);
+}
+
+using WallpaperInProcess = HostedDialog;
+
+// An evaluation's result is taken once the evaluation has ended, and only
+// then: not on a message that names it before, and at the next change where
+// its own message was lost. Large pictures, so that each evaluation lasts.
+TEST_F(WallpaperInProcess, AResultIsTakenOnceItsEvaluationHasEnded)
+{
+    const std::wstring path = TempPath(L"taken.bmp");
+    WriteSolidBmp(path, 4000, 3000, 20);
+    SetValue("Control Panel\\Desktop", "Wallpaper", REG_SZ, std::string(path.begin(), path.end()).c_str(), (DWORD)path.size() + 1);
+    DWORD entry = WALLPAPER_CONTRAST_COLOR;
+    SetValue(SETTINGS_KEY, TEXT_COLOR_INDEX_VALUE, REG_DWORD, &entry, sizeof entry);
+    g_pfnPostMessageA = (decltype(g_pfnPostMessageA))ReplaceImport("PostMessageA", (void*)DroppingPostMessageA);
+    HWND hDlg = CreateHiddenDialog();
+    auto shown = [&] { return (COLORREF)SendMessageA(GetDlgItem(hDlg, IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0); };
+    for (WPARAM generation = 0; generation < 8; ++generation)   // any the first evaluation may have
+        PostMessageA(hDlg, WM_WALLPAPER_EVALUATED, generation, 0);
+    EXPECT_TRUE(WaitFor([&] { return ReadKeptColor() != CLR_NONE; }, 10000));
+    EXPECT_EQ(RGB(255, 255, 255), ReadKeptColor()) << "taken before it ended";
+    EXPECT_EQ(RGB(255, 255, 255), shown());
+
+    WriteSolidBmp(path, 4000, 3000, 230);
+    g_dropResult = 1;
+    PostMessageA(hDlg, WM_WALLPAPER_FILE_CHANGED, 0, 0);
+    EXPECT_TRUE(WaitFor([] { return !g_dropResult; }, 10000));
+    PumpFor(200);
+    EXPECT_EQ(RGB(255, 255, 255), shown());
+    PostMessageA(hDlg, WM_WALLPAPER_FILE_CHANGED, 0, 0);
+    PumpFor(100);
+    EXPECT_EQ(RGB(0, 0, 0), shown()) << "the lost result not taken at the next change";
+    DestroyDialog();
+    ReplaceImport("PostMessageA", (void*)g_pfnPostMessageA);
+    DeleteFileW(path.c_str());
 }
 
 } // namespace
