@@ -7,6 +7,8 @@
 //   Bench --evaluate PICTURE   one evaluation of the wallpaper, in a process of its own
 #include "shell/DesktopView.h"
 #include "wallpaper/WallpaperContrast.h"
+#include "wallpaper/WallpaperWatch.h"
+#include "res/Messages.h"
 #include "tests/standin/StandInShell.h"
 #include "tests/support/Launch.h"
 #include "watch/WatchPause.h"
@@ -594,7 +596,8 @@ void Size()
 }
 
 // 6. From a new wallpaper announced to its colour on the labels, light and
-// dark pictures in turn, with "(Contrast With Wallpaper)" stored.
+// dark pictures in turn, with "(Contrast With Wallpaper)" stored; each change
+// past the half second that keeps evaluations apart.
 void WallpaperLatency(int changes)
 {
     const std::string pictures[2] = {WriteGreyBmp("bench-light.bmp", 230), WriteGreyBmp("bench-dark.bmp", 20)};
@@ -607,6 +610,7 @@ void WallpaperLatency(int changes)
     WaitFor([&] { return labelsAre(labels[0]); }, 10000);
     std::vector<double> ms;
     for (int i = 1; i <= changes; ++i) {
+        PumpFor(WALLPAPER_GAP_MS);
         double t0 = Now();
         SetWallpaper(pictures[i % 2]);
         if (WaitFor([&] { return labelsAre(labels[i % 2]); }, 10000))
@@ -654,14 +658,19 @@ void EvaluateOnce(const char* picture)
 }
 
 // 6d. A silent start with "(Contrast With Wallpaper)" stored and its colour
-// judged before (white, on a dark picture, where the desktop colour's
-// contrast is black), to that colour on the labels; against the same start
-// with "White" stored.
+// judged before on the same picture (white, on a dark picture, where the
+// desktop colour's contrast is black), to that colour on the labels; against
+// the same start with "White" stored.
 void WallpaperStart(int runs)
 {
     SetWallpaper(WriteGreyBmp("bench-dark.bmp", 20));
-    SetSetting("WallpaperTextColor", RGB(255, 255, 255));
     Shell shell("--color E6E6E6");
+    SetSetting("TextColorIndex", 21);
+    {
+        Resident judge;   // keeps the colour with what it was judged on
+        WaitFor([] { return SendMessageA(FindDesktopListView(), LVM_GETTEXTCOLOR, 0, 0) == RGB(255, 255, 255); }, 10000);
+        judge.Kill();
+    }
     const DWORD entries[2] = {21, 20};
     std::vector<double> ms[2];
     for (int run = 0; run < 2 * runs; ++run) {
@@ -677,6 +686,61 @@ void WallpaperStart(int runs)
     snprintf(program, sizeof program, "median %.1f ms", Percentile(ms[0], 0.5));
     snprintf(floor, sizeof floor, "median %.1f ms (\"White\")", Percentile(ms[1], 0.5));
     Row("6d. silent start to the wallpaper's colour", program, floor, RatioSpread(Ratios(ms[0], ms[1])), "");
+}
+
+// 6e. An icon dragged for two seconds (a move every 50 ms, as Windows' list
+// view tells of each step): the evaluations that read the labels, and the
+// program's CPU over the drag and a second after it.
+void WallpaperDrag()
+{
+    SetWallpaper(WriteGreyBmp("bench-light.bmp", 230));
+    SetSetting("TextColorIndex", 21);
+    Shell shell;
+    Resident vireola;
+    PumpFor(1500);   // its first evaluation done
+    LRESULT reads = Shell::Ask(SHELL_LABEL_READS);
+    FILETIME created, ended, kernel[2], user[2];
+    GetProcessTimes(vireola.Handle(), &created, &ended, &kernel[0], &user[0]);
+    for (int i = 0; i < 40; ++i, PumpFor(50))
+        PostMessageA(FindWindowA("#32770", "Vireola"), WM_VIEW_ITEMS_MOVED, 0, 0);
+    PumpFor(1000);
+    GetProcessTimes(vireola.Handle(), &created, &ended, &kernel[1], &user[1]);
+    auto ms = [](const FILETIME& f) { return (double)((ULONGLONG)f.dwHighDateTime << 32 | f.dwLowDateTime) / 10000; };
+    char program[48];
+    snprintf(program, sizeof program, "%ld evaluations, %.0f ms CPU", (long)(Shell::Ask(SHELL_LABEL_READS) - reads),
+             ms(kernel[1]) + ms(user[1]) - ms(kernel[0]) - ms(user[0]));
+    Row("6e. a two-second drag, 40 moves", program, "", "", "");
+    vireola.Kill();
+}
+
+// 6f. The shell hung for 12 s while the picture changes twenty times: the
+// program's threads at their peak, and the evaluations once it answers.
+void WallpaperHungShell()
+{
+    const std::string pictures[2] = {WriteGreyBmp("bench-light.bmp", 230), WriteGreyBmp("bench-dark.bmp", 20)};
+    SetWallpaper(pictures[0]);
+    SetSetting("TextColorIndex", 21);
+    Shell shell;
+    Resident vireola;
+    PumpFor(1500);
+    int before = ThreadCount(vireola.Id()), peak = before;
+    LRESULT reads = Shell::Ask(SHELL_LABEL_READS);
+    PostMessageA(Shell::Progman(), SHELL_HANG, 12000, 0);
+    for (int i = 1; i <= 20; ++i) {
+        HKEY hKey;
+        RegOpenKeyExA(HKEY_CURRENT_USER, "Control Panel\\Desktop", 0, KEY_SET_VALUE, &hKey);
+        RegSetValueExA(hKey, "Wallpaper", 0, REG_SZ, (const BYTE*)pictures[i % 2].c_str(), (DWORD)pictures[i % 2].size() + 1);
+        RegCloseKey(hKey);
+        for (int sample = 0; sample < 5; ++sample, PumpFor(100))
+            peak = std::max(peak, ThreadCount(vireola.Id()));
+    }
+    PumpFor(4000);   // the hang over, and the evaluation after it
+    char program[48], floor[40];
+    snprintf(program, sizeof program, "peak %d threads, %ld evaluations after", peak,
+             (long)(Shell::Ask(SHELL_LABEL_READS) - reads));
+    snprintf(floor, sizeof floor, "%d threads before", before);
+    Row("6f. the shell hung through 20 changes", program, floor, "", "");
+    vireola.Kill();
 }
 
 // 6c. "(Contrast With Wallpaper)" chosen against "Black", with a wallpaper set.
@@ -707,6 +771,8 @@ void WallpaperRows(bool quick)
         child.Wait(120000);
     }
     WallpaperStart(quick ? 5 : 20);
+    WallpaperDrag();
+    WallpaperHungShell();
     WallpaperIdle(quick ? 10 : 60);
     SetWallpaper("");
 }

@@ -67,7 +67,7 @@ static DWORD WINAPI EvaluateOnWorker(void* parameter)
     if (e->decoded)
         EvaluateWallpaperContrast(FindDesktopListView(), e->previewSize, *e->decoded, e->result);
     else
-        e->result.shellHung = true;   // no memory: judged at the next change
+        e->result.shellHung = true;   // no memory: tried again a second later, as for a hung shell
     // COM unloads the imaging component as the thread leaves it, and loading
     // it again is most of an evaluation's cost
     GetModuleHandleExW(0, L"windowscodecs.dll", &e->hCodecs);

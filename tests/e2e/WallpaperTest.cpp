@@ -3,7 +3,6 @@
 #include "Harness.h"
 #include "res/Copies.h"
 #include "res/Messages.h"
-#include <tlhelp32.h>
 #include <algorithm>
 #include <fstream>
 
@@ -78,18 +77,6 @@ struct Row
         STARTED_ONCE,       // Re-Apply off: judged after the start, with the start lock free, applied and kept before it ends
     } step = AS_IS;
 };
-
-int ThreadCount(DWORD pid)
-{
-    HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
-    THREADENTRY32 thread = {};
-    thread.dwSize = sizeof thread;
-    int count = 0;
-    for (BOOL more = Thread32First(hSnapshot, &thread); more; more = Thread32Next(hSnapshot, &thread))
-        count += thread.th32OwnerProcessID == pid;
-    CloseHandle(hSnapshot);
-    return count;
-}
 
 // Each row follows the one before it in the same running program (or starts
 // it with the picture set), and expects another colour than it.

@@ -66,7 +66,7 @@ static int g_trayRefusals, g_trayLostAdds;
 static std::set<std::pair<DWORD, DWORD>> g_trayIcons;
 static void MakeNewTaskbar();
 static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
-static LONG g_resetAt, g_lookAlikeClicks, g_checkCount;
+static LONG g_resetAt, g_lookAlikeClicks, g_checkCount, g_labelReads;
 static bool g_resetPending, g_sysColorChanged;
 
 static COLORREF ShellTextColor(COLORREF bk)
@@ -127,6 +127,8 @@ static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         ++g_paintCount;
     if (external && msg == LVM_GETTEXTBKCOLOR)
         ++g_checkCount;
+    if (external && msg == LVM_GETITEMSPACING)
+        ++g_labelReads;
     if (external && msg == LVM_SETTEXTCOLOR && g_resetPending) {
         g_lastRepairAt = ShellClockUs();
         g_lastRepairUs = (g_lastRepairAt - g_resetAt) & 0x7FFFFFFF;
@@ -257,6 +259,8 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return g_lookAlikeClicks;
     case SHELL_CHECK_COUNT:
         return g_checkCount;
+    case SHELL_LABEL_READS:
+        return g_labelReads;
     case SHELL_NEW_TASKBAR:
         MakeNewTaskbar();
         return 0;

@@ -32,6 +32,7 @@ enum {
     // view: wParam SHELL_OTHER_WINDOW, on the view's thread, or
     // SHELL_OTHER_THREAD, on another thread of the shell's.
     SHELL_RAISE_OTHER_REORDER = WM_APP + 15,
+    SHELL_LABEL_READS = WM_APP + 16,    // returns how many times another process read the labels' places
 };
 
 enum { SHELL_REFRESH_ANNOUNCED, SHELL_REFRESH_UNANNOUNCED };

@@ -1,4 +1,5 @@
 #include "Launch.h"
+#include <tlhelp32.h>
 
 // "window station\desktop" for the processes started here; empty: the caller's.
 static std::string g_desktop;
@@ -154,4 +155,16 @@ void Process::Kill()
     CloseHandle(m_pi.hProcess);
     CloseHandle(m_pi.hThread);
     m_pi = {};
+}
+
+int ThreadCount(DWORD pid)
+{
+    HANDLE hSnapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+    THREADENTRY32 thread = {};
+    thread.dwSize = sizeof thread;
+    int count = 0;
+    for (BOOL more = Thread32First(hSnapshot, &thread); more; more = Thread32Next(hSnapshot, &thread))
+        count += thread.th32OwnerProcessID == pid;
+    CloseHandle(hSnapshot);
+    return count;
 }

@@ -43,6 +43,8 @@ void PumpMessages();
 // Polls until the condition holds or the bound passes, handling this
 // thread's messages meanwhile; never sleeps blindly.
 bool WaitFor(const std::function<bool()>& condition, DWORD timeoutMs = 5000);
+// The threads a process has now.
+int ThreadCount(DWORD pid);
 
 // Handles this thread's messages for a fixed while: for what is measured or
 // counted over a span of time, never to wait for something to happen.
