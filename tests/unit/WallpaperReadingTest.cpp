@@ -39,10 +39,11 @@ void WriteFile(const std::wstring& path, const void* data, DWORD size)
 }
 
 // A 32- or 8-bit (palette) BMP: red left and blue right in its top half, green
-// below, bottom row first; run-length encoded, only the two bytes ending it.
-void WriteBmp(const std::wstring& path, int cx, int cy, WORD bits = 32, DWORD compression = BI_RGB)
+// below, bottom row first (or all of one grey); run-length encoded, only the
+// two bytes ending it.
+void WriteBmp(const std::wstring& path, int cx, int cy, WORD bits = 32, DWORD compression = BI_RGB, int grey = -1)
 {
-    const DWORD palette[] = {RED, BLUE, GREEN};
+    const DWORD g = grey * 0x010101u, palette[] = {grey < 0 ? RED : g, grey < 0 ? BLUE : g, grey < 0 ? GREEN : g};
     BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof(BITMAPINFOHEADER) + sizeof palette};
     BITMAPINFOHEADER info = {sizeof info, cx, cy, 1, bits, compression, 0, 0, 0, 3, 0};
     std::vector<BYTE> bytes((BYTE*)&file, (BYTE*)(&file + 1));
@@ -430,18 +431,6 @@ TEST(LabelGrid, ReadsTheLabelsWhereAListViewDrawsThem)
     ImageList_Destroy(hIcons);
 }
 
-// A picture of one colour, 24 bits a pixel.
-void WriteSolidBmp(const std::wstring& path, int cx, int cy, BYTE grey)
-{
-    int stride = (cx * 3 + 3) & ~3;
-    BITMAPFILEHEADER file = {0x4D42, 0, 0, 0, sizeof file + sizeof(BITMAPINFOHEADER)};
-    BITMAPINFOHEADER info = {sizeof info, cx, cy, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
-    std::vector<BYTE> bytes((BYTE*)&file, (BYTE*)(&file + 1));
-    bytes.insert(bytes.end(), (BYTE*)&info, (BYTE*)(&info + 1));
-    bytes.resize(bytes.size() + (size_t)stride * cy, grey);
-    WriteFile(path, bytes.data(), (DWORD)bytes.size());
-}
-
 // The worker's posts of its result, dropped once while asked, as a full queue drops them.
 LONG g_dropResult;
 decltype(&PostMessageA) g_pfnPostMessageA;
@@ -461,7 +450,7 @@ using WallpaperInProcess = HostedDialog;
 TEST_F(WallpaperInProcess, AResultIsTakenOnceItsEvaluationHasEnded)
 {
     const std::wstring path = TempPath(L"taken.bmp");
-    WriteSolidBmp(path, 4000, 3000, 20);
+    WriteBmp(path, 4000, 3000, 8, BI_RGB, 20);
     SetValue("Control Panel\\Desktop", "Wallpaper", REG_SZ, std::string(path.begin(), path.end()).c_str(), (DWORD)path.size() + 1);
     DWORD entry = WALLPAPER_CONTRAST_COLOR;
     SetValue(SETTINGS_KEY, TEXT_COLOR_INDEX_VALUE, REG_DWORD, &entry, sizeof entry);
@@ -474,7 +463,7 @@ TEST_F(WallpaperInProcess, AResultIsTakenOnceItsEvaluationHasEnded)
     EXPECT_EQ(RGB(255, 255, 255), ReadKeptColor()) << "taken before it ended";
     EXPECT_EQ(RGB(255, 255, 255), shown());
 
-    WriteSolidBmp(path, 4000, 3000, 230);
+    WriteBmp(path, 4000, 3000, 8, BI_RGB, 230);
     g_dropResult = 1;
     PostMessageA(hDlg, WM_WALLPAPER_FILE_CHANGED, 0, 0);
     EXPECT_TRUE(WaitFor([] { return !g_dropResult; }, 10000));
