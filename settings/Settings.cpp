@@ -45,14 +45,9 @@ static HKEY OpenSectionKey(const char* section)
 
 LONG ReadSetting(const char* section, const char* name, LONG nDefault)
 {
-    HKEY hSection = OpenSectionKey(section);
-    if (!hSection)
-        return nDefault;
     // Shorter data fills only the low bytes; the rest stays zero.
-    DWORD value = 0, size = sizeof value;
-    LONG status = RegQueryValueExA(hSection, name, nullptr, nullptr, (BYTE*)&value, &size);
-    RegCloseKey(hSection);
-    return status == ERROR_SUCCESS ? (LONG)value : nDefault;
+    DWORD type, value = 0, size = sizeof value;
+    return ReadSettingData(section, name, type, &value, size) ? (LONG)value : nDefault;
 }
 
 bool ReadSettingData(const char* section, const char* name, DWORD& type, void* data, DWORD& size)

@@ -246,19 +246,16 @@ void ReadWallpaperScene(WallpaperScene& scene)
     scene.values = 0;
     SetRectEmpty(&scene.virtualScreen);
     HKEY hKey;
+    CopyRecords records = {};
     if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
         scene.values = DesktopValuesStamp(hKey);
+        ReadCopyRecords(hKey, records);
         RegCloseKey(hKey);
     }
     // where the class answers, only the shell's copies are watched: never a
     // picture's own folder on a removable drive or a share
     WCHAR themes[MAX_PATH];
     if (ReadPerMonitor(scene)) {
-        CopyRecords records = {};
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
-            ReadCopyRecords(hKey, records);
-            RegCloseKey(hKey);
-        }
         if (ThemesFolder(themes))
             ChooseShownPictures(scene, themes, records);
     } else {
