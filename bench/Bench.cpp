@@ -521,8 +521,9 @@ void TickCost(int ticks)
             int which = (block + turn) % 2;     // A B, then B A
             double t0 = Now();
             for (int i = 0; i < ticks / BLOCKS; ++i) {
+                ShellTurn shellTurn(ShellTurn::WATCH);
                 if (which == 0)
-                    ReapplyIfReset(RGB(0, 0, 0));
+                    ReapplyIfReset(RGB(0, 0, 0), shellTurn);
                 else
                     bare();
             }
@@ -641,9 +642,10 @@ void EvaluateOnce(const char* picture)
     double times[2];
     WallpaperContrast result;
     DecodedScene decoded;   // the second judges the picture kept from the first, as after an icon moved
+    ShellCalls calls = {};
     for (double& t : times) {
         double t0 = Now();
-        EvaluateWallpaperContrast(FindDesktopListView(), {64, 64}, decoded, result);
+        EvaluateWallpaperContrast(FindDesktopListView(), {64, 64}, decoded, result, calls);
         t = (Now() - t0) * 1000;
     }
     GetProcessMemoryInfo(GetCurrentProcess(), (PROCESS_MEMORY_COUNTERS*)&after, sizeof after);

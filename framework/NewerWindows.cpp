@@ -23,6 +23,7 @@ const Entry FUNCTIONS[Newer::FUNCTION_COUNT] = {
     {"kernel32.dll", "WTSGetActiveConsoleSessionId"},
     {"oleacc.dll", "AccessibleObjectFromWindow"},
     {"user32.dll", "SystemParametersInfoW"},
+    {"ole32.dll", "CoCancelCall"},
 };
 
 // Each is looked up once (a look-up by module name costs file-system calls
@@ -176,6 +177,13 @@ BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, void* pvParam, UINT fWin
     typedef BOOL(WINAPI * Fn)(UINT, UINT, void*, UINT);
     Fn fn = Find<Fn>(SYSTEM_PARAMETERS_INFO);
     return fn ? fn(uiAction, uiParam, pvParam, fWinIni) : FALSE;
+}
+
+HRESULT CoCancelCall(DWORD dwThreadId, ULONG ulTimeout)
+{
+    typedef HRESULT(WINAPI * Fn)(DWORD, ULONG);
+    Fn fn = Find<Fn>(CO_CANCEL_CALL);
+    return fn ? fn(dwThreadId, ulTimeout) : E_NOTIMPL;
 }
 
 } // namespace Newer

@@ -2,7 +2,7 @@
 // Wine lacks), looked up on their first call, so that the executable still
 // loads where they are missing. Each does the next best thing there. With
 // them, one whose answer Wine only makes up, one whose answers Wine cannot
-// give, and one whose DLL only the wallpaper's evaluation needs. Any thread
+// give, and two whose DLLs only the wallpaper's evaluation needs. Any thread
 // may call them.
 #pragma once
 #include <windows.h>
@@ -52,6 +52,11 @@ HRESULT AccessibleObjectFromWindow(HWND hwnd, DWORD dwId, const GUID& riid, void
 // A system-wide setting (every Windows); Wine has no contrast theme to report.
 BOOL SystemParametersInfoW(UINT uiAction, UINT uiParam, void* pvParam, UINT fWinIni);
 
+// Cancels the COM call that a thread is waiting on in another apartment or
+// process, where the thread has enabled cancellation (Windows 2000; Wine's
+// ole32 lacks it); E_NOTIMPL where it cannot be had.
+HRESULT CoCancelCall(DWORD dwThreadId, ULONG ulTimeout);
+
 // Every function looked up, by the DLL and the name it is looked up by.
 enum Function {
     SET_COALESCABLE_TIMER,
@@ -67,6 +72,7 @@ enum Function {
     WTS_GET_ACTIVE_CONSOLE_SESSION_ID,
     ACCESSIBLE_OBJECT_FROM_WINDOW,
     SYSTEM_PARAMETERS_INFO,
+    CO_CANCEL_CALL,
     FUNCTION_COUNT
 };
 const char* DllOf(Function function);

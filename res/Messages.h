@@ -28,4 +28,5 @@ enum {
     TRAY_RETRY_TIMER_ID = 2,       // the notification-area icon's add, retried
     SESSION_RETRY_TIMER_ID = 3,    // the session's notifications, retried
     WALLPAPER_TIMER_ID = 4,        // the wallpaper's next evaluation, or a look at a hung shell
+    WALLPAPER_BOUND_TIMER_ID = 5,  // a look at the running evaluation's calls into the shell
 };

@@ -25,22 +25,49 @@ HWND FindDesktopListView()
     return FindWindowExA(hDefView, nullptr, "SysListView32", nullptr);
 }
 
-bool SendToView(HWND hView, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result)
+bool SendToView(HWND hView, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result, DWORD timeoutMs)
 {
     DWORD_PTR dummy;
-    return SendMessageTimeoutA(hView, message, wParam, lParam, SMTO_ABORTIFHUNG,
-                               SHELL_MESSAGE_TIMEOUT_MS, result ? result : &dummy) != 0;
+    return SendMessageTimeoutA(hView, message, wParam, lParam, SMTO_ABORTIFHUNG, timeoutMs, result ? result : &dummy)
+           != 0;
 }
 
-void SetListViewColors(HWND hListView, COLORREF text, COLORREF textBk)
+// When the shell last left a message of the dialog's thread unanswered; 0
+// for never. Only the dialog's thread reads and writes it.
+static DWORD g_UnansweredAt;
+
+ShellTurn::ShellTurn(Kind kind) : m_kind(kind), m_start(GetTickCount())
+{
+    m_bOver = kind == WATCH && g_UnansweredAt && m_start - g_UnansweredAt < SHELL_REST_MS;
+}
+
+bool ShellTurn::Send(HWND hView, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result)
+{
+    DWORD spent = GetTickCount() - m_start;
+    if (m_kind != WORKER && spent >= SHELL_TURN_MS)
+        m_bOver = true;
+    if (m_bOver)
+        return false;
+    DWORD left = SHELL_TURN_MS - spent;
+    DWORD timeout = m_kind == WORKER || left > SHELL_MESSAGE_TIMEOUT_MS ? (DWORD)SHELL_MESSAGE_TIMEOUT_MS : left;
+    if (SendToView(hView, message, wParam, lParam, result, timeout))
+        return true;
+    m_bOver = true;
+    // a view that is gone is no shell that is slow: its successor is not kept waiting
+    if (m_kind != WORKER && IsWindow(hView))
+        g_UnansweredAt = GetTickCount() | 1;
+    return false;
+}
+
+void SetListViewColors(HWND hListView, COLORREF text, COLORREF textBk, ShellTurn& turn)
 {
     DWORD_PTR count;
     if (!hListView
-        || !SendToView(hListView, LVM_SETTEXTBKCOLOR, 0, (LPARAM)textBk)
-        || !SendToView(hListView, LVM_SETTEXTCOLOR, 0, (LPARAM)text)
-        || !SendToView(hListView, LVM_GETITEMCOUNT, 0, 0, &count))
+        || !turn.Send(hListView, LVM_SETTEXTBKCOLOR, 0, (LPARAM)textBk)
+        || !turn.Send(hListView, LVM_SETTEXTCOLOR, 0, (LPARAM)text)
+        || !turn.Send(hListView, LVM_GETITEMCOUNT, 0, 0, &count))
         return;
-    if (!SendToView(hListView, LVM_REDRAWITEMS, 0, (LPARAM)((int)count - 1)))
+    if (!turn.Send(hListView, LVM_REDRAWITEMS, 0, (LPARAM)((int)count - 1)))
         return;
     // The shell repaints the marked items as soon as it is idle; updating its
     // window from here would wait, without a bound, for a shell that is stuck
@@ -51,22 +78,23 @@ void SetListViewColors(HWND hListView, COLORREF text, COLORREF textBk)
 
 void ApplyDesktopColors(COLORREF text, COLORREF textBk)
 {
-    SetListViewColors(FindDesktopListView(), text, textBk);
+    ShellTurn turn(ShellTurn::USER);
+    SetListViewColors(FindDesktopListView(), text, textBk, turn);
 }
 
-HWND ReapplyIfReset(COLORREF wanted)
+HWND ReapplyIfReset(COLORREF wanted, ShellTurn& turn)
 {
     // Colours are compared as the view reports them, all 32 bits.
     DWORD_PTR textBk, text;
     HWND hView = FindDesktopListView();
-    if (!hView || wanted == CLR_NONE || !SendToView(hView, LVM_GETTEXTBKCOLOR, 0, 0, &textBk))
+    if (!hView || wanted == CLR_NONE || !turn.Send(hView, LVM_GETTEXTBKCOLOR, 0, 0, &textBk))
         return hView;
     if ((COLORREF)textBk == CLR_NONE) {
         hView = FindDesktopListView();
-        if (!hView || !SendToView(hView, LVM_GETTEXTCOLOR, 0, 0, &text) || (COLORREF)text == wanted)
+        if (!hView || !turn.Send(hView, LVM_GETTEXTCOLOR, 0, 0, &text) || (COLORREF)text == wanted)
             return hView;
     }
-    ApplyDesktopColors(wanted, CLR_NONE);
+    SetListViewColors(FindDesktopListView(), wanted, CLR_NONE, turn);
     return hView;
 }
 
@@ -82,8 +110,9 @@ void RestoreDesktopColors()
     COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
     HWND hView = FindDesktopListView();
     DWORD_PTR exStyle;
-    if (!hView || !SendToView(hView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, &exStyle))
+    ShellTurn turn(ShellTurn::USER);
+    if (!hView || !turn.Send(hView, LVM_GETEXTENDEDLISTVIEWSTYLE, 0, 0, &exStyle))
         return;
     COLORREF textBk = exStyle & LVS_EX_TRANSPARENTSHADOWTEXT ? CLR_NONE : desktop;
-    SetListViewColors(hView, GetContrastColor(desktop), textBk);
+    SetListViewColors(hView, GetContrastColor(desktop), textBk, turn);
 }

@@ -38,12 +38,33 @@ RECT LabelAt(const ViewGeometry& view, int index)
     return LabelOfCell(cell, view.icon, view.dpi);
 }
 
-static bool ReadViewGeometry(HWND hView, LONG style, ViewGeometry& view)
+bool ReadViewShape(HWND hView, ShellTurn& turn, ViewShape& shape)
 {
     DWORD_PTR count, spacing;
+    if (!hView || !turn.Send(hView, LVM_GETITEMCOUNT, 0, 0, &count)
+        || !turn.Send(hView, LVM_GETITEMSPACING, FALSE, 0, &spacing))
+        return false;
+    shape.hView = hView;
+    shape.count = (int)count;
+    shape.spacing = {LOWORD(spacing), HIWORD(spacing)};
+    // the shell's icons and margins at its view's DPI, which Windows 10 tells
+    // for another process's window, and which may have changed since this
+    // process started; the system's, fixed at the start, elsewhere
+    shape.dpi = (int)Newer::GetDpiForWindow(hView);
+    return true;
+}
+
+bool SameViewShape(const ViewShape& a, const ViewShape& b)
+{
+    return a.hView == b.hView && a.count == b.count && a.spacing.cx == b.spacing.cx && a.spacing.cy == b.spacing.cy
+           && a.dpi == b.dpi;
+}
+
+static bool ReadViewGeometry(HWND hView, LONG style, ViewGeometry& view, ViewShape& shape)
+{
     RECT client, work;
-    if (!GetClientRect(hView, &client) || !SendToView(hView, LVM_GETITEMCOUNT, 0, 0, &count)
-        || !SendToView(hView, LVM_GETITEMSPACING, FALSE, 0, &spacing))
+    ShellTurn turn(ShellTurn::WORKER);
+    if (!GetClientRect(hView, &client) || !ReadViewShape(hView, turn, shape))
         return false;
     MapWindowPoints(hView, nullptr, (POINT*)&client, 2);
     // The shell gives its view the monitors' work areas and starts the grid
@@ -51,12 +72,9 @@ static bool ReadViewGeometry(HWND hView, LONG style, ViewGeometry& view)
     // another process.
     if (!Newer::SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0) || !IntersectRect(&view.area, &work, &client))
         view.area = client;
-    view.count = (int)count < 0 ? 0 : (int)count < MAX_LABELS ? (int)count : MAX_LABELS;
-    view.spacing = {LOWORD(spacing), HIWORD(spacing)};
-    // the shell's icons and margins at its view's DPI, which Windows 10 tells
-    // for another process's window, and which may have changed since this
-    // process started; the system's, fixed at the start, elsewhere
-    view.dpi = (int)Newer::GetDpiForWindow(hView);
+    view.count = shape.count < 0 ? 0 : shape.count < MAX_LABELS ? shape.count : MAX_LABELS;
+    view.spacing = shape.spacing;
+    view.dpi = shape.dpi;
     view.icon = {Newer::GetSystemMetricsForDpi(SM_CXICON, view.dpi), Newer::GetSystemMetricsForDpi(SM_CYICON, view.dpi)};
     view.alignLeft = (style & LVS_ALIGNMASK) == LVS_ALIGNLEFT;
     return view.spacing.cx > 0 && view.spacing.cy > 0;
@@ -95,13 +113,14 @@ static void ReadAccessibleLabels(HWND hView, const ViewGeometry& view, RECT* lab
 
 // The folder view first, which knows the icons' size; then, for items placed
 // by hand, wherever the user left them; the grid for the rest.
-bool ReadLabels(HWND hView, HeapArray<RECT>& labels)
+bool ReadLabels(HWND hView, HeapArray<RECT>& labels, ViewShape& shape)
 {
     labels.Free();
     ViewGeometry view;
     LONG style = hView ? GetWindowLongW(hView, GWL_STYLE) : 0;
     HeapArray<bool> read;
-    if (!hView || !ReadViewGeometry(hView, style, view) || !read.Allocate(view.count) || !labels.Allocate(view.count))
+    if (!hView || !ReadViewGeometry(hView, style, view, shape) || !read.Allocate(view.count)
+        || !labels.Allocate(view.count))
         return false;
     ReadFolderView(hView, view, labels.Data(), read.Data());
     if (!(style & LVS_AUTOARRANGE))

@@ -4,6 +4,7 @@
 // item neither answers for.
 #pragma once
 #include "../framework/HeapArray.h"
+#include "DesktopView.h"
 #include <windows.h>
 
 // Pixels at 96 DPI, scaled with the view's DPI, at which the shell draws.
@@ -34,8 +35,22 @@ RECT LabelAt(const ViewGeometry& view, int index);
 // The grid's label for each of the view's items not marked in read.
 void FillFromGrid(const ViewGeometry& view, RECT* labels, const bool* read);
 
-// Every label of the view in screen coordinates; false when there is no view
-// or it did not answer in time, and none when it has no items. It asks the
-// shell through COM, which must be initialised on the calling thread, and
-// may block: a worker's job.
-bool ReadLabels(HWND hView, HeapArray<RECT>& labels);
+// What the labels' places follow besides the monitors that a relayout may
+// change without an event (a new icon size, an icon added): the view's
+// window, its items, the spacing of its grid and its DPI.
+struct ViewShape
+{
+    HWND hView;
+    int count;
+    SIZE spacing;
+    int dpi;
+};
+// False when there is no view, or it did not answer in the turn.
+bool ReadViewShape(HWND hView, ShellTurn& turn, ViewShape& shape);
+bool SameViewShape(const ViewShape& a, const ViewShape& b);
+
+// Every label of the view in screen coordinates, and the view's shape; false
+// when there is no view or it did not answer in time, and none when it has
+// no items. It asks the shell through COM, which must be initialised on the
+// calling thread, and may block: a worker's job.
+bool ReadLabels(HWND hView, HeapArray<RECT>& labels, ViewShape& shape);

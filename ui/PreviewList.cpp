@@ -75,7 +75,8 @@ void CPreviewList::ShowColors(COLORREF text, COLORREF desktop)
 {
     SendMessageA(m_hWnd, LVM_SETBKCOLOR, 0, (LPARAM)(g_hPicture ? CLR_NONE : desktop));
     InvalidateRect(m_hWnd, nullptr, TRUE);
-    SetListViewColors(m_hWnd, text, CLR_NONE);
+    ShellTurn turn(ShellTurn::USER);
+    SetListViewColors(m_hWnd, text, CLR_NONE, turn);
 }
 
 void CPreviewList::OnSysColorChange()

@@ -255,4 +255,13 @@ void CVireolaDlg::OnTaskbarCreated()
 {
     m_TrayIcon.OnTaskbarCreated();
     m_Watch.OnSystemChange(RESTART_BURST_MS);
+    m_Wallpaper.OnNewView();
+}
+
+// One turn with the shell a tick, which waits on it for a bounded time in all.
+void CVireolaDlg::OnWatchTimer()
+{
+    ShellTurn turn(ShellTurn::WATCH);
+    m_Watch.OnTimer(WantedColor(), turn);
+    m_Wallpaper.OnWatchTick(turn);
 }

@@ -41,6 +41,7 @@ private:
     void OnRemoveFromMemory();
     void OnActivate(UINT nState);
     void OnTimer(UINT_PTR nIDEvent);
+    void OnWatchTimer();
     void OnSysColorChange();
     void OnEndSession(BOOL bEnding, LPARAM lParam);
     LRESULT OnTrayNotify(LPARAM lParam);

@@ -93,10 +93,11 @@ bool CVireolaDlg::OnCommand(UINT nID, UINT nCode)
 void CVireolaDlg::OnTimer(UINT_PTR nIDEvent)
 {
     switch (nIDEvent) {
-    case WATCH_TIMER_ID: m_Watch.OnTimer(WantedColor()); break;
+    case WATCH_TIMER_ID: OnWatchTimer(); break;
     case TRAY_RETRY_TIMER_ID: m_TrayIcon.OnRetry(); break;
     case SESSION_RETRY_TIMER_ID: m_Watch.OnRetry(); break;
-    case WALLPAPER_TIMER_ID: m_Wallpaper.OnTimer(); break;
+    case WALLPAPER_TIMER_ID:
+    case WALLPAPER_BOUND_TIMER_ID: m_Wallpaper.OnTimer(nIDEvent); break;
     }
 }
 

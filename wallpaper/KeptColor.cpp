@@ -6,10 +6,10 @@
 // As stored: the record, with the file's path only as long as it is.
 struct StoredJudgedOn
 {
-    DWORD values;
+    DWORD values, layout;
     FILETIME written;
     DWORD sizeHigh, sizeLow;
-    WCHAR picture[MAX_PATH];
+    WCHAR picture[MAX_PICTURE_PATH];
 };
 enum { STORED_HEAD = offsetof(StoredJudgedOn, picture) };
 
@@ -32,6 +32,7 @@ static bool ReadJudgedOn(JudgedOn& on)
         return false;
     ZeroMemory(&on, sizeof on);
     on.values = stored.values;
+    on.layout = stored.layout;
     on.stamp.ftLastWriteTime = stored.written;
     on.stamp.nFileSizeHigh = stored.sizeHigh;
     on.stamp.nFileSizeLow = stored.sizeLow;
@@ -39,11 +40,29 @@ static bool ReadJudgedOn(JudgedOn& on)
     return true;
 }
 
+static BOOL CALLBACK FoldMonitor(HMONITOR, HDC, RECT* monitor, LPARAM lParam)
+{
+    *(DWORD*)lParam = Fold(*(DWORD*)lParam, (const BYTE*)monitor, sizeof *monitor);
+    return TRUE;
+}
+
+DWORD LayoutStamp(const ViewShape& view)
+{
+    DWORD stamp = Fold(FNV_START, (const BYTE*)&view.count, sizeof view.count);
+    stamp = Fold(stamp, (const BYTE*)&view.spacing, sizeof view.spacing);
+    stamp = Fold(stamp, (const BYTE*)&view.dpi, sizeof view.dpi);
+    EnumDisplayMonitors(nullptr, nullptr, FoldMonitor, (LPARAM)&stamp);
+    return stamp;
+}
+
 COLORREF ReadKeptColorForWhatShows()
 {
     COLORREF kept = ReadKeptColor();
     JudgedOn on;
-    if (kept == CLR_NONE || !ReadJudgedOn(on) || on.values != JudgedValuesStamp())
+    ViewShape view;
+    ShellTurn turn(ShellTurn::USER);
+    if (kept == CLR_NONE || !ReadJudgedOn(on) || on.values != JudgedValuesStamp()
+        || !ReadViewShape(FindDesktopListView(), turn, view) || on.layout != LayoutStamp(view))
         return CLR_NONE;
     WIN32_FILE_ATTRIBUTE_DATA now = {};
     if (on.picture[0])
@@ -53,14 +72,16 @@ COLORREF ReadKeptColorForWhatShows()
 
 void KeepColor(COLORREF text, const JudgedOn& on)
 {
-    StoredJudgedOn stored = {on.values, on.stamp.ftLastWriteTime, on.stamp.nFileSizeHigh, on.stamp.nFileSizeLow, {}};
-    lstrcpynW(stored.picture, on.picture, MAX_PATH);
+    StoredJudgedOn stored = {on.values, on.layout, on.stamp.ftLastWriteTime, on.stamp.nFileSizeHigh,
+                             on.stamp.nFileSizeLow, {}};
+    lstrcpynW(stored.picture, on.picture, MAX_PICTURE_PATH);
     // the colour first: a start between the two writes finds the new colour
     // beside a record of what showed before, and applies nothing
     if (text != ReadKeptColor())
         WriteSetting(SETTINGS_SECTION, WALLPAPER_TEXT_COLOR_VALUE, (LONG)text);
     JudgedOn before;
-    if (ReadJudgedOn(before) && before.values == on.values && SameFileStamp(before.stamp, on.stamp)
+    if (ReadJudgedOn(before) && before.values == on.values && before.layout == on.layout
+        && SameFileStamp(before.stamp, on.stamp)
         && lstrcmpW(before.picture, stored.picture) == 0)
         return;
     WriteSettingData(SETTINGS_SECTION, WALLPAPER_JUDGED_ON_VALUE, REG_BINARY, &stored,

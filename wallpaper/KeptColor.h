@@ -3,6 +3,8 @@
 // it is applied only while that still shows. A wallpaper changed while the
 // program was not running, or a profile roamed from another PC, has none.
 #pragma once
+#include "../shell/LabelGrid.h"
+#include "PicturePath.h"
 #include <windows.h>
 
 // Black or white; versions before the record ignore it and apply the colour.
@@ -12,9 +14,15 @@
 struct JudgedOn
 {
     DWORD values;                       // JudgedValuesStamp
+    DWORD layout;                       // LayoutStamp
     WIN32_FILE_ATTRIBUTE_DATA stamp;    // of the file that shows, zero for none
-    WCHAR picture[MAX_PATH];            // that file (the shell's copy where it keeps one), empty for none
+    WCHAR picture[MAX_PICTURE_PATH];    // that file (the shell's copy where it keeps one), empty for none
 };
+
+// Where the labels lie: the monitors' rectangles, and the view's DPI, icon
+// spacing and number of icons. A start after docking, or on a profile
+// roamed from another PC, has the same picture behind other places.
+DWORD LayoutStamp(const ViewShape& view);
 
 // The kept colour: CLR_NONE where there is none, or where the value is not a
 // 4-byte REG_DWORD of black or white.

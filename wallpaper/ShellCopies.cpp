@@ -2,6 +2,7 @@
 #undef _WIN32_WINNT
 #define _WIN32_WINNT 0x0600
 #include "ShellCopies.h"
+#include "RegistryValues.h"
 #include <shlobj.h>
 
 #ifndef FILE_ATTRIBUTE_RECALL_ON_OPEN
@@ -14,7 +15,7 @@
 // The shell's own bytes before the path
 enum { RECORD_HEADER = 24 };
 
-bool ParseCopyRecord(const BYTE* data, DWORD size, WCHAR (&source)[MAX_PATH])
+bool ParseCopyRecord(const BYTE* data, DWORD size, WCHAR (&source)[MAX_PICTURE_PATH])
 {
     source[0] = 0;
     if (size <= RECORD_HEADER)
@@ -23,8 +24,7 @@ bool ParseCopyRecord(const BYTE* data, DWORD size, WCHAR (&source)[MAX_PATH])
     DWORD length = 0, most = (size - RECORD_HEADER) / sizeof(WCHAR);
     while (length < most && path[length])
         ++length;
-    // a path without its end, or too long for the system's older calls
-    if (!length || length == most || length >= MAX_PATH)
+    if (!length || length == most || length >= MAX_PICTURE_PATH)
         return false;
     CopyMemory(source, path, length * sizeof(WCHAR));
     source[length] = 0;
@@ -60,19 +60,14 @@ static int RecordNumber(const WCHAR* name)
 void ReadCopyRecords(HKEY hKey, CopyRecords& records)
 {
     records.count = 0;
-    WCHAR name[64];
-    BYTE data[RECORD_HEADER + (MAX_PATH + 1) * sizeof(WCHAR)];
-    for (DWORD i = 0; records.count < MAX_COPY_RECORDS + 1; ++i) {
-        DWORD nameLength = ARRAYSIZE(name), type, size = sizeof data;
-        LONG status = RegEnumValueW(hKey, i, name, &nameLength, nullptr, &type, data, &size);
-        if (status == ERROR_NO_MORE_ITEMS || (status != ERROR_SUCCESS && status != ERROR_MORE_DATA))
-            return;
-        int number = RecordNumber(name);
+    RegistryValue value;
+    ValueRead read;
+    for (DWORD i = 0; records.count < MAX_COPY_RECORDS + 1 && (read = ReadValueAt(hKey, i, value)) != VALUE_END; ++i) {
         CopyRecord& record = records.records[records.count];
-        if (status == ERROR_SUCCESS && number != -2 && type == REG_BINARY && ParseCopyRecord(data, size, record.source)) {
-            record.number = number;
+        if (read == VALUE_READ && value.type == REG_BINARY && value.data.Count()
+            && (record.number = RecordNumber(value.name)) != -2
+            && ParseCopyRecord(value.data.Data(), value.size, record.source))
             ++records.count;
-        }
     }
 }
 
@@ -84,31 +79,8 @@ const CopyRecord* RecordOf(const CopyRecords& records, int number)
     return nullptr;
 }
 
-// Only a path with a short name in it is looked up: the look-up touches the
-// file, which on a share that does not answer waits.
-static bool LongForm(const WCHAR* path, WCHAR (&full)[MAX_PATH])
+bool IsPlaceholder(DWORD attributes)
 {
-    bool shortName = false;
-    for (const WCHAR* p = path; *p; ++p)
-        shortName = shortName || *p == L'~';
-    DWORD length = shortName ? GetLongPathNameW(path, full, MAX_PATH) : 0;
-    if (!length || length >= MAX_PATH)
-        lstrcpynW(full, path, MAX_PATH);
-    return shortName;
-}
-
-bool SamePicture(const WCHAR* a, const WCHAR* b)
-{
-    if (lstrcmpiW(a, b) == 0)
-        return true;
-    WCHAR longA[MAX_PATH], longB[MAX_PATH];
-    bool shortA = LongForm(a, longA), shortB = LongForm(b, longB);
-    return (shortA || shortB) && lstrcmpiW(longA, longB) == 0;
-}
-
-bool IsPlaceholder(const WCHAR* path)
-{
-    DWORD attributes = GetFileAttributesW(path);
     return attributes != INVALID_FILE_ATTRIBUTES
            && (attributes & (FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_RECALL_ON_OPEN | FILE_ATTRIBUTE_RECALL_ON_DATA_ACCESS));
 }
@@ -126,7 +98,7 @@ bool ThemesFolder(WCHAR (&themes)[MAX_PATH])
     return found;
 }
 
-static void CopyPath(WCHAR (&path)[MAX_PATH], const WCHAR* themes, int number)
+static void CopyPath(WCHAR (&path)[MAX_PICTURE_PATH], const WCHAR* themes, int number)
 {
     if (number == ONE_COPY)
         wsprintfW(path, L"%sTranscodedWallpaper", themes);
@@ -153,7 +125,7 @@ void ChooseShownPictures(WallpaperScene& scene, const WCHAR* themes, const CopyR
         for (int r = 0; !proven && r < records.count; ++r)
             if (SamePicture(records.records[r].source, m.path))
                 proven = &records.records[r];
-        WCHAR copy[MAX_PATH] = L"";
+        WCHAR copy[MAX_PICTURE_PATH] = L"";
         if (proven || !own)
             CopyPath(copy, themes, proven ? proven->number : expected);
         if (i == 0)

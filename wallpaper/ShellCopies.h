@@ -8,6 +8,7 @@
 // monitor, and "TranscodedImageCache_NNN" for "Transcoded_NNN", a picture
 // each. A copy is read only where its record names the picture that shows.
 #pragma once
+#include "PicturePath.h"
 #include "WallpaperScene.h"
 
 enum {
@@ -19,7 +20,7 @@ enum {
 struct CopyRecord
 {
     int number;             // NNN, or ONE_COPY
-    WCHAR source[MAX_PATH]; // the picture it was made from
+    WCHAR source[MAX_PICTURE_PATH]; // the picture it was made from
 };
 
 struct CopyRecords
@@ -29,20 +30,19 @@ struct CopyRecords
 };
 
 // A record's data: 24 bytes of the shell's own, then the source's path in
-// UTF-16, null-terminated. False where it holds no path.
-bool ParseCopyRecord(const BYTE* data, DWORD size, WCHAR (&source)[MAX_PATH]);
-// Every readable record of the key, in the key's order.
+// UTF-16 up to its first NUL; the shell pads the value with zeros after it,
+// and whatever follows the NUL is not the path's. False where it holds no
+// path, or one without its end.
+bool ParseCopyRecord(const BYTE* data, DWORD size, WCHAR (&source)[MAX_PICTURE_PATH]);
+// Every readable record of the key, in the key's order, each read at the size
+// the registry reports (RegistryValues.h).
 void ReadCopyRecords(HKEY hKey, CopyRecords& records);
 // The record of that copy; null where it has none.
 const CopyRecord* RecordOf(const CopyRecords& records, int number);
 
-// One picture by either name: without regard to case, and a short (8.3) and
-// a long form of one path alike.
-bool SamePicture(const WCHAR* a, const WCHAR* b);
-
-// A file that is only a placeholder of a file elsewhere (a cloud file not on
+// File attributes of a placeholder of a file elsewhere (a cloud file not on
 // the disk, an offline file): reading it downloads it, or waits on a share.
-bool IsPlaceholder(const WCHAR* path);
+bool IsPlaceholder(DWORD attributes);
 
 // The roaming Themes folder of the user this process runs as, with its final
 // backslash; false where it cannot be had.

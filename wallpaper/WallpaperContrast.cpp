@@ -2,19 +2,13 @@
 #include "../color/ColorTable.h"
 #include "../framework/NewerWindows.h"
 #include "../shell/LabelGrid.h"
+#include "KeptColor.h"
 #include "ShellCopies.h"
 
 // A preview larger than this is not asked for in earnest.
 enum { MAX_PREVIEW_SIDE = 4096 };
 
-// A placeholder is never opened: reading it would download it, or wait on
-// a share that is not there.
-static bool DecodeUnlessPlaceholder(const WCHAR* path, Picture& picture)
-{
-    return path[0] && !IsPlaceholder(path) && DecodePicture(path, picture);
-}
-
-// The file a monitor's picture was decoded from, its time and size now.
+// A file's attributes, time and size now; all zero where it cannot be had.
 static WIN32_FILE_ATTRIBUTE_DATA StampOf(const WCHAR* path)
 {
     WIN32_FILE_ATTRIBUTE_DATA stamp = {};
@@ -22,8 +16,20 @@ static WIN32_FILE_ATTRIBUTE_DATA StampOf(const WCHAR* path)
     return stamp;
 }
 
-// The same monitors showing the same files in the same places, each file
-// that was decoded unchanged, and none that could not be read.
+// A placeholder that is no longer one (a cloud file downloaded) keeps its
+// time and size.
+static bool Unchanged(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
+{
+    return SameFileStamp(a, b) && a.dwFileAttributes == b.dwFileAttributes;
+}
+
+static const WCHAR* TriedFile(const MonitorWallpaper& m, int k)
+{
+    return k == 0 ? m.path : m.fallback;
+}
+
+// The same monitors showing the same files in the same places, and each file
+// tried, whether it could be read or not, unchanged.
 static bool StillShows(const WallpaperScene& scene, const DecodedScene& decoded)
 {
     const WallpaperScene& was = decoded.scene;
@@ -33,46 +39,48 @@ static bool StillShows(const WallpaperScene& scene, const DecodedScene& decoded)
     for (int i = 0; i < scene.monitorCount; ++i) {
         const MonitorWallpaper &a = was.monitors[i], &b = scene.monitors[i];
         if (!EqualRect(&a.monitor, &b.monitor) || a.position != b.position || lstrcmpW(a.path, b.path)
-            || lstrcmpW(a.fallback, b.fallback) || (a.path[0] && !decoded.monitors[i].picture)
-            || (decoded.from[i] && !SameFileStamp(decoded.stamps[i], StampOf(decoded.from[i]))))
+            || lstrcmpW(a.fallback, b.fallback))
             return false;
+        for (int k = 0; k < decoded.tried[i]; ++k)
+            if (!Unchanged(decoded.stamps[i][k], StampOf(TriedFile(a, k))))
+                return false;
     }
     return true;
+}
+
+// Each file as it was before the read; a placeholder is never opened:
+// reading it would download it, or wait on a share that is not there.
+static const Picture* DecodeMonitor(DecodedScene& decoded, int i)
+{
+    const MonitorWallpaper& m = decoded.scene.monitors[i];
+    for (int k = 0; k < 2 && TriedFile(m, k)[0]; ++k) {
+        decoded.tried[i] = k + 1;
+        decoded.stamps[i][k] = StampOf(TriedFile(m, k));
+        if (!IsPlaceholder(decoded.stamps[i][k].dwFileAttributes) && DecodePicture(TriedFile(m, k), decoded.pictures[i]))
+            return &decoded.pictures[i];
+    }
+    return nullptr;
 }
 
 bool DecodeScene(const WallpaperScene& scene, DecodedScene& decoded)
 {
     if (StillShows(scene, decoded))
         return decoded.any;
-    decoded.valid = false;
+    decoded.scene = scene;
     bool any = false;
     for (int i = 0; i < scene.monitorCount; ++i) {
         const MonitorWallpaper& m = scene.monitors[i];
-        const Picture* picture = nullptr;
         int same = 0;
         while (same < i && lstrcmpiW(scene.monitors[same].path, m.path) != 0)
             ++same;
-        const WCHAR* from = nullptr;
         decoded.pictures[i].pixels.Free();
-        if (same < i)
-            picture = decoded.monitors[same].picture;
-        else if (DecodeUnlessPlaceholder(from = m.path, decoded.pictures[i])
-                 || DecodeUnlessPlaceholder(from = m.fallback, decoded.pictures[i]))
-            picture = &decoded.pictures[i];
-        decoded.from[i] = picture && same == i ? from : nullptr;
-        if (decoded.from[i])
-            decoded.stamps[i] = StampOf(from);
+        decoded.tried[i] = 0;
+        const Picture* picture = same < i ? decoded.monitors[same].picture : DecodeMonitor(decoded, i);
         decoded.monitors[i].picture = picture;
         decoded.monitors[i].placement =
             PlacePicture(m.position, picture ? picture->original : SIZE{0, 0}, m.monitor, scene.virtualScreen);
         any = any || picture;
     }
-    decoded.scene = scene;
-    // where the copy of the scene is, now that it is kept
-    for (int i = 0; i < scene.monitorCount; ++i)
-        if (decoded.from[i])
-            decoded.from[i] = decoded.from[i] == scene.monitors[i].path ? decoded.scene.monitors[i].path
-                                                                        : decoded.scene.monitors[i].fallback;
     decoded.any = any;
     decoded.valid = true;
     return any;
@@ -104,13 +112,16 @@ RECT PreviewArea(const HeapArray<RECT>& labels, SIZE size)
 
 } // namespace
 
-void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, DecodedScene& decoded, WallpaperContrast& result)
+void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, DecodedScene& decoded, WallpaperContrast& result,
+                               ShellCalls& calls)
 {
-    // a hung shell is asked nothing: its wallpaper's class, its folder view
-    // and accessibility would each wait for it without a bound
-    result.shellHung = !ShellAnswers(hView);
-    if (result.shellHung)
+    // A hung shell is asked nothing: its wallpaper's class, its folder view
+    // and accessibility would each wait for it without a bound. With no view
+    // nothing is judged: the labels lie where the next view will put them.
+    result.judged = false;
+    if (!hView || !ShellAnswers(hView))
         return;
+    InterlockedExchange(&calls.since, GetTickCount() | 1);
     WallpaperScene scene;
     result.judgedValues = JudgedValuesStamp();
     ReadWallpaperScene(scene);
@@ -119,8 +130,13 @@ void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, DecodedScene& decod
     ZeroMemory(&result.pictureStamp, sizeof result.pictureStamp);
     GetFileAttributesExW(result.picture, GetFileExInfoStandard, &result.pictureStamp);
     HeapArray<RECT> labels;
-    ReadLabels(hView, labels);
+    bool read = ReadLabels(hView, labels, result.view);
+    InterlockedExchange(&calls.since, 0);
+    if (!read || InterlockedCompareExchange(&calls.givenUp, 0, 0))
+        return;
+    result.layout = LayoutStamp(result.view);
     result.pictureRead = DecodeScene(scene, decoded);
+    result.judged = true;
 
     ShownDesktop shown = {decoded.monitors, scene.monitorCount, scene.desktop};
     TextChoice choice = ChooseForLabels(shown, labels.Data(), labels.Count());

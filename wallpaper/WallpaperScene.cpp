@@ -4,6 +4,7 @@
 #define _WIN32_WINNT 0x0602
 #include "WallpaperScene.h"
 #include "ShellCopies.h"
+#include "RegistryValues.h"
 #include "../framework/NewerWindows.h"
 #include <shobjidl.h>
 #include <string.h>
@@ -22,10 +23,9 @@ static void AddMonitor(WallpaperScene& scene, const RECT& monitor, const WCHAR* 
     MonitorWallpaper& m = scene.monitors[scene.monitorCount++];
     m.monitor = monitor;
     m.shellIndex = shellIndex;
-    // a path too long for the system's older calls counts as no picture
-    m.path[0] = m.fallback[0] = 0;
-    if (path && lstrlenW(path) < MAX_PATH)
-        lstrcpyW(m.path, path);
+    m.fallback[0] = 0;
+    if (!path || !ReadablePath(path, m.path))
+        m.path[0] = 0;
     m.position = position;
     UnionRect(&scene.virtualScreen, &scene.virtualScreen, &monitor);
 }
@@ -112,8 +112,7 @@ void ReadDesktopValues(HKEY hKey, DesktopValues& values)
     ReadDesktopValue(hKey, "TileWallpaper", values.tile);
 }
 
-// FNV-1a
-static DWORD Fold(DWORD stamp, const BYTE* bytes, DWORD count)
+DWORD Fold(DWORD stamp, const BYTE* bytes, DWORD count)
 {
     while (count--)
         stamp = (stamp ^ *bytes++) * 16777619u;
@@ -130,23 +129,23 @@ static bool Begins(const WCHAR* name, const WCHAR* prefix)
 
 DWORD DesktopValuesStamp(HKEY hKey)
 {
-    DWORD stamp = 2166136261u;
-    WCHAR name[64];
-    BYTE data[2048];
-    for (DWORD i = 0;; ++i) {
-        DWORD nameLength = ARRAYSIZE(name), size = sizeof data;
-        LONG status = RegEnumValueW(hKey, i, name, &nameLength, nullptr, nullptr, data, &size);
-        if (status == ERROR_NO_MORE_ITEMS || (status != ERROR_SUCCESS && status != ERROR_MORE_DATA))
-            return stamp;
+    DWORD stamp = FNV_START;
+    RegistryValue value;
+    ValueRead read;
+    for (DWORD i = 0; (read = ReadValueAt(hKey, i, value)) != VALUE_END; ++i) {
+        if (read != VALUE_READ)
+            continue;
         // whatever case a writer gave the name
-        name[nameLength < ARRAYSIZE(name) ? nameLength : ARRAYSIZE(name) - 1] = 0;
+        WCHAR* name = value.name;
         CharUpperBuffW(name, lstrlenW(name));
         if (!Begins(name, L"WALLPAPER") && !Begins(name, L"TILEWALLPAPER") && !Begins(name, L"TRANSCODEDIMAGECACHE"))
             continue;
         stamp = Fold(stamp, (const BYTE*)name, lstrlenW(name) * sizeof(WCHAR));
-        // of a value too long for the buffer, its length
-        stamp = status == ERROR_SUCCESS ? Fold(stamp, data, size) : Fold(stamp, (const BYTE*)&size, sizeof size);
+        // of a value past the bound, its length
+        stamp = value.data.Count() ? Fold(stamp, value.data.Data(), value.size)
+                                   : Fold(stamp, (const BYTE*)&value.size, sizeof value.size);
     }
+    return stamp;
 }
 
 // A wallpaper set by policy: the shell shows it, whatever the user's values say.
@@ -154,7 +153,7 @@ DWORD DesktopValuesStamp(HKEY hKey)
 
 DWORD JudgedValuesStamp()
 {
-    DWORD stamp = 2166136261u;
+    DWORD stamp = FNV_START;
     const char* const KEYS[] = {DESKTOP_KEY, POLICY_KEY};
     for (const char* key : KEYS) {
         HKEY hKey;
@@ -177,18 +176,18 @@ bool SameFileStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUT
 
 // The policy's picture (none where it is blank) and its position, numbered
 // as IDesktopWallpaper numbers them; false where no policy sets it.
-static bool ReadPolicyPicture(WCHAR (&path)[MAX_PATH], WallpaperPosition& position)
+static bool ReadPolicyPicture(WCHAR (&path)[MAX_PICTURE_PATH], WallpaperPosition& position)
 {
     HKEY hKey;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, POLICY_KEY, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
         return false;
-    WCHAR stored[MAX_PATH];
+    WCHAR stored[MAX_PICTURE_PATH];
     DWORD type = 0, size = sizeof stored - sizeof(WCHAR);
     bool set = RegQueryValueExW(hKey, L"Wallpaper", nullptr, &type, (BYTE*)stored, &size) == ERROR_SUCCESS
                && (type == REG_SZ || type == REG_EXPAND_SZ);
     stored[set ? size / sizeof(WCHAR) : 0] = 0;
-    DWORD length = set ? ExpandEnvironmentStringsW(stored, path, MAX_PATH) : 0;
-    if (set && (!length || length > MAX_PATH))
+    DWORD length = set ? ExpandEnvironmentStringsW(stored, path, MAX_PICTURE_PATH) : 0;
+    if (set && (!length || length > MAX_PICTURE_PATH))
         path[0] = 0;
     // "0" to "5", as a string or a number: centred, tiled, stretched, fitted, filled, spanned
     BYTE style[16] = {};
@@ -205,7 +204,7 @@ static bool ReadPolicyPicture(WCHAR (&path)[MAX_PATH], WallpaperPosition& positi
 struct OnePicture
 {
     WallpaperScene* scene;
-    WCHAR path[MAX_PATH];
+    WCHAR path[MAX_PICTURE_PATH];
     WallpaperPosition position;
 };
 
@@ -232,7 +231,7 @@ static void ReadOnePicture(WallpaperScene& scene)
     lstrcpyW(one.path, values.wallpaper);
     if (!values.stored && !Newer::SystemParametersInfoW(SPI_GETDESKWALLPAPER, MAX_PATH, one.path, 0))
         one.path[0] = 0;
-    one.path[MAX_PATH - 1] = 0;
+    one.path[MAX_PICTURE_PATH - 1] = 0;
     one.position = PositionFromRegistry(values.style, values.tile);
     ReadPolicyPicture(one.path, one.position);
     scene.desktop = GetSysColor(COLOR_BACKGROUND);

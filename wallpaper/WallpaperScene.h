@@ -2,6 +2,7 @@
 // monitor with its picture and the picture's position, and the desktop
 // colour around and instead of pictures.
 #pragma once
+#include "PicturePath.h"
 #include "WallpaperPlacement.h"
 #include <windows.h>
 
@@ -10,8 +11,9 @@ enum { MAX_SCENE_MONITORS = 16 };
 struct MonitorWallpaper
 {
     RECT monitor;                   // screen coordinates
-    WCHAR path[MAX_PATH];           // the picture shown; empty: none
-    WCHAR fallback[MAX_PATH];       // read where the first cannot be; empty: none
+    // as the file calls take them (ReadablePath)
+    WCHAR path[MAX_PICTURE_PATH];       // the picture shown; empty: none
+    WCHAR fallback[MAX_PICTURE_PATH];   // read where the first cannot be; empty: none
     WallpaperPosition position;
     int shellIndex;                 // the per-monitor class's number for it
 };
@@ -24,7 +26,7 @@ struct WallpaperScene
     COLORREF desktop;
     // Rewritten in place when what shows changes: the shell's own copy where
     // it keeps one, else the first monitor's picture. Empty for none.
-    WCHAR watched[MAX_PATH];
+    WCHAR watched[MAX_PICTURE_PATH];
     DWORD values;                   // DesktopValuesStamp as the scene was read
 };
 
@@ -41,7 +43,7 @@ void ReadWallpaperScene(WallpaperScene& scene);
 #define DESKTOP_KEY "Control Panel\\Desktop"
 struct DesktopValues
 {
-    WCHAR wallpaper[MAX_PATH];
+    WCHAR wallpaper[MAX_PICTURE_PATH];
     char style[16], tile[16];
     bool stored;                    // a picture is named
 };
@@ -50,8 +52,13 @@ void ReadDesktopValues(HKEY hKey, DesktopValues& values);
 // its position, and the shell's records of the pictures behind its copies
 // ("TranscodedImageCache", "_000", ...), which a slideshow's step on Windows
 // 8 and later changes where the name does not. Another value of the key
-// changes it not. Names count without regard to case, as the registry's do.
+// changes it not. Names count without regard to case, as the registry's do;
+// each value is read whole, up to MAX_VALUE_BYTES, and past it by its length.
 DWORD DesktopValuesStamp(HKEY hKey);
+
+// The digests of what a judgement was made on: FNV-1a, from FNV_START.
+enum : DWORD { FNV_START = 2166136261u };
+DWORD Fold(DWORD stamp, const BYTE* bytes, DWORD count);
 
 // What a judgement of the labels' colour was made on besides the picture's
 // file: the desktop's values, a wallpaper set by policy, the desktop colour.

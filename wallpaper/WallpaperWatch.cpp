@@ -1,114 +1,26 @@
 #include "WallpaperWatch.h"
+#include "../framework/NewerWindows.h"
 #include "../shell/DesktopView.h"
-#include "WallpaperContrast.h"
-#include <objbase.h>
-#include <new>
 #include <utility>
-
-// One evaluation, on the heap: the thread that makes it and the one that
-// waits for it each hold a reference, and whichever lets go last frees it,
-// so that either may be gone. The window is told only its generation.
-struct Evaluation
-{
-    LONG refs;
-    LONG done;              // the result is whole
-    HWND hWnd;              // told of the result; none when waited for
-    UINT generation;
-    SIZE previewSize;
-    DecodedScene* decoded;  // the scene last decoded, handed on to the next
-    WallpaperContrast result;
-    HMODULE hCodecs;        // the imaging component, held loaded
-};
-
-static DecodedScene* NewDecodedScene()
-{
-    void* memory = HeapAlloc(GetProcessHeap(), 0, sizeof(DecodedScene));
-    return memory ? new (memory) DecodedScene() : nullptr;
-}
-
-static void FreeDecodedScene(DecodedScene* decoded)
-{
-    if (!decoded)
-        return;
-    decoded->~DecodedScene();
-    HeapFree(GetProcessHeap(), 0, decoded);
-}
-
-static Evaluation* NewEvaluation(HWND hWnd, UINT generation, SIZE previewSize, LONG refs)
-{
-    void* memory = HeapAlloc(GetProcessHeap(), HEAP_ZERO_MEMORY, sizeof(Evaluation));
-    if (!memory)
-        return nullptr;
-    Evaluation* e = new (memory) Evaluation();
-    e->refs = refs;
-    e->hWnd = hWnd;
-    e->generation = generation;
-    e->previewSize = previewSize;
-    return e;
-}
-
-static void Release(Evaluation* e)
-{
-    if (InterlockedDecrement(&e->refs) != 0)
-        return;
-    if (e->hCodecs)
-        FreeLibrary(e->hCodecs);
-    FreeDecodedScene(e->decoded);
-    e->~Evaluation();
-    HeapFree(GetProcessHeap(), 0, e);
-}
-
-static DWORD WINAPI EvaluateOnWorker(void* parameter)
-{
-    Evaluation* e = (Evaluation*)parameter;
-    bool com = SUCCEEDED(CoInitializeEx(nullptr, COINIT_MULTITHREADED));
-    if (!e->decoded)
-        e->decoded = NewDecodedScene();
-    if (e->decoded)
-        EvaluateWallpaperContrast(FindDesktopListView(), e->previewSize, *e->decoded, e->result);
-    else
-        e->result.shellHung = true;   // no memory: tried again a second later, as for a hung shell
-    // COM unloads the imaging component as the thread leaves it, and loading
-    // it again is most of an evaluation's cost
-    GetModuleHandleExW(0, L"windowscodecs.dll", &e->hCodecs);
-    if (com)
-        CoUninitialize();
-    InterlockedExchange(&e->done, 1);
-    if (e->hWnd)
-        PostMessageA(e->hWnd, WM_WALLPAPER_EVALUATED, e->generation, 0);
-    Release(e);
-    return 0;
-}
-
-static HANDLE StartThread(LPTHREAD_START_ROUTINE routine, void* parameter)
-{
-    DWORD id;
-    return CreateThread(nullptr, 0, routine, parameter, 0, &id);
-}
 
 static void TakeJudgedOn(const WallpaperContrast& result, JudgedOn& on)
 {
     on.values = result.judgedValues;
+    on.layout = result.layout;
     on.stamp = result.pictureStamp;
     lstrcpyW(on.picture, result.picture);
 }
 
 COLORREF EvaluateBeforeStart(JudgedOn& on)
 {
-    Evaluation* e = NewEvaluation(nullptr, 0, {0, 0}, 2);
-    if (!e)
-        return CLR_NONE;
+    Worker worker = {};
     COLORREF text = CLR_NONE;
-    HANDLE hThread = StartThread(EvaluateOnWorker, e);
-    if (!hThread)
-        Release(e);
-    else if (WaitForSingleObject(hThread, WALLPAPER_START_WAIT_MS) == WAIT_OBJECT_0 && !e->result.shellHung) {
-        text = e->result.text;
-        TakeJudgedOn(e->result, on);
+    if (StartEvaluation(worker, nullptr, FindDesktopListView(), 0, {0, 0}, nullptr)
+        && WaitForSingleObject(worker.hThread, WALLPAPER_START_WAIT_MS) == WAIT_OBJECT_0 && worker.e->result.judged) {
+        text = worker.e->result.text;
+        TakeJudgedOn(worker.e->result, on);
     }
-    if (hThread)
-        CloseHandle(hThread);
-    Release(e);
+    LetGo(worker, 0);
     return text;
 }
 
@@ -136,8 +48,11 @@ void CWallpaperWatch::Attach(HWND hWnd, HWND hPreview)
 // The program is ending: its threads are waited for, each a bounded time.
 void CWallpaperWatch::Detach()
 {
-    LetWorkerGo(WALLPAPER_END_WAIT_MS);
-    Stop(WALLPAPER_END_WAIT_MS);
+    Stop();
+    KillTimer(m_hWnd, WALLPAPER_BOUND_TIMER_ID);
+    LetGo(m_Running, WALLPAPER_END_WAIT_MS);
+    LetGo(m_GivenUp, WALLPAPER_END_WAIT_MS);
+    m_Changes.Stop(WALLPAPER_END_WAIT_MS);
 }
 
 void CWallpaperWatch::Follow(bool follow)
@@ -146,20 +61,21 @@ void CWallpaperWatch::Follow(bool follow)
         m_bFollowing = true;
         Evaluate();
     } else if (!follow && m_bFollowing) {
-        Stop(0);
+        Stop();
     }
 }
 
-// A thread still running is left to end by itself: it holds what it uses.
-void CWallpaperWatch::Stop(DWORD waitMs)
+// A worker still running is let go but still counted: no other starts
+// until it has ended or been given up on, and its result is dropped.
+void CWallpaperWatch::Stop()
 {
     m_bFollowing = false;
     ++m_Generation;
     m_bAgain = m_bShellHung = false;
     KillTimer(m_hWnd, WALLPAPER_TIMER_ID);
-    LetWorkerGo(0);
-    m_Changes.Stop(waitMs);
+    m_Changes.Stop(0);
     m_PreviewPixels.Free();
+    m_Shape = {};
     FreeDecodedScene(m_pDecoded);
     m_pDecoded = nullptr;
     if (m_hCodecs)
@@ -167,53 +83,89 @@ void CWallpaperWatch::Stop(DWORD waitMs)
     m_hCodecs = nullptr;
 }
 
+// Whether the evaluation's result is the one wanted.
+bool CWallpaperWatch::Current(const Evaluation* e) const
+{
+    return m_bFollowing && e->generation == m_Generation && !e->calls.givenUp;
+}
+
 // One evaluation at a time, however long it takes: a change meanwhile is
 // judged once it has ended. A result whose message never came is taken now.
 // Evaluations come at least WALLPAPER_GAP_MS apart while changes keep coming,
-// and none while the shell is hung.
+// and none while the shell is hung, gone or given up on.
 void CWallpaperWatch::Evaluate()
 {
     if (!m_bFollowing)
         return;
     m_bAgain = true;
-    if (m_pEvaluation && InterlockedCompareExchange(&m_pEvaluation->done, 1, 1)) {
-        SendMessageA(m_hWnd, WM_WALLPAPER_EVALUATED, m_pEvaluation->generation, 0);
+    if (Ended(m_Running) && Current(m_Running.e)) {
+        SendMessageA(m_hWnd, WM_WALLPAPER_EVALUATED, m_Running.e->generation, 0);
         return;
     }
+    Reap();
     DWORD since = GetTickCount() - m_LastStart;
-    if (m_pEvaluation || m_bShellHung)
+    if (m_Running.e || m_bShellHung)
         return;
     if (m_LastStart && since < WALLPAPER_GAP_MS) {
         SetTimer(m_hWnd, WALLPAPER_TIMER_ID, WALLPAPER_GAP_MS - since, nullptr);
         return;
     }
-    LetWorkerGo(0);
-    m_bAgain = false;
     RECT client = {};
     GetClientRect(m_hPreview, &client);
-    Evaluation* e = NewEvaluation(m_hWnd, ++m_Generation, {client.right, client.bottom}, 2);
-    if (!e)
-        return;
-    e->decoded = m_pDecoded;
-    m_pDecoded = nullptr;
-    m_hWorker = StartThread(EvaluateOnWorker, e);
     m_LastStart = GetTickCount() | 1;
-    if (!m_hWorker) {
-        Release(e);
-        Release(e);
+    if (!StartEvaluation(m_Running, m_hWnd, FindDesktopListView(), ++m_Generation, {client.right, client.bottom},
+                         m_pDecoded))
         return;
-    }
-    m_pEvaluation = e;
+    m_bAgain = false;
+    m_pDecoded = nullptr;
+    SetTimer(m_hWnd, WALLPAPER_BOUND_TIMER_ID, WALLPAPER_LOOK_MS, nullptr);
 }
 
-// Its timer: the gap has passed, or the hung shell is looked at again, by
-// Windows' own judgement of it, which asks the shell nothing.
-void CWallpaperWatch::OnTimer()
+void CWallpaperWatch::OnNewView()
 {
+    if (!m_bFollowing)
+        return;
+    ++m_Generation;
+    m_bShellHung = false;
+    Evaluate();
+}
+
+void CWallpaperWatch::OnWatchTick(ShellTurn& turn)
+{
+    DWORD now = GetTickCount();
+    if (!m_bFollowing || !m_Shape.hView || m_Running.e || m_bShellHung || now - m_LastLook < WALLPAPER_LAYOUT_LOOK_MS)
+        return;
+    m_LastLook = now;
+    HWND hView = FindDesktopListView();
+    ViewShape shape;
+    if (hView != m_Shape.hView)
+        OnNewView();
+    else if (ReadViewShape(hView, turn, shape) && !SameViewShape(shape, m_Shape))
+        Evaluate();
+}
+
+// The gap has passed, or the shell is looked at again, by Windows' own
+// judgement of it, which asks the shell nothing; or the running
+// evaluation's calls into the shell are looked at.
+void CWallpaperWatch::OnTimer(UINT_PTR id)
+{
+    if (id == WALLPAPER_BOUND_TIMER_ID) {
+        Reap();
+        const Evaluation* e = m_Running.e;
+        LONG since = e ? e->calls.since : 0;
+        if (!e)
+            KillTimer(m_hWnd, WALLPAPER_BOUND_TIMER_ID);
+        if (since && !e->calls.givenUp && GetTickCount() - since >= WALLPAPER_CALL_BOUND_MS)
+            GiveUp();
+        // a worker whose message never came
+        else if (!e && m_bAgain)
+            Evaluate();
+        return;
+    }
     KillTimer(m_hWnd, WALLPAPER_TIMER_ID);
     HWND hView = FindDesktopListView();
-    if (m_bShellHung && hView && IsHungAppWindow(GetAncestor(hView, GA_ROOT))) {
-        SetTimer(m_hWnd, WALLPAPER_TIMER_ID, WALLPAPER_HUNG_LOOK_MS, nullptr);
+    if (m_bShellHung && (!hView || IsHungAppWindow(GetAncestor(hView, GA_ROOT)))) {
+        SetTimer(m_hWnd, WALLPAPER_TIMER_ID, WALLPAPER_LOOK_MS, nullptr);
         return;
     }
     m_bShellHung = false;
@@ -221,44 +173,65 @@ void CWallpaperWatch::OnTimer()
         Evaluate();
 }
 
-// The thread is let go, and with it the evaluation, unless its result has
-// been taken.
-void CWallpaperWatch::LetWorkerGo(DWORD waitMs)
+// Nothing is judged until the shell is back: looked at every second.
+void CWallpaperWatch::LookAgain()
 {
-    if (m_pEvaluation) {
-        Release(m_pEvaluation);
-        m_pEvaluation = nullptr;
-    }
-    if (!m_hWorker)
+    m_bShellHung = m_bAgain = true;
+    SetTimer(m_hWnd, WALLPAPER_TIMER_ID, WALLPAPER_LOOK_MS, nullptr);
+}
+
+// A call into the shell has run past its bound: cancelled where it went to
+// the shell's process (a call within this one cannot be), and its evaluation
+// given up on, whatever it does; its result is dropped.
+void CWallpaperWatch::GiveUp()
+{
+    InterlockedExchange(&m_Running.e->calls.givenUp, 1);
+    Newer::CoCancelCall(m_Running.threadId, 0);
+    if (m_bFollowing)
+        LookAgain();
+    Reap();
+}
+
+// Workers that have ended are let go, unless a result is to be taken; one
+// given up on makes room for another while no other given up on lives.
+void CWallpaperWatch::Reap()
+{
+    if (Ended(m_GivenUp))
+        LetGo(m_GivenUp, 0);
+    if (Ended(m_Running) && !Current(m_Running.e))
+        LetGo(m_Running, 0);
+    if (!m_GivenUp.e && m_Running.e && m_Running.e->calls.givenUp)
+        std::swap(m_GivenUp, m_Running);
+}
+
+void CWallpaperWatch::Take(Evaluation* e)
+{
+    std::swap(m_hCodecs, e->hCodecs);
+    std::swap(m_pDecoded, e->decoded);
+    const WallpaperContrast& result = e->result;
+    if (!result.judged) {
+        LookAgain();
         return;
-    if (waitMs)
-        WaitForSingleObject(m_hWorker, waitMs);
-    CloseHandle(m_hWorker);
-    m_hWorker = nullptr;
+    }
+    m_Text = result.text;
+    TakeJudgedOn(result, m_Judged);
+    m_Shape = result.view;
+    m_PreviewPixels = std::move(e->result.preview);
+    m_PreviewSize = result.previewSize;
+    m_Changes.Watch(m_hWnd, result.picture, result.pictureStamp, result.desktopValues);
 }
 
 bool CWallpaperWatch::OnEvaluated(WPARAM generation, LPARAM lParam)
 {
-    Evaluation* e = m_pEvaluation;
-    if (!m_bFollowing || !e || lParam != 0 || generation != e->generation
-        || !InterlockedCompareExchange(&e->done, 1, 1))
-        return false;
-    std::swap(m_hCodecs, e->hCodecs);
-    std::swap(m_pDecoded, e->decoded);
-    bool judged = !e->result.shellHung;
-    if (judged) {
-        m_Text = e->result.text;
-        TakeJudgedOn(e->result, m_Judged);
-        m_PreviewPixels = std::move(e->result.preview);
-        m_PreviewSize = e->result.previewSize;
-        m_Changes.Watch(m_hWnd, e->result.picture, e->result.pictureStamp, e->result.desktopValues);
-    } else {
-        // judged again once Windows no longer takes it for hung
-        m_bShellHung = m_bAgain = true;
-        SetTimer(m_hWnd, WALLPAPER_TIMER_ID, WALLPAPER_HUNG_LOOK_MS, nullptr);
+    Evaluation* e = m_Running.e;
+    bool mine = lParam == 0 && Ended(m_Running) && generation == e->generation && Current(e);
+    bool judged = mine && e->result.judged;
+    if (mine) {
+        Take(e);
+        LetGo(m_Running, 0);
     }
-    LetWorkerGo(0);
-    if (m_bAgain)
+    Reap();
+    if (lParam == 0 && m_bAgain)
         Evaluate();
     return judged;
 }

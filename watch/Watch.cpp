@@ -70,19 +70,19 @@ void CWatch::Stop()
 
 // A check finds the view, which may be another since the last: a restarted
 // shell makes a new one, and its refills are listened to then.
-void CWatch::Check(COLORREF wanted)
+void CWatch::Check(COLORREF wanted, ShellTurn& turn)
 {
-    HWND hView = ReapplyIfReset(wanted);
+    HWND hView = ReapplyIfReset(wanted, turn);
     if (m_bRunning && !IsPaused(m_Pause))
         ListenToView(hView, m_hWnd);
 }
 
-void CWatch::OnTimer(COLORREF wanted)
+void CWatch::OnTimer(COLORREF wanted, ShellTurn& turn)
 {
     // a fast tick past its burst or its budget gives the watch its period back
     if (m_Burst.active && !TakeBurstCheck(m_Burst, GetTickCount()))
         SetPeriod();
-    Check(wanted);
+    Check(wanted, turn);
 }
 
 // While the watch runs, it checks at once and then at the fast rate for a while.
@@ -101,8 +101,9 @@ void CWatch::OnSystemChange(DWORD burstMs)
 
 void CWatch::OnCheckNow(COLORREF wanted)
 {
+    ShellTurn turn(ShellTurn::WATCH);
     if (m_bRunning && !IsPaused(m_Pause))
-        Check(wanted);
+        Check(wanted, turn);
 }
 
 // Whether this session is the console's is asked at each message: a session

@@ -9,6 +9,7 @@
 #include "ViewEvents.h"
 #include "WatchPause.h"
 #include "../color/ColorTable.h"
+#include "../shell/DesktopView.h"
 #include "../res/Messages.h"
 
 enum {
@@ -31,8 +32,8 @@ public:
     void Start();
     void Stop();
 
-    // Its own timer, WATCH_TIMER_ID, has come.
-    void OnTimer(COLORREF wanted);
+    // Its own timer, WATCH_TIMER_ID, has come: the check is the tick's turn.
+    void OnTimer(COLORREF wanted, ShellTurn& turn);
     void OnCheckNow(COLORREF wanted);
     // The shell resets the labels as it handles a system-wide change, and
     // sets them as it ends a refill of its view.
@@ -49,7 +50,7 @@ public:
 private:
     bool TryRegister();
     void SetPeriod();
-    void Check(COLORREF wanted);
+    void Check(COLORREF wanted, ShellTurn& turn);
     void OnSightChange(SightChange change);
 
     HWND m_hWnd = nullptr;

@@ -16,6 +16,22 @@ bool Answers(HWND hWnd, DWORD timeoutMs)
     return SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
+// The longest that a message posted to the dialog waits before it is
+// handled, over a few: a thread in SendMessageTimeout answers messages sent
+// to it (so Answers cannot tell), but handles nothing posted.
+DWORD LongestPostedWait()
+{
+    DWORD longest = 0;
+    for (int i = 0; i < 8; ++i, Sleep(100)) {
+        HWND hButton = DialogItem(IDC_ABOUT);
+        DWORD start = GetTickCount();
+        PostMessageA(hButton, BM_SETSTATE, i % 2 == 0, 0);
+        WaitFor([&] { return !(Send(hButton, BM_GETSTATE, 0, 0) & BST_PUSHED) == (i % 2 != 0); });
+        longest = std::max(longest, GetTickCount() - start);
+    }
+    return longest;
+}
+
 TEST_F(Robustness, AHungShellNeverFreezesTheProgram)
 {
     Desktop desktop;
@@ -37,6 +53,12 @@ TEST_F(Robustness, AHungShellNeverFreezesTheProgram)
     // once the shell answers again, the watch puts the labels back
     EXPECT_TRUE(WaitFor([&] { return desktop.LabelsAre(BLACK); }, 6000));
     EXPECT_TRUE(program.Running());
+
+    // a shell busy with every message while it keeps resetting the labels:
+    // the dialog's thread waits on it half a second at a time at most
+    Send(desktop.Progman(), SHELL_BUSY, 400, 0);
+    Send(desktop.Progman(), SHELL_RESET_PERIOD, 300, 0);
+    EXPECT_GT(1000u, LongestPostedWait());
 }
 
 TEST_P(RobustnessOnEveryView, ARestartedShellGetsTheColoursAndTheIconBack)

@@ -148,7 +148,8 @@ void PrintLabelFacts(HWND hView)
 {
     CoInitializeEx(nullptr, COINIT_MULTITHREADED);   // for the rest of the run
     HeapArray<RECT> labels;
-    ReadLabels(hView, labels);
+    ViewShape shape;
+    ReadLabels(hView, labels, shape);
     ViewGeometry view = {{}, 0, {}, {}, 96, false};
     ReadFolderView(hView, view, nullptr, nullptr);
     printf("folder view's icons %ld, spacing %ld x %ld (0: none); the view's DPI %u, this process's %u\n",
@@ -358,6 +359,7 @@ int Run(const Options& options)
     PrintViewFacts(hView);
     PrintLabelFacts(hView);
     PrintWallpaperFacts();
+    PrintEvaluationFacts();
     const ViewState shell = ReadView(hView);
     if (!shell.answered) {
         puts("the desktop view did not answer");

@@ -4,3 +4,6 @@
 #pragma once
 
 void PrintWallpaperFacts();
+// One evaluation as the program makes it: how long it and its calls into the
+// shell took, and whether they were given up on and cancelled.
+void PrintEvaluationFacts();

@@ -66,7 +66,8 @@ static int g_trayRefusals, g_trayLostAdds;
 static std::set<std::pair<DWORD, DWORD>> g_trayIcons;
 static void MakeNewTaskbar();
 static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
-static LONG g_resetAt, g_lookAlikeClicks, g_checkCount, g_labelReads;
+static LONG g_resetAt, g_lookAlikeClicks, g_checkCount, g_labelReads, g_busyMs;
+static bool g_asked;
 static bool g_resetPending, g_sysColorChanged;
 
 static COLORREF ShellTextColor(COLORREF bk)
@@ -99,6 +100,7 @@ static const char* MessageName(UINT msg)
     case LVM_REDRAWITEMS: return "REDRAWITEMS";
     case LVM_GETBKCOLOR: return "GETBKCOLOR";
     case LVM_SETBKCOLOR: return "SETBKCOLOR";
+    case WM_NULL: return "NULL";
     }
     return nullptr;
 }
@@ -127,15 +129,21 @@ static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         ++g_paintCount;
     if (external && msg == LVM_GETTEXTBKCOLOR)
         ++g_checkCount;
-    if (external && msg == LVM_GETITEMSPACING)
-        ++g_labelReads;
+    // a judgement asks whether the shell answers (WM_NULL) before it reads
+    // the labels' places; a look at the view's spacing alone asks nothing first
+    if (external && msg == WM_NULL)
+        g_asked = true;
+    if (external && msg == LVM_GETITEMSPACING && g_asked)
+        ++g_labelReads, g_asked = false;
+    if (external && g_busyMs && msg != WM_NULL)
+        Sleep(g_busyMs);
     if (external && msg == LVM_SETTEXTCOLOR && g_resetPending) {
         g_lastRepairAt = ShellClockUs();
         g_lastRepairUs = (g_lastRepairAt - g_resetAt) & 0x7FFFFFFF;
         g_resetPending = false;
         ++g_repairCount;
     }
-    if (msg >= LVM_FIRST && msg < LVM_FIRST + 0x100 && external) {
+    if (((msg >= LVM_FIRST && msg < LVM_FIRST + 0x100) || msg == WM_NULL) && external) {
         char line[80];
         const char* name = MessageName(msg);
         if (name)
@@ -261,6 +269,9 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return g_checkCount;
     case SHELL_LABEL_READS:
         return g_labelReads;
+    case SHELL_BUSY:
+        g_busyMs = (LONG)wParam;
+        return 0;
     case SHELL_NEW_TASKBAR:
         MakeNewTaskbar();
         return 0;

@@ -32,7 +32,10 @@ enum {
     // view: wParam SHELL_OTHER_WINDOW, on the view's thread, or
     // SHELL_OTHER_THREAD, on another thread of the shell's.
     SHELL_RAISE_OTHER_REORDER = WM_APP + 15,
-    SHELL_LABEL_READS = WM_APP + 16,    // returns how many times another process read the labels' places
+    // returns how many times another process judged the labels: asked whether
+    // the shell answers (WM_NULL), then read their places
+    SHELL_LABEL_READS = WM_APP + 16,
+    SHELL_BUSY = WM_APP + 17,           // wParam: each list-view message from another process answered that many ms late
 };
 
 enum { SHELL_REFRESH_ANNOUNCED, SHELL_REFRESH_UNANNOUNCED };

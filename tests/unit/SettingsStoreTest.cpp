@@ -1,14 +1,31 @@
 // The settings store against a user hive of the test's own.
+#include "DialogHost.h"
 #include "InProcess.h"
+#include "tests/support/Launch.h"
 #include "wallpaper/KeptColor.h"
 #include "settings/Settings.h"
 #include "wallpaper/WallpaperScene.h"
 #include <functional>
+#include <memory>
 #include <vector>
 
 namespace {
 
 using SettingsStore = RedirectedHive;
+
+void SetDesktopColor(COLORREF color)
+{
+    INT element = COLOR_BACKGROUND;
+    SetSysColors(1, &element, &color);
+}
+UINT WINAPI Dpi144(HWND) { return 144; }
+// The monitors, and another to the right of the first.
+decltype(&EnumDisplayMonitors) g_pfnEnumDisplayMonitors;
+BOOL WINAPI TwoMonitors(HDC hDC, const RECT* clip, MONITORENUMPROC callback, LPARAM lParam)
+{
+    RECT right = {GetSystemMetrics(SM_CXSCREEN), 0, 2 * GetSystemMetrics(SM_CXSCREEN), 100};
+    return g_pfnEnumDisplayMonitors(hDC, clip, callback, lParam) && callback(nullptr, nullptr, &right, lParam);
+}
 
 TEST_F(SettingsStore, WithoutASoftwareKeyReadsGiveDefaultsAndNothingIsMade)
 {
@@ -79,7 +96,10 @@ TEST_F(SettingsStore, AKeptColourIsBlackOrWhiteAndHoldsOnlyForWhatItWasJudgedOn)
 {
     MakeSoftwareKey();
     const char* settings = "Software\\Morvane\\Vireola\\Settings";
-    for (const StoredShape& shape : EveryTypeAndLength()) {
+    std::vector<StoredShape> shapes = EveryTypeAndLength();
+    for (BYTE b : {0x00, 0xFF}) // black and white of another type
+        shapes.push_back({REG_BINARY, {b, b, b, 0}});
+    for (const StoredShape& shape : shapes) {
         SetValue(settings, WALLPAPER_TEXT_COLOR_VALUE, shape.type, shape.data.data(), (DWORD)shape.data.size());
         LONG read = shape.type == REG_DWORD && shape.data.size() == 4 ? shape.AsRead(-1) : -1;
         EXPECT_EQ(read == 0 || read == 0xFFFFFF ? (COLORREF)read : CLR_NONE, ReadKeptColor()) << shape.What();
@@ -91,13 +111,20 @@ TEST_F(SettingsStore, AKeptColourIsBlackOrWhiteAndHoldsOnlyForWhatItWasJudgedOn)
         SetEndOfFile(hFile);
         CloseHandle(hFile);
     };
+    Process shell("\"" + BinPath("StandInShell.exe") + "\"");
+    ASSERT_TRUE(WaitFor([] { return FindDesktopListView() != nullptr; }));
     auto keep = [&](COLORREF text) {
-        JudgedOn on = {JudgedValuesStamp(), {}, {}};
+        ViewShape view = {};
+        ShellTurn turn(ShellTurn::USER);
+        ReadViewShape(FindDesktopListView(), turn, view);
+        JudgedOn on = {JudgedValuesStamp(), LayoutStamp(view), {}, {}};
         GetFileAttributesExW(picture.c_str(), GetFileExInfoStandard, &on.stamp);
         lstrcpyW(on.picture, picture.c_str());
         KeepColor(text, on);
     };
     const char* policy = "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
+    const COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
+    std::unique_ptr<StandIn> dpi;
     const struct { const char* what; std::function<void()> change; COLORREF kept; } steps[] = {
         {"kept white", [&] { write(10), keep(0xFFFFFF); }, 0xFFFFFF},
         {"nothing changed", [] {}, 0xFFFFFF},
@@ -107,6 +134,16 @@ TEST_F(SettingsStore, AKeptColourIsBlackOrWhiteAndHoldsOnlyForWhatItWasJudgedOn)
         {"kept black for that", [&] { keep(0); }, 0},
         {"a picture set by policy", [&] { SetValue(policy, "Wallpaper", REG_SZ, "c:\\b.jpg", 9); }, CLR_NONE},
         {"kept white for it", [&] { keep(0xFFFFFF); }, 0xFFFFFF},
+        {"the desktop colour changed", [&] { SetDesktopColor(RGB(1, 2, 3)); }, CLR_NONE},
+        {"and back", [&] { SetDesktopColor(desktop); }, 0xFFFFFF},
+        {"an icon fewer", [&] { Send(FindDesktopListView(), LVM_DELETEITEM, 0, 0); }, CLR_NONE},
+        {"kept black for it", [&] { keep(0); }, 0},
+        {"another icon spacing", [&] { Send(FindDesktopListView(), LVM_SETICONSPACING, 0, MAKELPARAM(150, 150)); }, CLR_NONE},
+        {"kept white for it", [&] { keep(0xFFFFFF); }, 0xFFFFFF},
+        {"the view at another DPI", [&] { dpi.reset(new StandIn(Newer::GET_DPI_FOR_WINDOW, (void*)Dpi144)); }, CLR_NONE},
+        {"and back", [&] { dpi.reset(); }, 0xFFFFFF},
+        {"another monitor beside", [&] { g_pfnEnumDisplayMonitors = (decltype(&EnumDisplayMonitors))ReplaceImport("EnumDisplayMonitors", (void*)TwoMonitors); }, CLR_NONE},
+        {"and gone", [&] { ReplaceImport("EnumDisplayMonitors", (void*)g_pfnEnumDisplayMonitors); }, 0xFFFFFF},
         {"a version that keeps no record", [&] { SetValue(settings, WALLPAPER_JUDGED_ON_VALUE, REG_SZ, "", 1); }, CLR_NONE},
     };
     for (const auto& step : steps) {

@@ -2,6 +2,7 @@
 // through the imaging component, and the labels of a real list view.
 #include "shell/LabelGrid.h"
 #include "wallpaper/PictureDecode.h"
+#include "wallpaper/PictureOrientation.h"
 #include "wallpaper/ShellCopies.h"
 #include "wallpaper/WallpaperContrast.h"
 #include "DialogHost.h"
@@ -9,6 +10,7 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "wallpaper/KeptColor.h"
+#include "tests/standin/StandInShell.h"
 #include "ui/PreviewList.h"
 #include <commctrl.h>
 #include <shlwapi.h>
@@ -32,7 +34,7 @@ std::wstring TempPath(const wchar_t* name)
 
 void WriteFile(const std::wstring& path, const void* data, DWORD size)
 {
-    HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+    HANDLE hFile = CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_ALWAYS, 0, nullptr);
     DWORD written = 0;
     ASSERT_TRUE(::WriteFile(hFile, data, size, &written, nullptr) && written == size);
     CloseHandle(hFile);
@@ -169,9 +171,31 @@ TEST(PictureDecode, ScalesToTheSizeAskedFromAnySource)
     CoUninitialize();
 }
 
+// Answers with orientation 6 where a JPEG holds it, and nothing elsewhere
+// (Wine's JPEG decoder reads no metadata).
+struct JpegOrientation : IWICMetadataQueryReader
+{
+    STDMETHODIMP QueryInterface(REFIID, void** ppv) override { return *ppv = nullptr, E_NOINTERFACE; }
+    STDMETHODIMP_(ULONG) AddRef() override { return 2; }
+    STDMETHODIMP_(ULONG) Release() override { return 1; }
+    STDMETHODIMP GetContainerFormat(GUID* format) override { return *format = GUID_ContainerFormatJpeg, S_OK; }
+    STDMETHODIMP GetLocation(UINT, WCHAR*, UINT*) override { return E_NOTIMPL; }
+    STDMETHODIMP GetEnumerator(IEnumString**) override { return E_NOTIMPL; }
+    STDMETHODIMP GetMetadataByName(LPCWSTR name, PROPVARIANT* value) override
+    {
+        if (lstrcmpW(name, L"/app1/ifd/{ushort=274}"))
+            return WINCODEC_ERR_PROPERTYNOTFOUND;
+        value->vt = VT_UI2;
+        value->uiVal = 6;
+        return S_OK;
+    }
+};
+
 // A photograph the camera stored on its side shows as its tag says: its size and its corners as shown.
 TEST(PictureDecode, TurnsAPhotographAsItsOrientationSays)
 {
+    JpegOrientation jpeg;
+    EXPECT_EQ(6, ReadOrientation(&jpeg));
     ASSERT_TRUE(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED)));
     const DWORD R = RED, G = GREEN, B = BLUE, W = 0xFFFFFF;
     const struct { WORD orientation; LONG cx; DWORD corners[4]; } rows[] = {
@@ -191,14 +215,17 @@ TEST(PictureDecode, TurnsAPhotographAsItsOrientationSays)
     CoUninitialize();
 }
 
-// A file that is only a placeholder, as a cloud file not on the disk reads.
+// A file that is only a placeholder, as a cloud file not on the disk or an offline file reads.
 std::wstring g_placeholder;
-decltype(&GetFileAttributesW) g_pfnGetFileAttributesW;
+DWORD g_placeholderAttribute;
+decltype(&GetFileAttributesExW) g_pfnGetFileAttributesExW;
 
-DWORD WINAPI PlaceholderAttributes(const WCHAR* path)
+BOOL WINAPI PlaceholderAttributes(const WCHAR* path, GET_FILEEX_INFO_LEVELS level, void* data)
 {
-    DWORD attributes = g_pfnGetFileAttributesW(path);
-    return attributes | (!g_placeholder.empty() && g_placeholder == path ? 0x00400000 : 0);
+    BOOL found = g_pfnGetFileAttributesExW(path, level, data);
+    if (found && g_placeholder == path)
+        ((WIN32_FILE_ATTRIBUTE_DATA*)data)->dwFileAttributes |= g_placeholderAttribute;
+    return found;
 }
 
 // Where the shell keeps its own copies, they are what shows where their
@@ -217,8 +244,9 @@ TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
     wchar_t shortA[MAX_PATH] = L"";
     GetShortPathNameW(a.c_str(), shortA, MAX_PATH);
     const int ONE = ONE_COPY;
+    const DWORD RECALL_ON_DATA_ACCESS = 0x00400000, RECALL_ON_OPEN = 0x00040000;
     const struct { const char* what; std::wstring first, second; int present, widths[2];
-                   std::vector<std::pair<int, std::wstring>> records; int watched; bool placeholder = false; } rows[] = {
+                   std::vector<std::pair<int, std::wstring>> records; int watched; DWORD placeholder = 0; } rows[] = {
         {"one picture and the shell's copy", a, a, 0b111, {3, 3}, {}, 2},
         {"one picture, the original gone", a, a, 0b100, {3, 3}, {}, 2},
         {"one picture, no copy", a, a, 0b001, {1, 1}, {}, 2},
@@ -232,10 +260,13 @@ TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
          {{ONE, b}, {0, a}, {1, a}}, 3},
         {"a picture each, the records out of the class's order", a, b, 0b11011, {5, 4}, {{0, b}, {1, a}}, 4},
         {"a picture each, the first's copy made from another", a, b, 0b11011, {1, 5}, {{0, L"c:\\other.jpg"}, {1, b}}, 3},
-        {"a picture each, the first a placeholder", a, b, 0b11011, {4, 2}, {}, 3, true},
-        {"one picture, a placeholder, its copy made from another", a, a, 0b111, {0, 0}, {{ONE, b}}, 2, true},
+        {"a picture each, the first a placeholder", a, b, 0b11011, {4, 2}, {}, 3, RECALL_ON_DATA_ACCESS},
+        {"one picture, a placeholder, its copy made from another", a, a, 0b111, {0, 0}, {{ONE, b}}, 2, RECALL_ON_DATA_ACCESS},
+        {"one picture, recalled on opening, its copy made from another", a, a, 0b111, {0, 0}, {{ONE, b}}, 2, RECALL_ON_OPEN},
+        {"one picture, offline, its copy made from another", a, a, 0b111, {0, 0}, {{ONE, b}}, 2, FILE_ATTRIBUTE_OFFLINE},
+        {"one picture, its copy's record in the extended form", a, a, 0b111, {3, 3}, {{ONE, L"\\\\?\\" + a}}, 2},
     };
-    g_pfnGetFileAttributesW = (decltype(g_pfnGetFileAttributesW))ReplaceImport("GetFileAttributesW", (void*)PlaceholderAttributes);
+    g_pfnGetFileAttributesExW = (decltype(g_pfnGetFileAttributesExW))ReplaceImport("GetFileAttributesExW", (void*)PlaceholderAttributes);
     for (const auto& row : rows) {
         for (int i = 0; i < 5; ++i)
             row.present >> i & 1 ? WriteBmp(files[i], i + 1, 1) : (void)DeleteFileW(files[i].c_str());
@@ -252,6 +283,7 @@ TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
             lstrcpyW(records.records[records.count++].source, r.second.c_str());
         }
         g_placeholder = row.placeholder ? a : L"";
+        g_placeholderAttribute = row.placeholder;
         ChooseShownPictures(scene, themes.c_str(), records);
         DecodedScene decoded;
         DecodeScene(scene, decoded);
@@ -260,7 +292,7 @@ TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
                 << row.what << ", monitor " << m;
         EXPECT_EQ(row.watched < 0 ? L"" : files[row.watched], std::wstring(scene.watched)) << row.what;
     }
-    ReplaceImport("GetFileAttributesW", (void*)g_pfnGetFileAttributesW);
+    ReplaceImport("GetFileAttributesExW", (void*)g_pfnGetFileAttributesExW);
     for (const std::wstring& file : files)
         DeleteFileW(file.c_str());
     CoUninitialize();
@@ -270,39 +302,65 @@ TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
 // whatever the case of their names and whatever their characters, the
 // shell's records name each copy's picture, a policy's picture comes before
 // the user's, and the shell's copies lie in the user's own roaming folder.
+// A record as the shell writes it: its own 24 bytes, the path, a NUL and zeros to its size; a last byte as given.
+std::vector<BYTE> Record(const std::wstring& path, size_t size, BYTE last = 0)
+{
+    std::vector<BYTE> data(size);
+    CopyMemory(data.data() + 24, path.c_str(), std::min(size - 24, 2 * path.size()));
+    data.back() = data.back() ? data.back() : last;
+    return data;
+}
+
+std::vector<BYTE> Text(const std::wstring& text)
+{
+    return std::vector<BYTE>((const BYTE*)text.c_str(), (const BYTE*)(text.c_str() + text.size() + 1));
+}
+
 TEST(WallpaperScene, TheRegistryTellsWhatShows)
 {
     HKEY hKey;
     ASSERT_EQ(ERROR_SUCCESS, RegCreateKeyW(HKEY_CURRENT_USER, L"Software\\vireola-digest", &hKey));
-    BYTE record[24 + 2 * 12] = {};
-    CopyMemory(record + 24, L"c:\\b\x4e00.jpg", 2 * 10);
-    const struct { const wchar_t* name; DWORD type; const void* data; DWORD size; bool changes; } steps[] = {
-        {L"WALLPAPER", REG_SZ, L"c:\\\x4e00.jpg", 16, true}, {L"WALLPAPER", REG_SZ, L"c:\\\x4e01.jpg", 16, true},
-        {L"TileWallpaper", REG_SZ, L"1", 4, true}, {L"TileWallpaper", REG_SZ, L"1", 4, false},
-        {L"CursorBlinkRate", REG_SZ, L"530", 8, false}, {L"transcodedimagecache_001", REG_BINARY, record, 48, true},
-        {L"TranscodedImageCache", REG_SZ, L"c:\\x.jpg", 18, true}, {L"TranscodedImageCache_002", REG_BINARY, record, 42, true},
+    const std::wstring longFolder = L"c:\\" + std::wstring(300, L'x'), first = L"c:\\b\x4e00.jpg";
+    const struct { const wchar_t* name; DWORD type; std::vector<BYTE> data; bool changes; } steps[] = {
+        {L"WALLPAPER", REG_SZ, Text(L"c:\\\x4e00.jpg"), true}, {L"WALLPAPER", REG_SZ, Text(L"c:\\\x4e01.jpg"), true},
+        {L"TileWallpaper", REG_SZ, Text(L"1"), true}, {L"TileWallpaper", REG_SZ, Text(L"1"), false},
+        {L"CursorBlinkRate", REG_SZ, Text(L"530"), false}, {L"transcodedimagecache_001", REG_BINARY, Record(first, 48), true},
+        {L"TranscodedImageCache", REG_SZ, Text(L"c:\\x.jpg"), true}, {L"TranscodedImageCache_002", REG_BINARY, Record(first, 42), true},
+        // zero-padded past any length expected, then a byte after the path's end changed
+        {L"TranscodedImageCache_003", REG_BINARY, Record(L"c:\\earlier.jpg", 3000), true},
+        {L"TranscodedImageCache_003", REG_BINARY, Record(L"c:\\earlier.jpg", 3000, 7), true},
+        {L"TranscodedImageCache_004", REG_BINARY, Record(L"c:\\past the bound.jpg", 70000), true},
+        {L"TranscodedImageCache_005", REG_SZ, Record(L"c:\\a string.jpg", 100), true},
+        {L"TranscodedImageCache_006", REG_BINARY, Record(L"\\\\?\\UNC\\server\\share\\p.jpg", 800), true},
+        {L"TranscodedImageCache_007", REG_BINARY, Record(longFolder + L"\\p.jpg", 1000), true},
     };
     for (const auto& step : steps) {
         DWORD before = DesktopValuesStamp(hKey);
-        RegSetValueExW(hKey, step.name, 0, step.type, (const BYTE*)step.data, step.size);
+        RegSetValueExW(hKey, step.name, 0, step.type, step.data.data(), (DWORD)step.data.size());
         EXPECT_EQ(step.changes, DesktopValuesStamp(hKey) != before) << &step - steps;
     }
-    CopyRecords records; // of the three, only the one with a whole path
+    CopyRecords records; // only those with a whole path, of the shell's type, within the bound
     ReadCopyRecords(hKey, records);
     RegCloseKey(hKey);
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\vireola-digest");
-    ASSERT_EQ(1, records.count);
-    EXPECT_TRUE(records.records[0].number == 1 && SamePicture(records.records[0].source, L"C:\\B\x4e00.JPG"));
+    const struct { int number; std::wstring picture; } read[] = {{1, L"C:\\B\x4e00.JPG"}, {3, L"c:\\earlier.jpg"},
+        {6, L"\\\\server\\share\\P.jpg"}, {7, L"\\\\?\\" + longFolder + L"\\p.jpg"}};
+    ASSERT_EQ(4, records.count);
+    for (int i = 0; i < 4; ++i)
+        EXPECT_TRUE(records.records[i].number == read[i].number && SamePicture(records.records[i].source, read[i].picture.c_str())) << i;
 
+    // expanded, and at MAX_PATH or more, read through its extended form
     const wchar_t* policy = L"Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System";
-    SHSetValueW(HKEY_CURRENT_USER, policy, L"Wallpaper", REG_SZ, L"c:\\policy.jpg", 28);
+    SetEnvironmentVariableW(L"VIREOLA_LONG", longFolder.c_str());
+    SHSetValueW(HKEY_CURRENT_USER, policy, L"Wallpaper", REG_EXPAND_SZ, L"%VIREOLA_LONG%\\policy.jpg", 52);
     SHSetValueW(HKEY_CURRENT_USER, policy, L"WallpaperStyle", REG_SZ, L"4", 4);
     WallpaperScene scene;
     ReadWallpaperScene(scene);
     SHDeleteValueW(HKEY_CURRENT_USER, policy, L"Wallpaper");
     SHDeleteValueW(HKEY_CURRENT_USER, policy, L"WallpaperStyle");
     ASSERT_LT(0, scene.monitorCount);
-    EXPECT_TRUE(!lstrcmpW(L"c:\\policy.jpg", scene.monitors[0].path) && scene.monitors[0].position == WALLPAPER_FILL);
+    EXPECT_EQ(L"\\\\?\\" + longFolder + L"\\policy.jpg", std::wstring(scene.monitors[0].path));
+    EXPECT_EQ(WALLPAPER_FILL, scene.monitors[0].position);
 
     wchar_t themes[MAX_PATH], appData[MAX_PATH];
     GetEnvironmentVariableW(L"APPDATA", appData, MAX_PATH);
@@ -336,7 +394,8 @@ TEST(WallpaperContrast, ThePreviewIsThePieceAroundTheFirstLabelTopSideUp)
     item.pszText = (LPWSTR)L"Item";
     SendMessageW(hView, LVM_INSERTITEMW, 0, (LPARAM)&item);
     HeapArray<RECT> labels;
-    ASSERT_TRUE(ReadLabels(hView, labels) && labels.Count() == 1);
+    ViewShape shape;
+    ASSERT_TRUE(ReadLabels(hView, labels, shape) && labels.Count() == 1);
     SetWindowPos(hView, nullptr, 0, cy / 2 - (labels[0].top + labels[0].bottom) / 2, 0, 0, SWP_NOSIZE | SWP_NOZORDER);
     std::wstring path = TempPath(L"halves.bmp");
     WriteBmp(path, cx, cy);
@@ -346,13 +405,21 @@ TEST(WallpaperContrast, ThePreviewIsThePieceAroundTheFirstLabelTopSideUp)
     WallpaperContrast result;
     DecodedScene decoded;
     g_pfnCoCreateInstance = (decltype(g_pfnCoCreateInstance))ReplaceImport("CoCreateInstance", (void*)CountedCoCreateInstance);
-    for (int decodes : {1, 0, 1}) {
+    // rewritten during the read: what was judged is what was there before it
+    g_pfnReadFile = (decltype(g_pfnReadFile))ReplaceImport("ReadFile", (void*)ReadFileWhileWritten);
+    const struct { int decodes; bool rewritten; } evaluations[] = {{1, false}, {0, false}, {1, true}, {1, false}, {0, false}};
+    for (const auto& e : evaluations) {
         g_decodes = 0;
-        if (decodes && decoded.valid)
-            WriteBmp(path, cx, cy + 2);
-        EvaluateWallpaperContrast(hView, {40, 200}, decoded, result);
-        EXPECT_EQ(decodes, g_decodes);
+        if (e.rewritten)
+            WriteBmp(path, cx, cy + 2), g_writeDuringRead = [&] { WriteBmp(path, cx, cy); return true; };
+        ShellCalls calls = {};
+        EvaluateWallpaperContrast(hView, {40, 200}, decoded, result, calls);
+        EXPECT_EQ(e.decodes, g_decodes) << &e - evaluations;
+        WIN32_FILE_ATTRIBUTE_DATA now = {};
+        GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &now);
+        EXPECT_NE(e.rewritten, SameFileStamp(now, result.pictureStamp)) << &e - evaluations;
     }
+    ReplaceImport("ReadFile", (void*)g_pfnReadFile);
     ReplaceImport("CoCreateInstance", (void*)g_pfnCoCreateInstance);
     SHSetValueW(HKEY_CURRENT_USER, L"Control Panel\\Desktop", L"Wallpaper", REG_SZ, L"", 2);
     DeleteFileW(path.c_str());
@@ -389,14 +456,15 @@ int WINAPI MetricAtDpi(int index, UINT dpi) { return MulDiv(GetSystemMetrics(ind
 TEST(LabelGrid, ReadsTheLabelsWhereAListViewDrawsThem)
 {
     HeapArray<RECT> labels;
-    EXPECT_FALSE(ReadLabels(nullptr, labels));
+    ViewShape shape;
+    EXPECT_FALSE(ReadLabels(nullptr, labels, shape));
     HWND hView = CreateWindowExW(0, WC_LISTVIEWW, L"", WS_POPUP | WS_VISIBLE | LVS_ICON | LVS_ALIGNLEFT | LVS_AUTOARRANGE,
                                  100, 100, 400, 200, nullptr, nullptr, nullptr, nullptr);
     ASSERT_TRUE(hView);
     // the shell's icons are the system's size
     HIMAGELIST hIcons = ImageList_Create(GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), ILC_COLOR32, 1, 1);
     SendMessageW(hView, LVM_SETIMAGELIST, LVSIL_NORMAL, (LPARAM)hIcons);
-    ASSERT_TRUE(ReadLabels(hView, labels));
+    ASSERT_TRUE(ReadLabels(hView, labels, shape));
     EXPECT_EQ(0, labels.Count());
     const int COUNT = 9;
     for (int i = 0; i < COUNT; ++i) {
@@ -406,7 +474,7 @@ TEST(LabelGrid, ReadsTheLabelsWhereAListViewDrawsThem)
         item.pszText = (LPWSTR)L"Item";
         SendMessageW(hView, LVM_INSERTITEMW, 0, (LPARAM)&item);
     }
-    ASSERT_TRUE(ReadLabels(hView, labels));
+    ASSERT_TRUE(ReadLabels(hView, labels, shape));
     ASSERT_EQ(COUNT, labels.Count());
     for (int i = 0; i < COUNT; ++i) {
         RECT drawn = {LVIR_LABEL, 0, 0, 0};
@@ -421,7 +489,7 @@ TEST(LabelGrid, ReadsTheLabelsWhereAListViewDrawsThem)
     {
         StandIn dpi(Newer::GET_DPI_FOR_WINDOW, (void*)HalfAgainTheSystemDpi);
         StandIn metrics(Newer::GET_SYSTEM_METRICS_FOR_DPI, (void*)MetricAtDpi);
-        ASSERT_TRUE(ReadLabels(hView, atDpi));
+        ASSERT_TRUE(ReadLabels(hView, atDpi, shape));
     }
     int system = SystemDpi(), icon = GetSystemMetrics(SM_CYICON), margin = ICON_TOP_MARGIN + LABEL_GAP;
     LONG lower = MulDiv(icon, 3, 2) - icon + MulDiv(margin, system * 3 / 2, 96) - MulDiv(margin, system, 96);
@@ -449,6 +517,8 @@ using WallpaperInProcess = HostedDialog;
 // its own message was lost. Large pictures, so that each evaluation lasts.
 TEST_F(WallpaperInProcess, AResultIsTakenOnceItsEvaluationHasEnded)
 {
+    Process shell("\"" + BinPath("StandInShell.exe") + "\"");
+    ASSERT_TRUE(WaitFor([] { return FindDesktopListView() != nullptr; }));
     const std::wstring path = TempPath(L"taken.bmp");
     WriteBmp(path, 4000, 3000, 8, BI_RGB, 20);
     SetValue("Control Panel\\Desktop", "Wallpaper", REG_SZ, std::string(path.begin(), path.end()).c_str(), (DWORD)path.size() + 1);
@@ -472,6 +542,92 @@ TEST_F(WallpaperInProcess, AResultIsTakenOnceItsEvaluationHasEnded)
     EXPECT_EQ(RGB(0, 0, 0), shown()) << "the lost result not taken at the next change";
     DestroyDialog();
     ReplaceImport("PostMessageA", (void*)g_pfnPostMessageA);
+    DeleteFileW(path.c_str());
+}
+
+// Calls into the shell's classes, counted, and held up while asked, as a
+// shell that stalls mid-call holds them, until released; under Wine nothing
+// can cancel them. With no shell, no view is found.
+LONG g_classCalls, g_holdNext, g_cancels;
+HANDLE g_hRelease;
+bool g_noShell;
+decltype(&FindWindowA) g_pfnFindWindowA;
+
+HRESULT WINAPI HeldCoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** ppv)
+{
+    if (!IsEqualCLSID(clsid, CLSID_WICImagingFactory) && InterlockedIncrement(&g_classCalls)
+        && InterlockedDecrement(&g_holdNext) >= 0)
+        WaitForSingleObject(g_hRelease, 30000);
+    return CountedCoCreateInstance(clsid, outer, context, iid, ppv);
+}
+HRESULT WINAPI CountedCancel(DWORD, ULONG) { return InterlockedIncrement(&g_cancels), E_NOTIMPL; }
+HWND WINAPI ShellFindWindowA(const char* name, const char* title) { return g_noShell ? nullptr : g_pfnFindWindowA(name, title); }
+
+// Steps through time, each on the one before, with the most workers alive
+// at once beside the dialog's and the change watch's threads. Each picture's
+// grey is what it shows: dark, white labels; light, black.
+TEST_F(WallpaperInProcess, OneWorkerAtATimeAndNoneWaitsOnTheShellWithoutABound)
+{
+    Process shell("\"" + BinPath("StandInShell.exe") + "\"");
+    ASSERT_TRUE(WaitFor([] { return FindDesktopListView() != nullptr; }));
+    const std::wstring path = TempPath(L"workers.bmp");
+    SetValue("Control Panel\\Desktop", "Wallpaper", REG_SZ, std::string(path.begin(), path.end()).c_str(), (DWORD)path.size() + 1);
+    SetValue("Control Panel\\Desktop", "WallpaperStyle", REG_SZ, "2", 2);
+    DWORD entry = WALLPAPER_CONTRAST_COLOR;
+    SetValue(SETTINGS_KEY, TEXT_COLOR_INDEX_VALUE, REG_DWORD, &entry, sizeof entry);
+    WriteBmp(path, 64, 48, 8, BI_RGB, 20);
+    g_hRelease = CreateEventA(nullptr, TRUE, TRUE, nullptr);
+    g_pfnCoCreateInstance = (decltype(g_pfnCoCreateInstance))ReplaceImport("CoCreateInstance", (void*)HeldCoCreateInstance);
+    g_pfnFindWindowA = (decltype(g_pfnFindWindowA))ReplaceImport("FindWindowA", (void*)ShellFindWindowA);
+    StandIn cancel(Newer::CO_CANCEL_CALL, (void*)CountedCancel);
+    HWND hDlg = CreateHiddenDialog();
+    ASSERT_TRUE(WaitFor([] { return ReadKeptColor() == RGB(255, 255, 255); }, 10000));
+    const int idle = ThreadCount(GetCurrentProcessId());
+    int peak = 0;
+    auto pump = [&](DWORD ms) { for (DWORD t = 0; peak = std::max(peak, ThreadCount(GetCurrentProcessId())), t < ms; t += 50) PumpFor(50); };
+    auto show = [&](int grey) { grey < 0 ? WriteFile(path, "no picture", 10) : WriteBmp(path, 64, 48, 8, BI_RGB, grey);
+                                PostMessageA(hDlg, WM_WALLPAPER_FILE_CHANGED, 0, 0); };
+    auto hold = [&](LONG calls, int grey) { ResetEvent(g_hRelease), g_holdNext = calls, g_classCalls = 0, show(grey); };
+    auto select = [&](int entry) { SendDlgItemMessageA(hDlg, IDC_TEXT_COLOR, CB_SETCURSEL, entry, 0);
+                                   SendMessageA(hDlg, WM_COMMAND, MAKEWPARAM(IDC_TEXT_COLOR, CBN_SELCHANGE), 0); };
+    const COLORREF BLACK = 0, WHITE = RGB(255, 255, 255), ANY = CLR_DEFAULT;
+    const struct { const char* what; std::function<void()> act; COLORREF kept; int workers; std::function<bool()> also; } steps[] = {
+        {"changes 600 ms and 1200 ms into a long first evaluation: then one more", [&] {
+             hold(1, 230), pump(600), show(230), pump(600), show(230), pump(300), SetEvent(g_hRelease); },
+         BLACK, 1, [] { return PumpFor(1500), g_classCalls == 2; }},
+        {"the entry switched away and back four times while one is held up: one more once it ends", [&] {
+             hold(100, 20), pump(300);
+             for (int i = 0; i < 4; ++i) select(3), pump(100), select(WALLPAPER_CONTRAST_COLOR), pump(100);
+             SetEvent(g_hRelease); },
+         WHITE, 1, [] { return PumpFor(1500), g_classCalls == 2; }},
+        {"a call stalled past its bound: given up, cancelled, and the shell judged again meanwhile",
+         [&] { g_cancels = 0, hold(1, 230); }, BLACK, 2, [] { return g_cancels == 1; }},
+        {"a second stall while the first still stalls: no third worker, nothing judged", [&] {
+             hold(1, 20), WaitFor([] { return g_cancels == 2; }, 10000), pump(2500); },
+         BLACK, 2, [] { return g_classCalls == 1; }},
+        {"both let go: the last change judged", [&] { SetEvent(g_hRelease); }, WHITE, 2, nullptr},
+        {"no view: nothing judged, nothing kept", [&] { g_noShell = true, show(230), pump(2500); }, WHITE, 1, nullptr},
+        {"a new view: judged anew", [&] { g_noShell = false, PostMessageA(hDlg, RegisterWindowMessageA("TaskbarCreated"), 0, 0); },
+         BLACK, 1, nullptr},
+        {"an unreadable picture, then three icons moved: read once", [&] {
+             show(-1), pump(1500), g_decodes = 0, g_classCalls = 0;
+             for (int i = 0; i < 3; ++i) PostMessageA(hDlg, WM_VIEW_ITEMS_MOVED, 0, 0), pump(700); },
+         ANY, 1, [] { return g_decodes == 0 && g_classCalls == 3; }},
+        {"the icon spacing changed, with no event: judged", [&] {
+             g_classCalls = 0, Send(FindDesktopListView(), LVM_SETICONSPACING, 0, MAKELPARAM(150, 150)); },
+         ANY, 1, [] { return g_classCalls == 1; }},
+    };
+    for (const auto& step : steps) {
+        peak = 0;
+        step.act();
+        EXPECT_TRUE(WaitFor([&] { pump(0); return (step.kept == ANY || ReadKeptColor() == step.kept) && (!step.also || step.also()); },
+                            10000)) << step.what << ": calls " << g_classCalls << ", cancels " << g_cancels << ", kept " << ReadKeptColor() << ", decodes " << g_decodes;
+        EXPECT_LE(peak - idle, step.workers) << step.what;
+    }
+    DestroyDialog();
+    ReplaceImport("FindWindowA", (void*)g_pfnFindWindowA);
+    ReplaceImport("CoCreateInstance", (void*)g_pfnCoCreateInstance);
+    CloseHandle(g_hRelease);
     DeleteFileW(path.c_str());
 }
 
