@@ -43,13 +43,13 @@ ShellTurn::ShellTurn(Kind kind) : m_kind(kind), m_start(GetTickCount())
 
 bool ShellTurn::Send(HWND hView, UINT message, WPARAM wParam, LPARAM lParam, DWORD_PTR* result)
 {
-    DWORD spent = GetTickCount() - m_start;
-    if (m_kind != WORKER && spent >= SHELL_TURN_MS)
+    static_assert(SHELL_TURN_MS <= SHELL_MESSAGE_TIMEOUT_MS, "no message of a turn waits longer than one alone");
+    DWORD spent = m_kind == WORKER ? 0 : GetTickCount() - m_start;
+    if (m_bOver || spent >= SHELL_TURN_MS) {
         m_bOver = true;
-    if (m_bOver)
         return false;
-    DWORD left = SHELL_TURN_MS - spent;
-    DWORD timeout = m_kind == WORKER || left > SHELL_MESSAGE_TIMEOUT_MS ? (DWORD)SHELL_MESSAGE_TIMEOUT_MS : left;
+    }
+    DWORD timeout = m_kind == WORKER ? (DWORD)SHELL_MESSAGE_TIMEOUT_MS : SHELL_TURN_MS - spent;
     if (SendToView(hView, message, wParam, lParam, result, timeout))
         return true;
     m_bOver = true;

@@ -3,6 +3,7 @@
 #include "FolderView.h"
 #include "../framework/NewerWindows.h"
 #include <oleacc.h>
+#include <string.h>
 
 // Labels read at most: a screen shows a few hundred; beyond a few thousand
 // they lie far off it.
@@ -56,8 +57,8 @@ bool ReadViewShape(HWND hView, ShellTurn& turn, ViewShape& shape)
 
 bool SameViewShape(const ViewShape& a, const ViewShape& b)
 {
-    return a.hView == b.hView && a.count == b.count && a.spacing.cx == b.spacing.cx && a.spacing.cy == b.spacing.cy
-           && a.dpi == b.dpi;
+    static_assert(sizeof(ViewShape) == sizeof(HWND) + 4 * sizeof(LONG), "no padding between the members");
+    return memcmp(&a, &b, sizeof a) == 0;
 }
 
 static bool ReadViewGeometry(HWND hView, LONG style, ViewGeometry& view, ViewShape& shape)

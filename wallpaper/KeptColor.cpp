@@ -48,9 +48,8 @@ static BOOL CALLBACK FoldMonitor(HMONITOR, HDC, RECT* monitor, LPARAM lParam)
 
 DWORD LayoutStamp(const ViewShape& view)
 {
-    DWORD stamp = Fold(FNV_START, (const BYTE*)&view.count, sizeof view.count);
-    stamp = Fold(stamp, (const BYTE*)&view.spacing, sizeof view.spacing);
-    stamp = Fold(stamp, (const BYTE*)&view.dpi, sizeof view.dpi);
+    // all of it but the window, which a restarted shell makes anew
+    DWORD stamp = Fold(FNV_START, (const BYTE*)&view.count, sizeof view - offsetof(ViewShape, count));
     EnumDisplayMonitors(nullptr, nullptr, FoldMonitor, (LPARAM)&stamp);
     return stamp;
 }

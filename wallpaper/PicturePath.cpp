@@ -9,43 +9,46 @@ static bool Begins(const WCHAR* path, const WCHAR* prefix)
     return !*prefix;
 }
 
-// The prefix, then the path from its first character to keep, backslashes
-// only, as the extended form wants them.
-static bool Join(const WCHAR* prefix, const WCHAR* rest, WCHAR (&path)[MAX_PICTURE_PATH])
+bool ReadablePath(const WCHAR* path, WCHAR (&readable)[MAX_PICTURE_PATH])
 {
-    int length = lstrlenW(prefix);
-    if (length + lstrlenW(rest) >= MAX_PICTURE_PATH)
+    int length = lstrlenW(path);
+    bool unc = path[0] == L'\\' && path[1] == L'\\';
+    readable[0] = 0;
+    if (length < MAX_PATH || Begins(path, EXTENDED))
+        return length < MAX_PICTURE_PATH && lstrcpyW(readable, path);
+    // only a full path has an extended form, which takes backslashes alone
+    if (length + 6 >= MAX_PICTURE_PATH || (!unc && path[1] != L':'))
         return false;
-    lstrcpyW(path, prefix);
-    for (WCHAR* p = lstrcpyW(path + length, rest); *p; ++p)
-        if (*p == L'/')
-            *p = L'\\';
+    wsprintfW(readable, L"\\\\?\\%s%s", unc ? L"UNC\\" : L"", unc ? path + 2 : path);
+    for (WCHAR* p = readable; *p; ++p)
+        *p = *p == L'/' ? L'\\' : *p;
     return true;
 }
 
-bool ReadablePath(const WCHAR* path, WCHAR (&readable)[MAX_PICTURE_PATH])
+// What follows the server's two backslashes in a UNC path, plain or
+// extended, or the extended prefix of another; unc tells which.
+static const WCHAR* Plain(const WCHAR* path, bool& unc)
 {
-    readable[0] = 0;
-    if (lstrlenW(path) < MAX_PATH || Begins(path, EXTENDED))
-        return lstrlenW(path) < MAX_PICTURE_PATH && lstrcpyW(readable, path);
-    bool unc = (path[0] == L'\\' || path[0] == L'/') && (path[1] == L'\\' || path[1] == L'/');
-    bool drive = path[0] && path[1] == L':' && (path[2] == L'\\' || path[2] == L'/');
-    return unc ? Join(EXTENDED_UNC, path + 2, readable) : drive && Join(EXTENDED, path, readable);
+    if ((unc = Begins(path, EXTENDED_UNC)))
+        return path + 8;
+    if (Begins(path, EXTENDED))
+        return path + 4;
+    unc = path[0] == L'\\' && path[1] == L'\\';
+    return unc ? path + 2 : path;
 }
 
-// "\\?\C:\x" as "C:\x", "\\?\UNC\server\x" as "\\server\x".
-static const WCHAR* Plain(const WCHAR* path, WCHAR (&plain)[MAX_PICTURE_PATH])
+static bool SameForms(const WCHAR* a, const WCHAR* b)
 {
-    if (Begins(path, EXTENDED_UNC))
-        return Join(L"\\\\", path + lstrlenW(EXTENDED_UNC), plain) ? plain : path;
-    return Begins(path, EXTENDED) ? path + lstrlenW(EXTENDED) : path;
+    bool uncA, uncB;
+    const WCHAR *plainA = Plain(a, uncA), *plainB = Plain(b, uncB);
+    return uncA == uncB && lstrcmpiW(plainA, plainB) == 0;
 }
 
 // Only a path with a short name in it is looked up: the look-up touches the
 // file, which on a share that does not answer waits.
-static const WCHAR* LongForm(const WCHAR* path, WCHAR (&full)[MAX_PICTURE_PATH], bool& shortName)
+static const WCHAR* LongForm(const WCHAR* path, WCHAR (&full)[MAX_PICTURE_PATH])
 {
-    shortName = false;
+    bool shortName = false;
     for (const WCHAR* p = path; *p; ++p)
         shortName = shortName || *p == L'~';
     DWORD length = shortName ? GetLongPathNameW(path, full, MAX_PICTURE_PATH) : 0;
@@ -54,12 +57,9 @@ static const WCHAR* LongForm(const WCHAR* path, WCHAR (&full)[MAX_PICTURE_PATH],
 
 bool SamePicture(const WCHAR* a, const WCHAR* b)
 {
-    WCHAR plainA[MAX_PICTURE_PATH], plainB[MAX_PICTURE_PATH];
-    if (lstrcmpiW(Plain(a, plainA), Plain(b, plainB)) == 0)
+    if (SameForms(a, b))
         return true;
     WCHAR longA[MAX_PICTURE_PATH], longB[MAX_PICTURE_PATH];
-    bool shortA, shortB;
-    const WCHAR* fullA = LongForm(a, longA, shortA);
-    const WCHAR* fullB = LongForm(b, longB, shortB);
-    return (shortA || shortB) && lstrcmpiW(Plain(fullA, plainA), Plain(fullB, plainB)) == 0;
+    const WCHAR *fullA = LongForm(a, longA), *fullB = LongForm(b, longB);
+    return (fullA != a || fullB != b) && SameForms(fullA, fullB);
 }
