@@ -8,7 +8,7 @@ struct ChangeWatch
     LONG folderArmed;
     HWND hWnd;
     HANDLE hStop;
-    WCHAR picture[MAX_PATH];
+    WCHAR picture[MAX_PICTURE_PATH];
     WIN32_FILE_ATTRIBUTE_DATA known;
     DWORD values;           // DesktopValuesStamp
 };
@@ -23,7 +23,7 @@ static void Release(ChangeWatch* w)
 
 // The picture's folder; a picture at a drive's root, the root, not the
 // drive's current folder. Empty for none.
-static void FolderOf(const WCHAR* picture, WCHAR (&folder)[MAX_PATH])
+static void FolderOf(const WCHAR* picture, WCHAR (&folder)[MAX_PICTURE_PATH])
 {
     lstrcpyW(folder, picture);
     WCHAR* slash = folder;
@@ -40,7 +40,7 @@ static void FolderOf(const WCHAR* picture, WCHAR (&folder)[MAX_PATH])
 static DWORD WINAPI WatchOnWorker(void* parameter)
 {
     ChangeWatch* w = (ChangeWatch*)parameter;
-    WCHAR folder[MAX_PATH];
+    WCHAR folder[MAX_PICTURE_PATH];
     FolderOf(w->picture, folder);
     HKEY hKey = nullptr;
     RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_NOTIFY | KEY_QUERY_VALUE, &hKey);
@@ -115,7 +115,7 @@ void CChangeWatch::Watch(HWND hWnd, const WCHAR* picture, const WIN32_FILE_ATTRI
     w->folderArmed = 1;
     w->hWnd = hWnd;
     w->hStop = CreateEventA(nullptr, TRUE, FALSE, nullptr);
-    lstrcpynW(w->picture, picture, MAX_PATH);
+    lstrcpynW(w->picture, picture, MAX_PICTURE_PATH);
     w->known = stamp;
     w->values = values;
     DWORD id;

@@ -16,22 +16,19 @@ bool Answers(HWND hWnd, DWORD timeoutMs)
     return SendMessageTimeoutA(hWnd, WM_NULL, 0, 0, SMTO_NORMAL, timeoutMs, &result) != 0;
 }
 
-// The longest that a message posted to the dialog waits before it is
-// handled, over a few: a thread in SendMessageTimeout answers messages sent
-// to it (so Answers cannot tell), but handles nothing posted.
+// The longest a message posted to the dialog waits to be handled: a thread in
+// SendMessageTimeout answers sent messages (Answers cannot tell) but no posted one.
 DWORD LongestPostedWait()
 {
     DWORD longest = 0;
     for (int i = 0; i < 8; ++i, Sleep(100)) {
-        HWND hButton = DialogItem(IDC_ABOUT);
         DWORD start = GetTickCount();
-        PostMessageA(hButton, BM_SETSTATE, i % 2 == 0, 0);
-        WaitFor([&] { return !(Send(hButton, BM_GETSTATE, 0, 0) & BST_PUSHED) == (i % 2 != 0); });
+        PostMessageA(DialogItem(IDC_ABOUT), BM_SETSTATE, i % 2 == 0, 0);
+        WaitFor([&] { return !(Send(DialogItem(IDC_ABOUT), BM_GETSTATE, 0, 0) & BST_PUSHED) == (i % 2 != 0); });
         longest = std::max(longest, GetTickCount() - start);
     }
     return longest;
 }
-
 TEST_F(Robustness, AHungShellNeverFreezesTheProgram)
 {
     Desktop desktop;

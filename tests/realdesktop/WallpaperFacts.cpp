@@ -38,17 +38,15 @@ void PrintWallpaperFacts()
     PrintClassAnswers();
     CopyRecords records = {};
     HKEY hKey;
-    if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) != ERROR_SUCCESS)
-        hKey = nullptr;
-    if (hKey)
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
         ReadCopyRecords(hKey, records);
-    RegistryValue value;
-    ValueRead read;
-    for (DWORD i = 0; hKey && (read = ReadValueAt(hKey, i, value)) != VALUE_END; ++i)
-        if (read == VALUE_READ && !StrCmpNIW(value.name, L"TranscodedImageCache", 20))
-            printf("value %ls: type %lu, %lu bytes\n", value.name, (unsigned long)value.type, (unsigned long)value.size);
-    if (hKey)
+        RegistryValue value;
+        ValueRead read;
+        for (DWORD i = 0; (read = ReadValueAt(hKey, i, value)) != VALUE_END; ++i)
+            if (read == VALUE_READ && !StrCmpNIW(value.name, L"TranscodedImageCache", 20))
+                printf("value %ls: type %lu, %lu bytes\n", value.name, (unsigned long)value.type, (unsigned long)value.size);
         RegCloseKey(hKey);
+    }
     for (int r = 0; r < records.count; ++r)
         printf("record %d (-1: TranscodedWallpaper): \"%ls\"\n", records.records[r].number, records.records[r].source);
     WCHAR themes[MAX_PATH] = L"";

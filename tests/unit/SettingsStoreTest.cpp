@@ -13,11 +13,7 @@ namespace {
 
 using SettingsStore = RedirectedHive;
 
-void SetDesktopColor(COLORREF color)
-{
-    INT element = COLOR_BACKGROUND;
-    SetSysColors(1, &element, &color);
-}
+void SetDesktopColor(COLORREF color) { INT element = COLOR_BACKGROUND; SetSysColors(1, &element, &color); }
 UINT WINAPI Dpi144(HWND) { return 144; }
 // The monitors, and another to the right of the first.
 decltype(&EnumDisplayMonitors) g_pfnEnumDisplayMonitors;

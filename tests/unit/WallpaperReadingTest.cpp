@@ -10,7 +10,6 @@
 #include "res/resource.h"
 #include "settings/Settings.h"
 #include "wallpaper/KeptColor.h"
-#include "tests/standin/StandInShell.h"
 #include "ui/PreviewList.h"
 #include <commctrl.h>
 #include <shlwapi.h>
@@ -183,11 +182,7 @@ struct JpegOrientation : IWICMetadataQueryReader
     STDMETHODIMP GetEnumerator(IEnumString**) override { return E_NOTIMPL; }
     STDMETHODIMP GetMetadataByName(LPCWSTR name, PROPVARIANT* value) override
     {
-        if (lstrcmpW(name, L"/app1/ifd/{ushort=274}"))
-            return WINCODEC_ERR_PROPERTYNOTFOUND;
-        value->vt = VT_UI2;
-        value->uiVal = 6;
-        return S_OK;
+        return lstrcmpW(name, L"/app1/ifd/{ushort=274}") ? WINCODEC_ERR_PROPERTYNOTFOUND : (value->vt = VT_UI2, value->uiVal = 6, S_OK);
     }
 };
 
@@ -302,19 +297,14 @@ TEST(WallpaperScene, TheShellsCopiesStandForWhatShows)
 // whatever the case of their names and whatever their characters, the
 // shell's records name each copy's picture, a policy's picture comes before
 // the user's, and the shell's copies lie in the user's own roaming folder.
-// A record as the shell writes it: its own 24 bytes, the path, a NUL and zeros to its size; a last byte as given.
+// A record as the shell writes it: its own 24 bytes, the path, a NUL and zeros to its size, then a last byte.
 std::vector<BYTE> Record(const std::wstring& path, size_t size, BYTE last = 0)
 {
     std::vector<BYTE> data(size);
     CopyMemory(data.data() + 24, path.c_str(), std::min(size - 24, 2 * path.size()));
-    data.back() = data.back() ? data.back() : last;
-    return data;
+    return data.back() = data.back() ? data.back() : last, data;
 }
-
-std::vector<BYTE> Text(const std::wstring& text)
-{
-    return std::vector<BYTE>((const BYTE*)text.c_str(), (const BYTE*)(text.c_str() + text.size() + 1));
-}
+std::vector<BYTE> Text(const std::wstring& text) { return {(const BYTE*)text.c_str(), (const BYTE*)(text.c_str() + text.size() + 1)}; }
 
 TEST(WallpaperScene, TheRegistryTellsWhatShows)
 {
@@ -552,7 +542,6 @@ LONG g_classCalls, g_holdNext, g_cancels;
 HANDLE g_hRelease;
 bool g_noShell;
 decltype(&FindWindowA) g_pfnFindWindowA;
-
 HRESULT WINAPI HeldCoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD context, REFIID iid, void** ppv)
 {
     if (!IsEqualCLSID(clsid, CLSID_WICImagingFactory) && InterlockedIncrement(&g_classCalls)
@@ -563,9 +552,8 @@ HRESULT WINAPI HeldCoCreateInstance(REFCLSID clsid, IUnknown* outer, DWORD conte
 HRESULT WINAPI CountedCancel(DWORD, ULONG) { return InterlockedIncrement(&g_cancels), E_NOTIMPL; }
 HWND WINAPI ShellFindWindowA(const char* name, const char* title) { return g_noShell ? nullptr : g_pfnFindWindowA(name, title); }
 
-// Steps through time, each on the one before, with the most workers alive
-// at once beside the dialog's and the change watch's threads. Each picture's
-// grey is what it shows: dark, white labels; light, black.
+// Steps through time, each on the one before, with the most workers alive at once beside the dialog's and the
+// change watch's threads. Each picture's grey is what it shows: dark, white labels; light, black.
 TEST_F(WallpaperInProcess, OneWorkerAtATimeAndNoneWaitsOnTheShellWithoutABound)
 {
     Process shell("\"" + BinPath("StandInShell.exe") + "\"");
