@@ -31,16 +31,17 @@ void SetWallpaper(const std::string& path)
                         SMTO_ABORTIFHUNG, 5000, &result);
 }
 
-// A 64 by 48 picture of one grey, as a 24-bit BMP.
-std::string WriteGreyBmp(const char* name, BYTE grey)
+// A picture of one grey, as a 24-bit BMP.
+std::string WriteGreyBmp(const char* name, BYTE grey, LONG cx, LONG cy)
 {
     std::string path = BinPath(name);
-    BITMAPFILEHEADER file = {0x4D42, sizeof file + sizeof(BITMAPINFOHEADER) + 64 * 3 * 48, 0, 0,
+    DWORD bytes = (cx * 3 + 3) / 4 * 4 * cy;
+    BITMAPFILEHEADER file = {0x4D42, DWORD(sizeof file + sizeof(BITMAPINFOHEADER) + bytes), 0, 0,
                              sizeof file + sizeof(BITMAPINFOHEADER)};
-    BITMAPINFOHEADER info = {sizeof info, 64, 48, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
+    BITMAPINFOHEADER info = {sizeof info, cx, cy, 1, 24, BI_RGB, 0, 0, 0, 0, 0};
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
     out.write((const char*)&file, sizeof file).write((const char*)&info, sizeof info);
-    out << std::string(64 * 3 * 48, (char)grey);
+    out << std::string(bytes, (char)grey);
     return path;
 }
 

@@ -16,7 +16,8 @@
 void SetSetting(const char* name, DWORD value);
 void SetReApply(DWORD value);
 void SetWallpaper(const std::string& path);
-std::string WriteGreyBmp(const char* name, BYTE grey);
+// A picture of one grey, as a 24-bit BMP.
+std::string WriteGreyBmp(const char* name, BYTE grey, LONG cx = 64, LONG cy = 48);
 
 double Seconds(const LARGE_INTEGER& from, const LARGE_INTEGER& to);
 double Now();

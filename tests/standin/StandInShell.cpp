@@ -66,7 +66,7 @@ static int g_trayRefusals, g_trayLostAdds;
 static std::set<std::pair<DWORD, DWORD>> g_trayIcons;
 static void MakeNewTaskbar();
 static const UINT WM_TASKBARCREATED = RegisterWindowMessageA("TaskbarCreated");
-static LONG g_resetAt, g_lookAlikeClicks, g_checkCount, g_labelReads, g_busyMs;
+static LONG g_resetAt, g_lookAlikeClicks, g_checkCount, g_labelReads, g_busyMs, g_lastColorAt;
 static bool g_asked;
 static bool g_resetPending, g_sysColorChanged;
 
@@ -137,6 +137,8 @@ static LRESULT CALLBACK ListProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM lPar
         ++g_labelReads, g_asked = false;
     if (external && g_busyMs && msg != WM_NULL)
         Sleep(g_busyMs);
+    if (external && msg == LVM_SETTEXTCOLOR)
+        g_lastColorAt = ShellClockUs();
     if (external && msg == LVM_SETTEXTCOLOR && g_resetPending) {
         g_lastRepairAt = ShellClockUs();
         g_lastRepairUs = (g_lastRepairAt - g_resetAt) & 0x7FFFFFFF;
@@ -269,6 +271,8 @@ static LRESULT CALLBACK ProgmanProc(HWND hWnd, UINT msg, WPARAM wParam, LPARAM l
         return g_checkCount;
     case SHELL_LABEL_READS:
         return g_labelReads;
+    case SHELL_LAST_COLOR_AT:
+        return g_lastColorAt;
     case SHELL_BUSY:
         g_busyMs = (LONG)wParam;
         return 0;

@@ -36,6 +36,7 @@ enum {
     // the shell answers (WM_NULL), then read their places
     SHELL_LABEL_READS = WM_APP + 16,
     SHELL_BUSY = WM_APP + 17,           // wParam: each list-view message from another process answered that many ms late
+    SHELL_LAST_COLOR_AT = WM_APP + 18,  // returns when another process last set the label colour: ShellClockUs()
 };
 
 enum { SHELL_REFRESH_ANNOUNCED, SHELL_REFRESH_UNANNOUNCED };
