@@ -215,9 +215,10 @@ void CVireolaDlg::OnWallpaperEvaluated(WPARAM generation, LPARAM lParam)
     if (!m_Wallpaper.OnEvaluated(generation, lParam))
         return;
     m_Colors.entry[WALLPAPER_CONTRAST_COLOR].color = m_Wallpaper.TextColor();
+    // the labels first: the kept colour and the preview can wait for them
+    m_Watch.OnCheckNow(WantedColor());
     KeepColor(m_Wallpaper.TextColor(), m_Wallpaper.Judged());
     UpdatePreview();
-    m_Watch.OnCheckNow(WantedColor());
 }
 
 // A shutdown that the user cancelled leaves the watch as it was. The Restart

@@ -94,12 +94,17 @@ IWICBitmapSource* ShrunkWhileDecoding(IWICImagingFactory* pFactory, IWICBitmapFr
 
 // Each pixel of size the average of the source's pixels it covers, at least
 // one: a decoder whose closest size is smaller than asked leaves a source
-// that is enlarged here, each of its pixels repeated.
+// that is enlarged here, each of its pixels repeated. Where each column
+// begins is worked out once, not for every pixel of every row.
 bool ScaleDown(IWICBitmapSource* pSource, SIZE source, SIZE size, DWORD* pixels)
 {
     HeapArray<DWORD> row, sums;   // per column: blue, green, red, count
-    if (source.cx <= 0 || source.cy <= 0 || !row.Allocate(source.cx) || !sums.Allocate(size.cx * 4))
+    HeapArray<LONG> columns;      // each column's first source pixel, and the end
+    if (source.cx <= 0 || source.cy <= 0 || !row.Allocate(source.cx) || !sums.Allocate(size.cx * 4)
+        || !columns.Allocate(size.cx + 1))
         return false;
+    for (LONG x = 0; x <= size.cx; ++x)
+        columns[x] = (LONG)((LONGLONG)x * source.cx / size.cx);
     for (LONG y = 0; y < size.cy; ++y) {
         ZeroMemory(sums.Data(), size.cx * 4 * sizeof(DWORD));
         LONG sy = (LONG)((LONGLONG)y * source.cy / size.cy), end = (LONG)((LONGLONG)(y + 1) * source.cy / size.cy);
@@ -109,10 +114,13 @@ bool ScaleDown(IWICBitmapSource* pSource, SIZE source, SIZE size, DWORD* pixels)
                 return false;
             for (LONG x = 0; x < size.cx; ++x) {
                 DWORD* sum = &sums[x * 4];
-                LONG sx = (LONG)((LONGLONG)x * source.cx / size.cx), stop = (LONG)((LONGLONG)(x + 1) * source.cx / size.cx);
-                for (stop = stop > sx ? stop : sx + 1; sx < stop; ++sx, ++sum[3])
-                    for (int c = 0; c < 3; ++c)
-                        sum[c] += row[sx] >> (8 * c) & 0xFF;
+                for (LONG sx = columns[x], stop = columns[x + 1] > sx ? columns[x + 1] : sx + 1; sx < stop; ++sx) {
+                    DWORD pixel = row[sx];
+                    sum[0] += pixel & 0xFF;
+                    sum[1] += pixel >> 8 & 0xFF;
+                    sum[2] += pixel >> 16 & 0xFF;
+                    ++sum[3];
+                }
             }
         }
         for (LONG x = 0; x < size.cx; ++x) {

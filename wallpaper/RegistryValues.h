@@ -22,10 +22,13 @@ struct RegistryValue
 };
 
 enum ValueRead {
-    VALUE_READ,                 // name, type and size; the data unless it is past the bound
-    VALUE_SKIPPED,              // a name too long, or a value gone or changed between the two calls
+    VALUE_READ,                 // its name, type and size
+    VALUE_SKIPPED,              // a name too long
     VALUE_END,
 };
 
-// The value at that index of the key.
-ValueRead ReadValueAt(HKEY hKey, DWORD index, RegistryValue& value);
+// The name, type and size of the value at that index of the key; its data,
+// which most callers want of few values, is read apart.
+ValueRead ValueAt(HKEY hKey, DWORD index, RegistryValue& value);
+// Its data, within the bound; none where it has changed or gone since.
+void ReadValueData(HKEY hKey, RegistryValue& value);

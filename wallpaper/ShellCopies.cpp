@@ -57,18 +57,19 @@ static int RecordNumber(const WCHAR* name)
     return number;
 }
 
+void TakeCopyRecord(const RegistryValue& value, CopyRecords& records)
+{
+    if (records.count > MAX_COPY_RECORDS || value.type != REG_BINARY || !value.data.Count())
+        return;
+    CopyRecord& record = records.records[records.count];
+    if ((record.number = RecordNumber(value.name)) != -2 && ParseCopyRecord(value.data.Data(), value.size, record.source))
+        ++records.count;
+}
+
 void ReadCopyRecords(HKEY hKey, CopyRecords& records)
 {
     records.count = 0;
-    RegistryValue value;
-    ValueRead read;
-    for (DWORD i = 0; records.count < MAX_COPY_RECORDS + 1 && (read = ReadValueAt(hKey, i, value)) != VALUE_END; ++i) {
-        CopyRecord& record = records.records[records.count];
-        if (read == VALUE_READ && value.type == REG_BINARY && value.data.Count()
-            && (record.number = RecordNumber(value.name)) != -2
-            && ParseCopyRecord(value.data.Data(), value.size, record.source))
-            ++records.count;
-    }
+    DesktopValuesStamp(hKey, &records);
 }
 
 const CopyRecord* RecordOf(const CopyRecords& records, int number)

@@ -9,6 +9,7 @@
 // each. A copy is read only where its record names the picture that shows.
 #pragma once
 #include "PicturePath.h"
+#include "RegistryValues.h"
 #include "WallpaperScene.h"
 
 enum {
@@ -34,6 +35,9 @@ struct CopyRecords
 // and whatever follows the NUL is not the path's. False where it holds no
 // path, or one without its end.
 bool ParseCopyRecord(const BYTE* data, DWORD size, WCHAR (&source)[MAX_PICTURE_PATH]);
+// A value of the desktop's key, taken where it is a record with a whole path
+// and there is room.
+void TakeCopyRecord(const RegistryValue& value, CopyRecords& records);
 // Every readable record of the key, in the key's order, each read at the size
 // the registry reports (RegistryValues.h).
 void ReadCopyRecords(HKEY hKey, CopyRecords& records);

@@ -121,21 +121,27 @@ void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, DecodedScene& decod
     result.judged = false;
     if (!hView || !ShellAnswers(hView))
         return;
+    // the picture decoded between the calls into the shell, while the shell
+    // may still be busy drawing it, and only the calls bounded
     InterlockedExchange(&calls.since, GetTickCount() | 1);
     WallpaperScene scene;
-    result.judgedValues = JudgedValuesStamp();
     ReadWallpaperScene(scene);
+    result.judgedValues = JudgedValuesStamp(scene.values);
     lstrcpyW(result.picture, scene.watched);
     result.desktopValues = scene.values;
     ZeroMemory(&result.pictureStamp, sizeof result.pictureStamp);
     GetFileAttributesExW(result.picture, GetFileExInfoStandard, &result.pictureStamp);
+    InterlockedExchange(&calls.since, 0);
+    if (InterlockedCompareExchange(&calls.givenUp, 0, 0))
+        return;
+    result.pictureRead = DecodeScene(scene, decoded);
+    InterlockedExchange(&calls.since, GetTickCount() | 1);
     HeapArray<RECT> labels;
     bool read = ReadLabels(hView, labels, result.view);
     InterlockedExchange(&calls.since, 0);
     if (!read || InterlockedCompareExchange(&calls.givenUp, 0, 0))
         return;
     result.layout = LayoutStamp(result.view);
-    result.pictureRead = DecodeScene(scene, decoded);
     result.judged = true;
 
     ShownDesktop shown = {decoded.monitors, scene.monitorCount, scene.desktop};

@@ -127,12 +127,12 @@ static bool Begins(const WCHAR* name, const WCHAR* prefix)
     return !*prefix;
 }
 
-DWORD DesktopValuesStamp(HKEY hKey)
+DWORD DesktopValuesStamp(HKEY hKey, CopyRecords* records)
 {
     DWORD stamp = FNV_START;
     RegistryValue value;
     ValueRead read;
-    for (DWORD i = 0; (read = ReadValueAt(hKey, i, value)) != VALUE_END; ++i) {
+    for (DWORD i = 0; (read = ValueAt(hKey, i, value)) != VALUE_END; ++i) {
         if (read != VALUE_READ)
             continue;
         // whatever case a writer gave the name
@@ -140,10 +140,13 @@ DWORD DesktopValuesStamp(HKEY hKey)
         CharUpperBuffW(name, lstrlenW(name));
         if (!Begins(name, L"WALLPAPER") && !Begins(name, L"TILEWALLPAPER") && !Begins(name, L"TRANSCODEDIMAGECACHE"))
             continue;
+        ReadValueData(hKey, value);
         stamp = Fold(stamp, (const BYTE*)name, lstrlenW(name) * sizeof(WCHAR));
         // of a value past the bound, its length
         stamp = value.data.Count() ? Fold(stamp, value.data.Data(), value.size)
                                    : Fold(stamp, (const BYTE*)&value.size, sizeof value.size);
+        if (records)
+            TakeCopyRecord(value, *records);
     }
     return stamp;
 }
@@ -151,21 +154,28 @@ DWORD DesktopValuesStamp(HKEY hKey)
 // A wallpaper set by policy: the shell shows it, whatever the user's values say.
 #define POLICY_KEY "Software\\Microsoft\\Windows\\CurrentVersion\\Policies\\System"
 
-DWORD JudgedValuesStamp()
+DWORD JudgedValuesStamp(DWORD desktopValues)
 {
-    DWORD stamp = FNV_START;
-    const char* const KEYS[] = {DESKTOP_KEY, POLICY_KEY};
-    for (const char* key : KEYS) {
-        HKEY hKey;
-        DWORD values = 0;
-        if (RegOpenKeyExA(HKEY_CURRENT_USER, key, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
-            values = DesktopValuesStamp(hKey);
-            RegCloseKey(hKey);
-        }
-        stamp = Fold(stamp, (const BYTE*)&values, sizeof values);
+    DWORD stamp = Fold(FNV_START, (const BYTE*)&desktopValues, sizeof desktopValues), values = 0;
+    HKEY hKey;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, POLICY_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+        values = DesktopValuesStamp(hKey);
+        RegCloseKey(hKey);
     }
+    stamp = Fold(stamp, (const BYTE*)&values, sizeof values);
     COLORREF desktop = GetSysColor(COLOR_BACKGROUND);
     return Fold(stamp, (const BYTE*)&desktop, sizeof desktop);
+}
+
+DWORD JudgedValuesStamp()
+{
+    HKEY hKey;
+    DWORD values = 0;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
+        values = DesktopValuesStamp(hKey);
+        RegCloseKey(hKey);
+    }
+    return JudgedValuesStamp(values);
 }
 
 bool SameFileStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b)
@@ -247,8 +257,7 @@ void ReadWallpaperScene(WallpaperScene& scene)
     HKEY hKey;
     CopyRecords records = {};
     if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
-        scene.values = DesktopValuesStamp(hKey);
-        ReadCopyRecords(hKey, records);
+        scene.values = DesktopValuesStamp(hKey, &records);
         RegCloseKey(hKey);
     }
     // where the class answers, only the shell's copies are watched: never a

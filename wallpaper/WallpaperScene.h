@@ -54,15 +54,20 @@ void ReadDesktopValues(HKEY hKey, DesktopValues& values);
 // 8 and later changes where the name does not. Another value of the key
 // changes it not. Names count without regard to case, as the registry's do;
 // each value is read whole, up to MAX_VALUE_BYTES, and past it by its length.
-DWORD DesktopValuesStamp(HKEY hKey);
+// With records, the shell's records of its copies are taken on the way
+// (ShellCopies.h), the key read once for both.
+struct CopyRecords;
+DWORD DesktopValuesStamp(HKEY hKey, CopyRecords* records = nullptr);
 
 // The digests of what a judgement was made on: FNV-1a, from FNV_START.
 enum : DWORD { FNV_START = 2166136261u };
 DWORD Fold(DWORD stamp, const BYTE* bytes, DWORD count);
 
 // What a judgement of the labels' colour was made on besides the picture's
-// file: the desktop's values, a wallpaper set by policy, the desktop colour.
+// file: the desktop's values (their DesktopValuesStamp, where it has been
+// read), a wallpaper set by policy, the desktop colour.
 DWORD JudgedValuesStamp();
+DWORD JudgedValuesStamp(DWORD desktopValues);
 
 // The same time of last writing and size.
 bool SameFileStamp(const WIN32_FILE_ATTRIBUTE_DATA& a, const WIN32_FILE_ATTRIBUTE_DATA& b);

@@ -42,7 +42,7 @@ void PrintWallpaperFacts()
         ReadCopyRecords(hKey, records);
         RegistryValue value;
         ValueRead read;
-        for (DWORD i = 0; (read = ReadValueAt(hKey, i, value)) != VALUE_END; ++i)
+        for (DWORD i = 0; (read = ValueAt(hKey, i, value)) != VALUE_END; ++i)
             if (read == VALUE_READ && !StrCmpNIW(value.name, L"TranscodedImageCache", 20))
                 printf("value %ls: type %lu, %lu bytes\n", value.name, (unsigned long)value.type, (unsigned long)value.size);
         RegCloseKey(hKey);
