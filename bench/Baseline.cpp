@@ -10,12 +10,15 @@
 //              look-ups and the two label-colour queries, in a plain loop
 //   --dialog-watch  the same calls on the timer of a hidden dialog, through
 //              the dialog message loop, as the program makes them
-//   --wallpaper  resident, what a new wallpaper must cost: its notice taken
-//              (and let go at once, as a program must, so that neither the
-//              sender nor the shell waits on the decode), the picture named in
-//              the registry decoded through the imaging component (its factory
-//              made once) at the size the program judges it at, and black or
-//              white, by its mean, set on the labels with one message
+//   --wallpaper  resident, what a new wallpaper must cost: its notice taken,
+//              the picture named in the registry decoded through the imaging
+//              component (its factory made once) at the size the program
+//              judges it at, on a thread started for it, and black or white,
+//              by its mean, set on the labels with one message. Decoded on the
+//              window's own thread, it would hold the broadcast up (every
+//              top-level window hears it in turn, the thread's IME window
+//              too), and the shell would begin its own change of picture only
+//              once the colour was set
 #include <windows.h>
 #include <commctrl.h>
 #include <objbase.h>
@@ -99,12 +102,8 @@ static int MeanGrey(const WCHAR* path)
     return grey;
 }
 
-static INT_PTR CALLBACK WallpaperDialogProc(HWND hDlg, UINT message, WPARAM wParam, LPARAM)
+static DWORD WINAPI JudgeWallpaper(void*)
 {
-    if (message == WM_SETTINGCHANGE && wParam == SPI_SETDESKWALLPAPER)
-        PostMessageA(hDlg, WM_APP, 0, 0);
-    if (message != WM_APP)
-        return message == WM_INITDIALOG;
     WCHAR path[MAX_PATH] = L"";
     DWORD size = sizeof path - sizeof(WCHAR);
     HKEY hKey;
@@ -117,7 +116,14 @@ static INT_PTR CALLBACK WallpaperDialogProc(HWND hDlg, UINT message, WPARAM wPar
     if (grey >= 0)
         SendMessageTimeoutA(BareLookUp(), LVM_SETTEXTCOLOR, 0, grey >= 128 ? RGB(0, 0, 0) : RGB(255, 255, 255),
                             SMTO_ABORTIFHUNG, 500, &result);
-    return TRUE;
+    return 0;
+}
+
+static INT_PTR CALLBACK WallpaperDialogProc(HWND, UINT message, WPARAM wParam, LPARAM)
+{
+    if (message == WM_SETTINGCHANGE && wParam == SPI_SETDESKWALLPAPER)
+        CloseHandle(CreateThread(nullptr, 0, JudgeWallpaper, nullptr, 0, nullptr));
+    return message == WM_INITDIALOG;
 }
 
 int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR cmdLine, int)
@@ -132,7 +138,7 @@ int WINAPI WinMain(HINSTANCE hInstance, HINSTANCE, LPSTR cmdLine, int)
     }
     HWND hDlg = nullptr;
     if (strstr(cmdLine, "--wallpaper")) {
-        CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED);
+        CoInitializeEx(nullptr, COINIT_MULTITHREADED);
         CoCreateInstance(CLSID_WICImagingFactory, nullptr, CLSCTX_INPROC_SERVER, IID_IWICImagingFactory, (void**)&g_pFactory);
         hDlg = CreateDialogParamA(hInstance, MAKEINTRESOURCEA(1), nullptr, WallpaperDialogProc, 0);
     } else if (strstr(cmdLine, "--dialog-watch"))

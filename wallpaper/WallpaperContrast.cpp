@@ -115,14 +115,16 @@ RECT PreviewArea(const HeapArray<RECT>& labels, SIZE size)
 void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, DecodedScene& decoded, WallpaperContrast& result,
                                ShellCalls& calls)
 {
-    // A hung shell is asked nothing: its wallpaper's class, its folder view
-    // and accessibility would each wait for it without a bound. With no view
-    // nothing is judged: the labels lie where the next view will put them.
+    // A shell that Windows takes for hung is asked nothing: its wallpaper's
+    // class, its folder view and accessibility would each wait for it
+    // without a bound. With no view nothing is judged: the labels lie where
+    // the next view will put them.
     result.judged = false;
-    if (!hView || !ShellAnswers(hView))
+    if (!hView || IsHungAppWindow(GetAncestor(hView, GA_ROOT)))
         return;
-    // the picture decoded between the calls into the shell, while the shell
-    // may still be busy drawing it, and only the calls bounded
+    // What shows is read and decoded first, while the shell may still be busy
+    // drawing a new picture; then, once the view answers, where its labels
+    // are. Only the calls into the shell are bounded.
     InterlockedExchange(&calls.since, GetTickCount() | 1);
     WallpaperScene scene;
     ReadWallpaperScene(scene);
@@ -135,6 +137,8 @@ void EvaluateWallpaperContrast(HWND hView, SIZE previewSize, DecodedScene& decod
     if (InterlockedCompareExchange(&calls.givenUp, 0, 0))
         return;
     result.pictureRead = DecodeScene(scene, decoded);
+    if (!ShellAnswers(hView))
+        return;
     InterlockedExchange(&calls.since, GetTickCount() | 1);
     HeapArray<RECT> labels;
     bool read = ReadLabels(hView, labels, result.view);
