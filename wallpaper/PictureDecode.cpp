@@ -96,29 +96,31 @@ IWICBitmapSource* ShrunkWhileDecoding(IWICImagingFactory* pFactory, IWICBitmapFr
 // one: a decoder whose closest size is smaller than asked leaves a source
 // that is enlarged here, each of its pixels repeated. Where each column
 // begins is worked out once, not for every pixel of every row.
-bool ScaleDown(IWICBitmapSource* pSource, SIZE source, SIZE size, DWORD* pixels)
+bool ScaleDown(IWICBitmapSource* pSource, SIZE source, UINT bytesPerPixel, SIZE size, DWORD* pixels)
 {
-    HeapArray<DWORD> row, sums;   // per column: blue, green, red, count
-    HeapArray<LONG> columns;      // each column's first source pixel, and the end
-    if (source.cx <= 0 || source.cy <= 0 || !row.Allocate(source.cx) || !sums.Allocate(size.cx * 4)
+    HeapArray<BYTE> row;
+    HeapArray<DWORD> sums;        // per column: blue, green, red, count
+    HeapArray<LONG> columns;      // each column's first source byte, and the end
+    UINT stride = source.cx * bytesPerPixel;
+    if (source.cx <= 0 || source.cy <= 0 || !row.Allocate(stride) || !sums.Allocate(size.cx * 4)
         || !columns.Allocate(size.cx + 1))
         return false;
     for (LONG x = 0; x <= size.cx; ++x)
-        columns[x] = (LONG)((LONGLONG)x * source.cx / size.cx);
+        columns[x] = (LONG)((LONGLONG)x * source.cx / size.cx) * bytesPerPixel;
     for (LONG y = 0; y < size.cy; ++y) {
         ZeroMemory(sums.Data(), size.cx * 4 * sizeof(DWORD));
         LONG sy = (LONG)((LONGLONG)y * source.cy / size.cy), end = (LONG)((LONGLONG)(y + 1) * source.cy / size.cy);
         for (end = end > sy ? end : sy + 1; sy < end; ++sy) {
             WICRect rect = {0, (INT)sy, (INT)source.cx, 1};
-            if (FAILED(pSource->CopyPixels(&rect, source.cx * 4, source.cx * 4, (BYTE*)row.Data())))
+            if (FAILED(pSource->CopyPixels(&rect, stride, stride, row.Data())))
                 return false;
             for (LONG x = 0; x < size.cx; ++x) {
                 DWORD* sum = &sums[x * 4];
-                for (LONG sx = columns[x], stop = columns[x + 1] > sx ? columns[x + 1] : sx + 1; sx < stop; ++sx) {
-                    DWORD pixel = row[sx];
-                    sum[0] += pixel & 0xFF;
-                    sum[1] += pixel >> 8 & 0xFF;
-                    sum[2] += pixel >> 16 & 0xFF;
+                LONG start = columns[x], stop = columns[x + 1] > start ? columns[x + 1] : start + (LONG)bytesPerPixel;
+                for (const BYTE* pixel = &row[start]; pixel < &row[0] + stop; pixel += bytesPerPixel) {
+                    sum[0] += pixel[0];
+                    sum[1] += pixel[1];
+                    sum[2] += pixel[2];
                     ++sum[3];
                 }
             }
@@ -166,19 +168,26 @@ bool Decode(IWICImagingFactory* pFactory, const WCHAR* path, Picture& picture)
     shrunk.p = ShrunkWhileDecoding(pFactory, frame.p, picture.original, picture.size);
     if (!shrunk.p && !WithinDecodeBound(picture.original, FrameBits(pFactory, frame.p)))
         return false;
-    // Converted before it is scaled, whatever the picture's own format
-    // (indexed, 16 bits, CMYK), and scaled here a row at a time: a scaler may
-    // ask the converter for the whole picture at once, which would hold it
-    // twice.
+    // Scaled here a row at a time: a scaler may ask its source for the whole
+    // picture at once, which would hold it twice. Read as the decoder gives
+    // it where that is blue, green and red bytes (a photograph, most
+    // bitmaps); converted first from any other format (indexed, 16 bits,
+    // CMYK), at the cost of a conversion of every pixel.
     Com<IWICFormatConverter> converter;
     IWICBitmapSource* pSource = shrunk.p ? shrunk.p : frame.p;
+    WICPixelFormatGUID format;
     SIZE source;
+    UINT bytes = SUCCEEDED(pSource->GetPixelFormat(&format)) ? BitsPerPixel(format) / 8 : 0;
+    if (bytes != 3 && bytes != 4
+        && (FAILED(pFactory->CreateFormatConverter(&converter.p))
+            || FAILED(converter->Initialize(pSource, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr,
+                                            0.0, WICBitmapPaletteTypeCustom))))
+        return false;
+    if (converter.p)
+        pSource = converter.p, bytes = 4;
     if (FAILED(pSource->GetSize((UINT*)&source.cx, (UINT*)&source.cy))
-        || FAILED(pFactory->CreateFormatConverter(&converter.p))
-        || FAILED(converter->Initialize(pSource, GUID_WICPixelFormat32bppBGR, WICBitmapDitherTypeNone, nullptr, 0.0,
-                                        WICBitmapPaletteTypeCustom))
         || !picture.pixels.Allocate(picture.size.cx * picture.size.cy)
-        || !ScaleDown(converter.p, source, picture.size, picture.pixels.Data()))
+        || !ScaleDown(pSource, source, bytes, picture.size, picture.pixels.Data()))
         return false;
     // Turned once it is small, as Windows shows it: a decoder hands a
     // photograph over as the camera stored it. A frame without metadata

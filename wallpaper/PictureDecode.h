@@ -45,9 +45,10 @@ enum { MAX_PICTURE_FILE_BYTES = 128 * 1024 * 1024 };
 // where it cannot be read, or is larger than that.
 IStream* OpenPictureFile(const WCHAR* path);
 
-// The source's pixels (32-bit BGR, source.cx by source.cy), averaged into
-// size's, read a row at a time; false where the source cannot be read.
-bool ScaleDown(IWICBitmapSource* pSource, SIZE source, SIZE size, DWORD* pixels);
+// The source's pixels (source.cx by source.cy, blue, green and red first in
+// each of bytesPerPixel, 3 or 4), averaged into size's, read a row at a time;
+// false where the source cannot be read.
+bool ScaleDown(IWICBitmapSource* pSource, SIZE source, UINT bytesPerPixel, SIZE size, DWORD* pixels);
 
 // False for a file that is missing, not a picture, in a format this Windows
 // cannot decode, or too large to decode whole where it cannot be shrunk

@@ -162,7 +162,7 @@ TEST(PictureDecode, ScalesToTheSizeAskedFromAnySource)
         ASSERT_TRUE(SUCCEEDED(pFactory->CreateBitmapFromMemory(row.from.cx, row.from.cy, GUID_WICPixelFormat32bppBGR,
                                                                row.from.cx * 4, sizeof source, (BYTE*)source, &pBitmap)));
         std::vector<DWORD> pixels(row.to.cx * row.to.cy);
-        EXPECT_TRUE(ScaleDown(pBitmap, row.from, row.to, pixels.data()));
+        EXPECT_TRUE(ScaleDown(pBitmap, row.from, 4, row.to, pixels.data()));
         EXPECT_EQ(row.expected, pixels) << row.from.cx << " x " << row.from.cy;
         pBitmap->Release();
     }
