@@ -229,12 +229,14 @@ TEST_F(Wallpaper, TheLabelsTakeBlackOrWhiteAsReadsBetterOnThePictureBehindThem)
             }
             EXPECT_LE(peak, 3) << "the program's threads";
         } else if (row.step == Row::STARTED_ONCE) {
-            // the next copy may start while this one judges
-            ASSERT_TRUE(WaitFor(judging, 15000));
-            HANDLE hLock = OpenMutexA(SYNCHRONIZE, FALSE, START_LOCK_NAME);
-            EXPECT_TRUE(hLock && WaitForSingleObject(hLock, 0) == WAIT_OBJECT_0 && ReleaseMutex(hLock));
-            EXPECT_TRUE(program->Running()) << "ended before the lock could be seen";
-            CloseHandle(hLock);
+            // the next copy may start while this one judges: the lock free before the
+            // judgement is kept (the row before kept the other colour)
+            EXPECT_TRUE(WaitFor([&] {
+                DWORD kept = 0;
+                GetDword("Settings", "WallpaperTextColor", kept);
+                HANDLE hLock = OpenMutexA(SYNCHRONIZE, FALSE, START_LOCK_NAME);
+                bool free = hLock && WaitForSingleObject(hLock, 0) == WAIT_OBJECT_0 && ReleaseMutex(hLock);
+                return CloseHandle(hLock), free && kept != row.labels; }, 15000));
         }
         if (row.step == Row::IN_FRONT) {
             EXPECT_TRUE(WaitFor([&] { return (COLORREF)Send(DialogItem(IDC_PREVIEW), LVM_GETTEXTCOLOR, 0, 0) == row.labels; }, 15000));
