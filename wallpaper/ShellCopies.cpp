@@ -66,12 +66,6 @@ void TakeCopyRecord(const RegistryValue& value, CopyRecords& records)
         ++records.count;
 }
 
-void ReadCopyRecords(HKEY hKey, CopyRecords& records)
-{
-    records.count = 0;
-    DesktopValuesStamp(hKey, &records);
-}
-
 const CopyRecord* RecordOf(const CopyRecords& records, int number)
 {
     for (int i = 0; i < records.count; ++i)

@@ -35,12 +35,10 @@ struct CopyRecords
 // and whatever follows the NUL is not the path's. False where it holds no
 // path, or one without its end.
 bool ParseCopyRecord(const BYTE* data, DWORD size, WCHAR (&source)[MAX_PICTURE_PATH]);
-// A value of the desktop's key, taken where it is a record with a whole path
-// and there is room.
+// A value of the desktop's key, read at the size the registry reports
+// (RegistryValues.h), taken where it is a record with a whole path and there
+// is room; DesktopValuesStamp takes every one, in the key's order.
 void TakeCopyRecord(const RegistryValue& value, CopyRecords& records);
-// Every readable record of the key, in the key's order, each read at the size
-// the registry reports (RegistryValues.h).
-void ReadCopyRecords(HKEY hKey, CopyRecords& records);
 // The record of that copy; null where it has none.
 const CopyRecord* RecordOf(const CopyRecords& records, int number);
 

@@ -39,7 +39,7 @@ void PrintWallpaperFacts()
     CopyRecords records = {};
     HKEY hKey;
     if (RegOpenKeyExA(HKEY_CURRENT_USER, DESKTOP_KEY, 0, KEY_QUERY_VALUE, &hKey) == ERROR_SUCCESS) {
-        ReadCopyRecords(hKey, records);
+        DesktopValuesStamp(hKey, &records);
         RegistryValue value;
         ValueRead read;
         for (DWORD i = 0; (read = ValueAt(hKey, i, value)) != VALUE_END; ++i)

@@ -329,8 +329,8 @@ TEST(WallpaperScene, TheRegistryTellsWhatShows)
         RegSetValueExW(hKey, step.name, 0, step.type, step.data.data(), (DWORD)step.data.size());
         EXPECT_EQ(step.changes, DesktopValuesStamp(hKey) != before) << &step - steps;
     }
-    CopyRecords records; // only those with a whole path, of the shell's type, within the bound
-    ReadCopyRecords(hKey, records);
+    CopyRecords records = {}; // only those with a whole path, of the shell's type, within the bound
+    DesktopValuesStamp(hKey, &records);
     RegCloseKey(hKey);
     RegDeleteKeyW(HKEY_CURRENT_USER, L"Software\\vireola-digest");
     const struct { int number; std::wstring picture; } read[] = {{1, L"C:\\B\x4e00.JPG"}, {3, L"c:\\earlier.jpg"},
