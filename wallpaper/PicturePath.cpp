@@ -2,10 +2,10 @@
 
 static const WCHAR EXTENDED[] = L"\\\\?\\", EXTENDED_UNC[] = L"\\\\?\\UNC\\";
 
-static bool Begins(const WCHAR* path, const WCHAR* prefix)
+bool Begins(const WCHAR* text, const WCHAR* prefix)
 {
-    while (*prefix && *path == *prefix)
-        ++path, ++prefix;
+    while (*prefix && *text == *prefix)
+        ++text, ++prefix;
     return !*prefix;
 }
 

@@ -7,6 +7,9 @@
 // The longest path of a picture that is read; a longer one counts as none.
 enum { MAX_PICTURE_PATH = 1024 };
 
+// Whether the text begins with the prefix, character for character.
+bool Begins(const WCHAR* text, const WCHAR* prefix);
+
 // The path as the file calls take it: one of MAX_PATH or more in its
 // extended form; false where it has none (relative) or is too long.
 bool ReadablePath(const WCHAR* path, WCHAR (&readable)[MAX_PICTURE_PATH]);

@@ -119,14 +119,6 @@ DWORD Fold(DWORD stamp, const BYTE* bytes, DWORD count)
     return stamp;
 }
 
-// Whether the name, upper-cased, begins with the prefix.
-static bool Begins(const WCHAR* name, const WCHAR* prefix)
-{
-    while (*prefix && *name == *prefix)
-        ++name, ++prefix;
-    return !*prefix;
-}
-
 DWORD DesktopValuesStamp(HKEY hKey, CopyRecords* records)
 {
     DWORD stamp = FNV_START;
